@@ -1,0 +1,116 @@
+#include "explorer/settings.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/ini_file.h"
+#include "platform/paths.h"
+#include "platform/registry.h"
+#include "support/recording_prompts.h"
+#include "support/test_env.h"
+
+using namespace korrin;
+
+TEST(Settings, FirstRunShowsThePreparationBoxOnceAndDefaultsApply) {
+  test::TRecordingPrompts prompts;
+  TRegistry reg;
+  TMainSettings s = LoadSettings(reg, prompts, ProgramFolder(), 2);
+  EXPECT_EQ(prompts.Texts(TBoxKind::bkInformation), std::vector<std::string>{kFirstRunText});
+  EXPECT_EQ(s.Location, (TWindowPlacement{182, 79, 542, 411, TWindowState::wsNormal}));
+  EXPECT_EQ(s.Packets, ExcludeTrailingBackslash(ProgramFolder()));
+  EXPECT_EQ(s.LastPO, 2);
+  EXPECT_EQ(s.QuoteFont.Color, 255);
+  EXPECT_EQ(static_cast<uint32_t>(s.ViewerFont.Color), 0x80000008u);
+  EXPECT_TRUE(s.DisplayFirstMessage && s.MoveToSentBox && s.UseMime && !s.QuickViewer);
+
+  SaveSettings(reg, s);
+  test::TRecordingPrompts again;
+  LoadSettings(reg, again, ProgramFolder(), 0);
+  EXPECT_TRUE(again.boxes.empty());
+}
+
+TEST(Settings, RoundTripKeepsEveryValue) {
+  test::TRecordingPrompts prompts;
+  TMainSettings s;
+  s.Location = {10, 20, 800, 500, TWindowState::wsMinimized};
+  s.QuickViewerHeight = 150;
+  s.QuickViewer = true;
+  s.DisplayFirstMessage = false;
+  s.MoveToSentBox = false;
+  s.OverlayPictures = false;
+  s.Toolbar = false;
+  s.Statusbar = false;
+  s.PersonalSeparate = false;
+  s.LastPO = 3;
+  s.Replies = "/r";
+  s.Packets = "/p";
+  s.Columns[0] = 3;
+  s.Columns[3] = 0;
+  s.EMail = "me@example.org";
+  s.UseMime = false;
+  s.AddTags = false;
+  s.ViewerFont = {"DejaVu Sans", 12, 0x00FF00};
+  s.QuoteFont = {"Serif", 9, 0x0000FF};
+  s.EditorFont = {"Mono", 11, 0};
+  s.Signature = {"one", "", "three"};
+  {
+    TRegistry reg;
+    SaveSettings(reg, s);
+  }
+  TRegistry reg;
+  TMainSettings back = LoadSettings(reg, prompts, ProgramFolder(), 0);
+  back.CurrentVersion.clear();
+  EXPECT_EQ(back, s);
+  ASSERT_TRUE(reg.OpenKey(std::string(kProgramKey) + "\\Config\\User\\Signature", false));
+  EXPECT_EQ(reg.ReadString(""), "3");
+
+  // Shortening the signature stores the count 1 and rewrites only line 0.
+  s.Signature = {"only"};
+  SaveSettings(reg, s);
+  ASSERT_TRUE(reg.OpenKey(std::string(kProgramKey) + "\\Config\\User\\Signature", false));
+  EXPECT_EQ(reg.ReadString(""), "1");
+  EXPECT_EQ(reg.ReadString("SigLine2"), "three");
+  EXPECT_EQ(LoadSettings(reg, prompts, ProgramFolder(), 0).Signature, std::vector<std::string>{"only"});
+}
+
+TEST(Settings, BadValuesFallBackWithoutStoppingTheRest) {
+  TRegistry reg;
+  const std::string K = kProgramKey;
+  reg.OpenKey(K, true);
+  reg.WriteString("Current Version", "1 . 2");
+  reg.OpenKey(K + "\\Config\\Main", true);
+  reg.WriteString("Quick Viewer Height", "tall");  // wrong type
+  reg.WriteInteger("Toolbar", 5);                  // any non-zero is true
+  reg.OpenKey(K + "\\Config\\User\\Signature", true);
+  reg.WriteString("", "many");
+  reg.WriteString("SigLine0", "never read");
+  reg.OpenKey(K + "\\Config\\Viewer\\Font", true);
+  reg.WriteString("Name", "Sans");
+  reg.WriteString("Size", "big");  // the rest of this font keeps its defaults
+  reg.OpenKey(K + "\\Config\\Editor\\Font", true);
+  reg.WriteInteger("Size", 14);
+
+  test::TRecordingPrompts prompts;
+  TMainSettings s = LoadSettings(reg, prompts, ProgramFolder(), 0);
+  EXPECT_TRUE(prompts.boxes.empty());  // another version: no first-run box
+  EXPECT_EQ(s.QuickViewerHeight, 100);
+  EXPECT_TRUE(s.Toolbar);
+  EXPECT_TRUE(s.Signature.empty());
+  EXPECT_EQ(s.ViewerFont.Name, "Sans");
+  EXPECT_EQ(s.ViewerFont.Size, 10);
+  EXPECT_EQ(s.EditorFont.Size, 14);
+}
+
+TEST(Settings, IniPlacementsDefaultAndRoundTrip) {
+  TIniFile ini(ProgramFolder() + kIniFileName);
+  TIniPlacement p = ReadIniPlacement(ini, "Viewer", true);
+  EXPECT_EQ(p.Placement, (TWindowPlacement{60, 50, 545, 379, TWindowState::wsNormal}));
+  p.Placement = {1, 2, 3, 4, TWindowState::wsMaximized};
+  p.Statusline = false;
+  ASSERT_TRUE(WriteIniPlacement(ini, "Viewer", p, true));
+  TIniFile back(ProgramFolder() + kIniFileName);
+  TIniPlacement q = ReadIniPlacement(back, "viewer", true);
+  EXPECT_EQ(q.Placement, p.Placement);
+  EXPECT_FALSE(q.Statusline);
+  EXPECT_EQ(back.ReadSection("Viewer"),
+            (std::vector<std::string>{"Left", "Top", "Height", "Width", "WindowState", "Toolbar", "Statusline"}));
+}
