@@ -114,3 +114,34 @@ TEST(Settings, IniPlacementsDefaultAndRoundTrip) {
   EXPECT_EQ(back.ReadSection("Viewer"),
             (std::vector<std::string>{"Left", "Top", "Height", "Width", "WindowState", "Toolbar", "Statusline"}));
 }
+
+#include "explorer/options.h"
+
+TEST(Options, ColumnListMovesEntriesAndRepairsBadOrders) {
+  const int32_t start[4] = {0, 1, 2, 3};
+  TColumnList list(start);
+  EXPECT_EQ(list.Entries(), (std::vector<std::string>{"0Date", "1From", "2To", "3Subject"}));
+  EXPECT_EQ(list.Display(3), "Subject");
+  int sel = 3;
+  for (int i = 0; i < 5; ++i) sel = list.MoveUp(sel);  // to the top and no further
+  EXPECT_EQ(sel, 0);
+  EXPECT_EQ(list.MoveDown(3), 3);
+  int32_t order[4];
+  list.Order(order);
+  EXPECT_EQ(std::vector<int32_t>(order, order + 4), (std::vector<int32_t>{3, 0, 1, 2}));
+  EXPECT_EQ(list.HeaderSections()[0], "Subject                ");
+
+  const int32_t bad[4] = {2, 2, 9, -1};
+  TColumnList repaired(bad);
+  repaired.Order(order);
+  EXPECT_EQ(std::vector<int32_t>(order, order + 4), (std::vector<int32_t>{2, 0, 1, 3}));
+}
+
+TEST(Options, FolderEditsAreCorrectedToTheProgramFolder) {
+  std::string dir = test::NewTempDir();
+  EXPECT_EQ(CorrectFolderEdit(dir, "/prog/"), dir);
+  EXPECT_EQ(CorrectFolderEdit(dir + "missing", "/prog/"), "/prog");
+  EXPECT_EQ(CorrectFolderEdit("/", "/prog/"), "/prog");
+  EXPECT_EQ(BrowsedFolderText("/a/b/"), "/a/b");
+  EXPECT_EQ(BrowsedFolderText("/"), "/");
+}
