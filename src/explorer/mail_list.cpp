@@ -1,0 +1,334 @@
+#include "explorer/mail_list.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+#include "engine/mail_tree.h"
+#include "engine/messages_file.h"
+#include "engine/qwk_index.h"
+#include "engine/qwk_post_office.h"
+#include "engine/to_reader.h"
+#include "platform/errors.h"
+#include "platform/paths.h"
+#include "platform/prompts.h"
+
+namespace fs = std::filesystem;
+
+namespace korrin {
+
+namespace {
+int ImageOfKind(const TConfRec* rec) {
+  if (!rec) return listimg::kFolder;
+  switch (rec->Kind) {
+    case TFolderKind::fkNewFiles: return listimg::kNewFiles;
+    case TFolderKind::fkSentBox: return listimg::kSentBox;
+    case TFolderKind::fkSaveBox: return listimg::kSaveBox;
+    case TFolderKind::fkOutBox: return listimg::kOutBox;
+    case TFolderKind::fkPacketInBox:
+    case TFolderKind::fkPostOfficeInBox: return listimg::kInBox;
+    case TFolderKind::fkDownloads: return listimg::kDownloadBox;
+    default: return listimg::kNone;
+  }
+}
+
+bool IsBox(TFolderKind k) {
+  return k == TFolderKind::fkOutBox || k == TFolderKind::fkSaveBox || k == TFolderKind::fkSentBox;
+}
+
+// The second blank-separated word, or the whole text when it has no blank.
+std::string SecondWord(const std::string& entry) {
+  auto blank = entry.find(' ');
+  if (blank == std::string::npos) return entry;
+  size_t start = entry.find_first_not_of(' ', blank);
+  if (start == std::string::npos) return {};
+  size_t end = entry.find(' ', start);
+  return entry.substr(start, end == std::string::npos ? std::string::npos : end - start);
+}
+
+std::string FirstWord(const std::string& text) {
+  size_t start = text.find_first_not_of(' ');
+  if (start == std::string::npos) return {};
+  size_t end = text.find(' ', start);
+  return text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+}
+
+const char* BoxFolderName(TFolderKind k) {
+  return k == TFolderKind::fkOutBox ? "Outbox" : k == TFolderKind::fkSaveBox ? "Savebox" : "Sentbox";
+}
+}  // namespace
+
+const std::string& THeaderTexts::Column(int32_t kind) const {
+  static const std::string empty;
+  switch (kind) {
+    case 0: return Date;
+    case 1: return From;
+    case 2: return To;
+    case 3: return Subject;
+    default: return empty;
+  }
+}
+
+bool ParseNewFileLine(const std::string& line, TNewFileLine& out) {
+  auto dot = line.find('.');
+  if (dot == std::string::npos) return false;
+  size_t p = dot + 1;  // 1-based position
+  if (p >= 20) return false;
+  out.Name = line.substr(0, std::min(line.size(), p + 3));
+  out.Size = line.size() > p + 3 ? FirstWord(line.substr(p + 3)) : std::string();
+  out.Date = line.size() > 23 ? FirstWord(line.substr(23)) : std::string();
+  return true;
+}
+
+TMailList::TMailList() = default;
+
+void TMailList::SetMailTree(TMailTree* tree) {
+  tree_ = tree;
+  if (tree_) SetDirectory(tree_->Directory());
+}
+
+bool TMailList::SetDirectory(const std::string& directory) {
+  if (directory == directory_) return true;
+  if (!directory.empty() && !FileExistsNoCase(directory, kControlFileName)) return false;
+  directory_ = directory.empty() ? directory : IncludeTrailingBackslash(directory);
+  Refill();
+  return true;
+}
+
+void TMailList::SetTextCase(TTextCase textCase) {
+  if (textCase == textCase_) return;
+  textCase_ = textCase;
+  Refill();
+}
+
+void TMailList::SetColumnOrder(const int32_t order[4]) { std::copy(order, order + 4, columnOrder_); }
+
+std::string TMailList::StatusText() const {
+  return rows_.empty() ? std::string() : std::to_string(rows_.size()) + " object(s)";
+}
+
+void TMailList::Refill() {
+  if (refilling_) return;
+  rows_.clear();
+  columns_.clear();
+  fileImages_ = false;
+  if (tree_ && IncludeTrailingBackslash(tree_->Directory()) != directory_) {
+    std::string dir = tree_->Directory();
+    if (FileExistsNoCase(dir, kControlFileName) || dir.empty())
+      directory_ = dir.empty() ? dir : IncludeTrailingBackslash(dir);
+  }
+  refilling_ = true;
+  try {
+    TMailTreeNode* node = tree_ ? tree_->Selected() : nullptr;
+    if (!directory_.empty() && node) {
+      ListChildren(node);
+      if (const TConfRec* rec = node->Record.get()) {
+        SetColumns(rec->Kind);
+        if (rec->Kind == TFolderKind::fkDownloads) {
+          FillDownloads();
+        } else if (rec->Kind == TFolderKind::fkNewFiles) {
+          FillNewFiles();
+        } else if (!rec->IndexFile.empty() && fs::is_regular_file(directory_ + rec->IndexFile)) {
+          FillConference(directory_ + rec->IndexFile);
+        } else if (IsBox(rec->Kind)) {
+          FillBox(rec->Kind);
+        }
+      } else {
+        columns_.push_back({"Name", -1});
+      }
+    }
+  } catch (const EInOutError& e) {
+    GetPrompts().Error(e.what());
+  }
+  refilling_ = false;
+  if (OnRowsChanged) OnRowsChanged();
+}
+
+void TMailList::ListChildren(TMailTreeNode* node) {
+  const TConfRec* rec = node->Record.get();
+  fileImages_ = rec && (rec->Kind == TFolderKind::fkDownloads || rec->Kind == TFolderKind::fkNewFiles);
+  CallProcessMessages(processMessages_);
+  for (auto& child : node->Children) {
+    TMailListRow row;
+    row.Caption = child->Caption;
+    row.Record = child->Record.get();
+    row.Node = child.get();
+    row.ImageIndex = ImageOfKind(row.Record);
+    rows_.push_back(std::move(row));
+  }
+}
+
+void TMailList::SetColumns(TFolderKind kind) {
+  if (IsBox(kind) || kind == TFolderKind::fkConference) {
+    static const TMailColumn all[4] = {{"Date", 75}, {"From", 175}, {"To", 175}, {"Subject", 175}};
+    for (int32_t k : columnOrder_)
+      if (k >= 0 && k < 4) columns_.push_back(all[k]);
+  } else if (kind == TFolderKind::fkNewFiles) {
+    columns_ = {{"Name", 150}, {"Size", 75}, {"Date", 75}};
+  } else {
+    columns_ = {{"Name", -1}};
+  }
+}
+
+TMailListRow TMailList::MessageRow(const THeaderTexts& texts, bool read) const {
+  TMailListRow row;
+  row.Caption = texts.Column(columnOrder_[0]);
+  for (int i = 1; i < 4; ++i) row.SubItems.push_back(texts.Column(columnOrder_[i]));
+  row.SubItems.push_back("MSG");
+  row.SubItems.push_back(read ? "READ" : "NEW");
+  row.ImageIndex = read ? listimg::kReadMessage : listimg::kNewMessage;
+  return row;
+}
+
+namespace {
+THeaderTexts TextsOf(const TQWKHeader& h, TTextCase textCase) {
+  return THeaderTexts{h.Date(), ApplyTextCase(textCase, TrimRight(h.From())), ApplyTextCase(textCase, TrimRight(h.To())),
+                      TrimRight(h.Subject())};
+}
+}  // namespace
+
+void TMailList::FillConference(const std::string& indexPath) {
+  TMessagesFile messages;
+  if (!messages.Open(directory_)) return;
+  TQWKIndex index;
+  index.Open(indexPath);
+  const int32_t n = index.Count();
+  rows_.reserve(rows_.size() + static_cast<size_t>(n));
+  TQWKHeader header;
+  for (int32_t i = 1; i <= n; ++i) {
+    auto block = index.BlockNumber(i);
+    if (block && messages.HoldsHeader(*block) && messages.ReadHeader(*block, header)) {
+      rows_.push_back(MessageRow(TextsOf(header, textCase_), header.MarkedRead()));
+    } else {
+      // The record keeps its place; its row says it cannot be read.
+      THeaderTexts texts;
+      texts.Subject = "(message cannot be read)";
+      rows_.push_back(MessageRow(texts, false));
+    }
+    CallProcessMessages(processMessages_);
+  }
+}
+
+void TMailList::FillBox(TFolderKind kind) {
+  if (!tree_) return;
+  std::string poDir = IncludeTrailingBackslash(ProgramFolder()) + tree_->BBSID();
+  std::string box = PostOfficeBox(poDir, BoxFolderName(kind));
+  std::vector<std::string> files;
+  std::error_code ec;
+  for (fs::directory_iterator it(box, ec), end; !ec && it != end; it.increment(ec))
+    if (it->is_regular_file(ec) && SameText(it->path().extension().string(), ".qms")) files.push_back(it->path().string());
+  std::sort(files.begin(), files.end(),
+            [](const std::string& a, const std::string& b) { return AnsiLowerCase(a) < AnsiLowerCase(b); });
+  for (const auto& path : files) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw EInOutError("Could not read file - " + path);
+    char buf[kQWKBlockSize];
+    in.read(buf, sizeof buf);
+    TQWKHeader header(std::string_view(buf, static_cast<size_t>(in.gcount())));
+    TMailListRow row = MessageRow(TextsOf(header, textCase_), true);
+    row.SubItems.push_back(path);
+    rows_.push_back(std::move(row));
+    CallProcessMessages(processMessages_);
+  }
+}
+
+void TMailList::FillDownloads() {
+  if (!tree_ || !tree_->PacketLoaded() || !toReader_) return;
+  toReader_->SetDirectory(directory_);
+  toReader_->LoadExtensionLists();
+  for (const auto& entry : toReader_->AttachList()) {
+    TMailListRow row;
+    row.Caption = AnsiLowerCase(SecondWord(entry));
+    row.ShellIconName = row.Caption;
+    rows_.push_back(std::move(row));
+  }
+  for (const auto& entry : toReader_->FileList()) {
+    TMailListRow row;
+    auto comma = entry.find(',');
+    if (comma == std::string::npos) {
+      row.Caption = AnsiLowerCase(SecondWord(entry));
+    } else {
+      std::string after = entry.substr(comma + 1);
+      if (ContainsNoCase(after, "UNKNOWN")) {
+        row.Caption = entry.substr(0, comma);
+      } else {
+        row.Caption = after;
+        row.SubItems.push_back(entry.substr(0, comma));
+      }
+    }
+    row.ShellIconName = row.Caption;
+    rows_.push_back(std::move(row));
+  }
+}
+
+void TMailList::FillNewFiles() {
+  std::string path = PathNoCase(directory_, "newfiles.dat");
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    GetPrompts().Box(TBoxKind::bkPlain, "Could not reading file " + path, TBoxButtons::bbOk);
+    return;
+  }
+  std::string line;
+  TNewFileLine parsed;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (!ParseNewFileLine(line, parsed)) continue;
+    TMailListRow row;
+    row.Caption = CaseOf(parsed.Name);
+    row.SubItems = {SizeText(parsed.Size), parsed.Date};
+    row.ShellIconName = row.Caption;
+    rows_.push_back(std::move(row));
+  }
+}
+
+void TMailList::MarkSelectedRead(int index) {
+  if (index < 0 || index >= static_cast<int>(rows_.size())) return;
+  rows_[static_cast<size_t>(index)].ImageIndex = listimg::kReadMessage;
+  if (OnRowsChanged) OnRowsChanged();
+}
+
+std::string TMailList::SelectedFilePath(int index) const {
+  if (index < 0 || index >= static_cast<int>(rows_.size())) return {};
+  const auto& row = rows_[static_cast<size_t>(index)];
+  std::error_code ec;
+  if (row.SubItems.size() == 6 && fs::is_regular_file(row.SubItems[5], ec)) return row.SubItems[5];
+  return {};
+}
+
+TListAction TMailList::DoubleClick(int index) {
+  if (index < 0 || index >= static_cast<int>(rows_.size()) || !tree_) return TListAction::laNone;
+  TMailTreeNode* node = tree_->Selected();
+  const TConfRec* rec = node ? node->Record.get() : nullptr;
+  const int count = static_cast<int>(rows_.size());
+  const auto& row = rows_[static_cast<size_t>(index)];
+  if (rec && rec->Kind == TFolderKind::fkNewFiles) {
+    if (OnShowNewFile) OnShowNewFile(rec, index, count);
+    return TListAction::laShowNewFile;
+  }
+  if (rec && rec->Kind == TFolderKind::fkDownloads) {
+    if (OnOpenDownload) OnOpenDownload(rec, index, count);
+    return TListAction::laOpenDownload;
+  }
+  if (row.Record || (node && node == tree_->InBox())) {
+    if (node) node->Expanded = true;
+    if (TMailTreeNode* child = TMailTree::FindChildByCaption(node, row.Caption)) {
+      tree_->Select(child);
+      return TListAction::laSelectChild;
+    }
+    return TListAction::laNone;
+  }
+  if (row.SubItems.size() > 4 && OnOpenMessage && rec) {
+    if (IsBox(rec->Kind)) {
+      node->Record->SelectedFile = SelectedFilePath(index);
+      OnOpenMessage(rec, index, count);
+      return TListAction::laOpenMessage;
+    }
+    if (rec->Kind == TFolderKind::fkConference) {
+      OnOpenMessage(rec, index, count);
+      return TListAction::laOpenMessage;
+    }
+  }
+  return TListAction::laNone;
+}
+
+}  // namespace korrin

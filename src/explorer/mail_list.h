@@ -1,0 +1,126 @@
+#pragma once
+// The contents of the selected folder as rows and columns: sub-folders,
+// conference messages, box messages, downloads and new files. The list
+// control of the window shows what this class computes.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "engine/control_file.h"
+#include "platform/process_messages.h"
+#include "platform/text.h"
+
+namespace korrin {
+
+class TMailTree;
+struct TMailTreeNode;
+class TToReader;
+
+enum class TMailSortType { mstFrom, mstMsg, mstSubject, mstTo };
+
+// Image indexes of the list's own pictures.
+namespace listimg {
+inline constexpr int kFolder = 0, kNewMessage = 2, kReadMessage = 3, kNewFiles = 5, kSentBox = 6, kSaveBox = 7,
+                     kOutBox = 8, kInBox = 9, kDownloadBox = 10;
+inline constexpr int kNone = -1;
+}  // namespace listimg
+
+struct TMailColumn {
+  std::string Caption;
+  int Width;  // pixels; -1: as wide as the list less 4 pixels
+};
+
+struct TMailListRow {
+  std::string Caption;
+  std::vector<std::string> SubItems;
+  int ImageIndex = listimg::kNone;
+  // A sub-folder row carries the child's record (owned by the tree node) and node.
+  const TConfRec* Record = nullptr;
+  TMailTreeNode* Node = nullptr;
+  // Rows of file folders show the desktop's icon for this name.
+  std::string ShellIconName;
+};
+
+// Text of the message-list header line of a conference message, from the
+// header fields: Date as stored, From and To without trailing blanks and
+// with the case function applied, Subject without trailing blanks.
+struct THeaderTexts {
+  std::string Date, From, To, Subject;
+  const std::string& Column(int32_t kind) const;
+};
+
+// One parsed line of "newfiles.dat"; nothing for a line without a dot in
+// the first 19 characters.
+struct TNewFileLine {
+  std::string Name, Size, Date;
+};
+bool ParseNewFileLine(const std::string& line, TNewFileLine& out);
+
+// What a double click asks the window to do.
+enum class TListAction { laNone, laShowNewFile, laOpenDownload, laSelectChild, laOpenMessage };
+
+class TMailList {
+public:
+  TMailList();
+
+  TMailTree* MailTree() const { return tree_; }
+  void SetMailTree(TMailTree* tree);
+  TToReader* ToReader() const { return toReader_; }
+  void SetToReader(TToReader* toReader) { toReader_ = toReader; }
+  const std::string& Directory() const { return directory_; }
+  // Accepted (and the list refilled) only when the folder holds "control.dat"; empty always.
+  bool SetDirectory(const std::string& directory);
+  TTextCase TextCase() const { return textCase_; }
+  void SetTextCase(TTextCase textCase);
+  TMailSortType MailSortType() const { return sortType_; }
+  void SetMailSortType(TMailSortType type) { sortType_ = type; }
+  const int32_t* ColumnOrder() const { return columnOrder_; }
+  void SetColumnOrder(const int32_t order[4]);
+  // Pumps window events during long fills.
+  void SetProcessMessages(TProcessMessages pm) { processMessages_ = std::move(pm); }
+
+  void Refill();
+  const std::vector<TMailListRow>& Rows() const { return rows_; }
+  const std::vector<TMailColumn>& Columns() const { return columns_; }
+  // Rows of the Download Box and New Files use the desktop's file icons.
+  bool UsesFileImages() const { return fileImages_; }
+  // Row count followed by " object(s)"; empty without rows.
+  std::string StatusText() const;
+
+  void MarkSelectedRead(int index);
+  // For a box message row: its file path when the file exists, else empty.
+  std::string SelectedFilePath(int index) const;
+  // Runs the double-click rules for row `index` and fires the events.
+  TListAction DoubleClick(int index);
+
+  // Sender-free events: the folder's record, the row index and the row count.
+  std::function<void(const TConfRec*, int, int)> OnOpenMessage, OnShowNewFile, OnOpenDownload;
+  // Fired after every refill and row change, so the window repaints.
+  std::function<void()> OnRowsChanged;
+
+private:
+  void ListChildren(TMailTreeNode* node);
+  void SetColumns(TFolderKind kind);
+  void FillConference(const std::string& indexPath);
+  void FillBox(TFolderKind kind);
+  void FillDownloads();
+  void FillNewFiles();
+  TMailListRow MessageRow(const THeaderTexts& texts, bool read) const;
+  std::string CaseOf(const std::string& text) const { return ApplyTextCase(textCase_, text); }
+
+  TMailTree* tree_ = nullptr;
+  TToReader* toReader_ = nullptr;
+  std::string directory_;
+  TTextCase textCase_ = TTextCase::tcAsIs;
+  TMailSortType sortType_ = TMailSortType::mstMsg;
+  int32_t columnOrder_[4] = {0, 1, 2, 3};
+  TProcessMessages processMessages_;
+  std::vector<TMailListRow> rows_;
+  std::vector<TMailColumn> columns_;
+  bool fileImages_ = false;
+  bool refilling_ = false;
+};
+
+}  // namespace korrin
