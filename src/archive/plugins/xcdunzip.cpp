@@ -492,7 +492,8 @@ bool TUnzipJob::WriteFile(struct archive_entry* entry, TTargetTree::TFolder& fol
     la_int64_t offset = 0;
     int r = archive_read_data_block(a_, &buf, &size, &offset);
     if (r == ARCHIVE_EOF) break;
-    if (r < ARCHIVE_WARN) {
+    // A warning here reports a bad checksum or a wrong size: the data is not what was packed.
+    if (r != ARCHIVE_OK) {
       const char* msg = archive_error_string(a_);
       std::string text = msg != nullptr ? msg : "";
       bool outOfMemory = CodeFromArchive(a_, 0) == XCD_CODE_OUT_OF_MEMORY;

@@ -425,7 +425,9 @@ void TZipJob::OpenOutput() {
 void TZipJob::SetCompression(const std::string& name, bool isDir) {
   std::string wanted = (args_.level == 0 || isDir || HasExtension(name, args_.stored)) ? "store" : "deflate";
   if (wanted == compression_) return;
-  archive_write_set_format_option(w_, "zip", "compression", wanted.c_str());
+  // Format options are fixed once the archive is open; these two calls are not.
+  if (wanted == "store") archive_write_zip_set_compression_store(w_);
+  else archive_write_zip_set_compression_deflate(w_);
   compression_ = wanted;
 }
 
