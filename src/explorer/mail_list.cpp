@@ -284,7 +284,7 @@ void TMailList::FillNewFiles() {
 void TMailList::MarkSelectedRead(int index) {
   if (index < 0 || index >= static_cast<int>(rows_.size())) return;
   rows_[static_cast<size_t>(index)].ImageIndex = listimg::kReadMessage;
-  if (OnRowsChanged) OnRowsChanged();
+  if (OnRowChanged) OnRowChanged(index);
 }
 
 std::string TMailList::SelectedFilePath(int index) const {

@@ -97,8 +97,9 @@ public:
 
   // Sender-free events: the folder's record, the row index and the row count.
   std::function<void(const TConfRec*, int, int)> OnOpenMessage, OnShowNewFile, OnOpenDownload;
-  // Fired after every refill and row change, so the window repaints.
+  // Fired after every refill, and after one row changed, so the window repaints.
   std::function<void()> OnRowsChanged;
+  std::function<void(int)> OnRowChanged;
 
 private:
   void ListChildren(TMailTreeNode* node);
