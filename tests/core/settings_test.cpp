@@ -145,3 +145,13 @@ TEST(Options, FolderEditsAreCorrectedToTheProgramFolder) {
   EXPECT_EQ(BrowsedFolderText("/a/b/"), "/a/b");
   EXPECT_EQ(BrowsedFolderText("/"), "/");
 }
+
+#include "explorer/properties.h"
+
+TEST(Properties, PathShorteningKeepsTheHeadAndTheLastFoldersThatFit) {
+  auto chars = [](const std::string& s) { return static_cast<int>(s.size()); };
+  EXPECT_EQ(ShortenPath("/home/me/po", 20, chars), "/home/me/po");
+  EXPECT_EQ(ShortenPath("/home/someone/very/long/folder/names/KORRIN", 24, chars), "/.../folder/names/KORRIN");
+  EXPECT_EQ(ShortenPath("/ab/cdefghijklmnopqrstuvwxyz", 10, chars), "/.../cdefghijklmnopqrstuvwxyz");
+  EXPECT_EQ(ShortenPath("C:/one/two/three", 12, chars), "C:/.../three");
+}
