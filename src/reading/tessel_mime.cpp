@@ -14,7 +14,7 @@ namespace korrin {
 
 namespace {
 
-const char kBase64Table[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+constexpr char kBase64Table[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
 // Decoding table indexed by the character code minus 43 ("+") up to "z":
 // letter values 0-63, "=" 64, anything else 127.
