@@ -514,6 +514,27 @@ z.close()
   EXPECT_FALSE(fs::exists(out + "zeros.bin"));
   EXPECT_EQ(FilesBelow(out), std::set<std::string>{"small.txt"});
 
+  // The same entry claiming to unpack to 100 bytes is stopped while it is written.
+  std::string liar = test::TestRoot() + "liar.zip";
+  Python(R"(
+import zipfile, struct
+z = zipfile.ZipFile(out, 'w', zipfile.ZIP_BZIP2)
+z.writestr('zeros.bin', b'\0' * (64 << 20))
+z.close()
+d = bytearray(open(out, 'rb').read())
+struct.pack_into('<I', d, 22, 100)
+struct.pack_into('<I', d, d.find(b'PK\x01\x02') + 24, 100)
+open(out, 'wb').write(d)
+)",
+         liar);
+  int64_t written = 0;
+  xz.SetOnStatus([&](const TXcdFileStats& s) { written = s.BytesProcessed; });
+  EXPECT_EQ(ExtractTo(liar, out), TXceedZip::xcdCorrupt);
+  EXPECT_LT(written, 4 << 20);
+  EXPECT_GE(written, 1 << 20);  // stopped by the size check, not by the library
+  EXPECT_EQ(FilesBelow(out), std::set<std::string>{"small.txt"});
+  xz.SetOnStatus(nullptr);
+
   // Damaged archives give a code, keep existing files whole and leave no temporary files.
   std::string src = test::NewTempDir("src");
   test::WriteFile(src + "a.txt", Words(200000, 6));
