@@ -1,11 +1,1353 @@
 #include "explorer/qt/main_form.h"
 
+#include <QAbstractEventDispatcher>
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListView>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QScrollBar>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QSyntaxHighlighter>
+#include <QTextBlock>
+#include <QToolButton>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include <filesystem>
+
+#include "engine/mail_tree.h"
+#include "explorer/qt/close_form.h"
+#include "explorer/qt/font_setting_qt.h"
+#include "explorer/qt/mail_list_view.h"
+#include "explorer/qt/mail_tree_view.h"
+#include "explorer/qt/qwk_po_combobox.h"
+#include "explorer/qt/ts_option_form.h"
+#include "platform/errors.h"
+#include "platform/paths.h"
+#include "platform/prompts.h"
+#include "platform/random.h"
+#include "platform/qt/qt_platform.h"
+#include "reading/quoted_line.h"
+#include "widgets/mail_images.h"
+
+namespace fs = std::filesystem;
+
 namespace korrin {
+
+// Draws quoted lines in the quote colour.
+class TQuoteHighlighter : public QSyntaxHighlighter {
+public:
+  explicit TQuoteHighlighter(QTextDocument* doc) : QSyntaxHighlighter(doc) {}
+  void SetColor(const QColor& c) {
+    color_ = c;
+    rehighlight();
+  }
+
+protected:
+  void highlightBlock(const QString& text) override {
+    if (IsQuotedLine(ToCp437(text))) setFormat(0, static_cast<int>(text.size()), color_);
+  }
+
+private:
+  QColor color_ = Qt::red;
+};
+
+namespace {
+constexpr const char* kOpenFilter = "Mail Packets (*.Q* *.q*);;Reply Packets (*.REP *.rep);;All Files (*)";
+
+bool IsBoxKind(TFolderKind k) {
+  return k == TFolderKind::fkOutBox || k == TFolderKind::fkSaveBox || k == TFolderKind::fkSentBox;
+}
+}  // namespace
 
 TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
   setObjectName("MainForm");
   setWindowTitle("Korrin Mail Explorer");
+  setWindowIcon(MailImage(TMailImage::miInBox));
   setGeometry(182, 79, 542, 411);
+  BuildPanes();
+  BuildActions();
+  BuildMenus();
+  BuildToolbar();
+  BuildQuickViewer();
+  BuildStatus();
+  life_ = std::make_unique<TPacketLifecycle>(tree_->Tree(), QWKPostOffice1, mainMsg_, ToReader1, DoorControl1, MainXZ);
+  FormCreate();
+}
+
+TMainForm::~TMainForm() {
+  tree_->Tree().OnChange = nullptr;
+  tree_->Tree().OnRebuilt = nullptr;
+  quickMsg_.SetOnHDRChange(nullptr);
+  quickMsg_.SetOnTextChange(nullptr);
+  QWKPostOffice1.OnChange = nullptr;
+}
+
+QAction* TMainForm::Action(const char* name, const QString& caption, const QKeySequence& shortcut, const QString& hint,
+                           int help, void (TMainForm::*slot)()) {
+  auto* a = new QAction(caption, this);
+  a->setObjectName(name);
+  if (!shortcut.isEmpty()) a->setShortcut(shortcut);
+  a->setStatusTip(hint);
+  a->setToolTip(hint.isEmpty() ? QString(caption).remove('&') : hint);
+  a->setProperty("helpContext", help);
+  if (slot) connect(a, &QAction::triggered, this, [this, slot] { (this->*slot)(); });
+  actions_[name] = a;
+  addAction(a);
+  return a;
+}
+
+void TMainForm::BuildActions() {
+  // File
+  Action("OpenMailPacket1", "&Open Mail Packet", QKeySequence(Qt::Key_F4), "Open a mail packet", 8008,
+         &TMainForm::OpenBtnClick);
+  Action("CloseMailPacket1", "&Close Mail Packet", QKeySequence(Qt::Key_F5), "Close the mail packet", 8009,
+         &TMainForm::CloseBtnClick);
+  Action("OpenReplyPacket1", "Open Reply Packet", QKeySequence(Qt::Key_F6),
+         "Put the messages of the reply packet back into the Out Box", 8004, &TMainForm::OpenReplyPacketClick);
+  Action("CreateReplyPacket1", "Create Reply Packet", QKeySequence(Qt::Key_F7),
+         "Create the reply packet from the Out Box", 8005, &TMainForm::CreateReplyPacketClick);
+  Action("AddressBook1", "Address Book", QKeySequence(Qt::CTRL | Qt::Key_A), "Show the address book", 8003, nullptr)
+      ->setVisible(false);
+  Action("Properties1", "Properties", QKeySequence(Qt::CTRL | Qt::Key_P), "Show the properties", 8006,
+         &TMainForm::ShowProperties);
+  Action("Exit1", "&Exit Program", QKeySequence(Qt::CTRL | Qt::Key_E), "Exit the program", 8007, nullptr);
+  connect(actions_["Exit1"], &QAction::triggered, this, &QWidget::close);
+  // Edit: these windows come later and stay hidden until then.
+  for (auto [name, caption, key, help] :
+       {std::tuple{"Taglines1", "&Taglines", Qt::Key_T, 8014}, std::tuple{"AddConference1", "&Conferences", Qt::Key_C, 8015},
+        std::tuple{"Keywords1", "&Keywords", Qt::Key_K, 8016}, std::tuple{"Twits1", "T&wits", Qt::Key_W, 8017},
+        std::tuple{"Filters1", "&Filters", Qt::Key_F, 8018}})
+    Action(name, caption, QKeySequence(Qt::CTRL | key), "", help, nullptr)->setVisible(false);
+  // View
+  auto* tb = Action("Toolbar1", "&Toolbar", {}, "Show or hide the toolbar", 8002, nullptr);
+  tb->setCheckable(true);
+  tb->setChecked(true);
+  connect(tb, &QAction::toggled, this, [this](bool on) {
+    TopPanel->setVisible(on);
+    settings_.Toolbar = on;
+  });
+  auto* sb = Action("Statusline1", "&Status bar", {}, "Show or hide the status bar", 8002, nullptr);
+  sb->setCheckable(true);
+  sb->setChecked(true);
+  connect(sb, &QAction::toggled, this, [this](bool on) {
+    statusBar()->setVisible(on);
+    settings_.Statusbar = on;
+  });
+  auto* qv = Action("QuickViewer1", "&Quick Viewer", {}, "Show or hide the quick viewer", 5486, nullptr);
+  qv->setCheckable(true);
+  connect(qv, &QAction::triggered, this, [this] { ApplyQuickViewer(); });
+  struct Style {
+    const char* name;
+    const char* caption;
+    TViewStyle style;
+  };
+  for (Style st : {Style{"LargeIcons1", "Lar&ge Icons", TViewStyle::vsIcon},
+                   Style{"SmallIcons1", "S&mall Icons", TViewStyle::vsSmallIcon}, Style{"List1", "&List", TViewStyle::vsList},
+                   Style{"Details1", "&Detail", TViewStyle::vsReport}}) {
+    auto* a = Action(st.name, st.caption, {}, "", 8002, nullptr);
+    a->setCheckable(true);
+    TViewStyle style = st.style;
+    connect(a, &QAction::triggered, this, [this, style] { SetViewStyle(style, false); });
+  }
+  Action("Options1", "&Options", QKeySequence(Qt::CTRL | Qt::Key_O), "Change the options", 5488, nullptr);
+  connect(actions_["Options1"], &QAction::triggered, this, [this] { ShowOptions(0); });
+  for (const char* n : {"AddressBook2", "MSGViewer1", "MSGEditor1", "NewFiles1", "MailFinder1"})
+    Action(n, n == std::string("AddressBook2")  ? "Address Book"
+              : n == std::string("MSGViewer1") ? "Mail Viewer"
+              : n == std::string("MSGEditor1") ? "Mail Editor"
+              : n == std::string("NewFiles1")  ? "New Files"
+                                               : "Mail Finder",
+           {}, "", 8002, nullptr)
+        ->setVisible(false);
+  // Mail
+  Action("MarkasRead1", "Mark as Read", QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::Key_R), "", 8002, nullptr);
+  Action("MarkasUnRead1", "Mark as UnRead", QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::Key_U), "", 8002, nullptr);
+  for (const char* n : {"MarkasRead1", "MarkasUnRead1"}) actions_[n]->setVisible(false);
+  Action("NewMessage1", "New Message", QKeySequence(Qt::CTRL | Qt::Key_N), "Write a new message", 8019, nullptr)
+      ->setVisible(false);
+  Action("ViewMessage1", "View Message", QKeySequence(Qt::CTRL | Qt::Key_V), "View the message", 8011,
+         &TMainForm::ReadBtnClick)
+      ->setVisible(false);
+  Action("ReplytoMessage1", "Reply to Message", QKeySequence(Qt::CTRL | Qt::Key_R), "Reply to the message", 8021, nullptr)
+      ->setVisible(false);
+  Action("ForwardMessage1", "Forward Message", QKeySequence(Qt::CTRL | Qt::Key_F), "Forward the message", 8022, nullptr)
+      ->setVisible(false);
+  Action("Search1", "&Search", {}, "Search for mail", 5487, nullptr)->setVisible(false);
+  Action("DeleteMessage1", "Delete Message", QKeySequence(Qt::CTRL | Qt::Key_D), "Delete the message", 8023,
+         &TMainForm::DeleteButtonClick);
+  Action("DeleteALLMessages1", "Delete all Messages", QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::Key_D),
+         "Delete every message of the box", 8024, &TMainForm::DeleteALLMessages1Click);
+  // Downloads (connected with the downloads commands)
+  for (const char* n : {"Open1", "Extract1", "ExtractAll1"}) Action(n, n, {}, "", 8027, nullptr)->setVisible(false);
+  // Help
+  Action("Topics1", "&Topics", {}, "Search the help", 8002, nullptr);
+  connect(actions_["Topics1"], &QAction::triggered, this, [this] { ShowHelp(-2); });
+  Action("HelpTopics1", "&Introduction", {}, "Open the help contents", 8026, nullptr);
+  connect(actions_["HelpTopics1"], &QAction::triggered, this, [this] { ShowHelp(-1); });
+  Action("UsingKorrinHelp1", "&Using Korrin Help", {}, "How to use the help", 8001, nullptr);
+  connect(actions_["UsingKorrinHelp1"], &QAction::triggered, this, [this] { ShowHelpTopic("hlp_Using_TesselHelp"); });
+  Action("ExplorerHelp1", "&Explorer Help", {}, "Help on this window", 8002, nullptr);
+  connect(actions_["ExplorerHelp1"], &QAction::triggered, this, [this] { ShowHelpTopic("hlp_Using"); });
+  Action("About1", "&About", {}, "About Korrin", 8026, &TMainForm::ShowAbout);
+  // Pop-up and navigation
+  Action("Copy1", "Copy", {}, "Copy the selected text", 7001, nullptr);
+  connect(actions_["Copy1"], &QAction::triggered, this, [this] { QuickViewerMemo->copy(); });
+  Action("Selectall1", "Select all", {}, "Select the whole text", 7001, nullptr);
+  connect(actions_["Selectall1"], &QAction::triggered, this, [this] { QuickViewerMemo->selectAll(); });
+  Action("NextMessage1", "Next Message", {}, "Show the next message", 7001, nullptr);
+  connect(actions_["NextMessage1"], &QAction::triggered, this, [this] {
+    GoNextMessage();
+    UpdateReplyCaption();
+  });
+  Action("PreviousMessage1", "Previous Message", {}, "Show the previous message", 7001, nullptr);
+  connect(actions_["PreviousMessage1"], &QAction::triggered, this, [this] {
+    GoPreviousMessage();
+    UpdateReplyCaption();
+  });
+  Action("NextConference1", "Next Conference", {}, "Go to the next conference", 7001, nullptr);
+  connect(actions_["NextConference1"], &QAction::triggered, this, [this] {
+    GoNextConference();
+    UpdateReplyCaption();
+  });
+  Action("PreviousConference1", "Previous Conference", {}, "Go to the previous conference", 7001, nullptr);
+  connect(actions_["PreviousConference1"], &QAction::triggered, this, [this] {
+    GoPreviousConference();
+    UpdateReplyCaption();
+  });
+}
+
+void TMainForm::BuildMenus() {
+  auto menu = [this](const char* name, const QString& title, const QString& hint) {
+    QMenu* m = menuBar()->addMenu(title);
+    m->setObjectName(name);
+    m->menuAction()->setStatusTip(hint);
+    m->setToolTipsVisible(true);
+    return m;
+  };
+  auto add = [this](QMenu* m, std::initializer_list<const char*> names) {
+    for (const char* n : names) {
+      if (std::string(n) == "-") {
+        m->addSeparator();
+      } else {
+        m->addAction(actions_.at(n));
+      }
+    }
+  };
+  File1 = menu("File1", "&File", "Contains commands for working with the selected items.");
+  add(File1, {"OpenMailPacket1", "CloseMailPacket1", "-", "OpenReplyPacket1", "CreateReplyPacket1", "-",
+              "AddressBook1", "Properties1", "-", "Exit1"});
+  connect(File1, &QMenu::aboutToShow, this, &TMainForm::FileMenuAboutToShow);
+  Edit1 = menu("Edit1", "&Edit", "Commands related to editing mail packets.");
+  add(Edit1, {"Taglines1", "AddConference1", "Keywords1", "Twits1", "Filters1"});
+  Edit1->menuAction()->setVisible(false);  // its windows come with the door and tagline commands
+  View1 = menu("View1", "&View", "Contains commands for customizing the window.");
+  add(View1, {"Toolbar1", "Statusline1", "QuickViewer1", "-"});
+  QMenu* icons = View1->addMenu("Icons");
+  icons->setObjectName("Icons1");
+  add(icons, {"LargeIcons1", "SmallIcons1", "List1", "Details1"});
+  add(View1, {"-", "Options1", "AddressBook2", "MSGViewer1", "MSGEditor1", "NewFiles1", "MailFinder1"});
+  connect(View1, &QMenu::aboutToShow, this, &TMainForm::ViewMenuAboutToShow);
+  Mail1 = menu("Mail1", "&Mail", "Commands for reading and writing mail.");
+  add(Mail1, {"MarkasRead1", "MarkasUnRead1", "NewMessage1", "ViewMessage1", "ReplytoMessage1", "ForwardMessage1",
+              "Search1", "-", "DeleteMessage1", "DeleteALLMessages1"});
+  connect(Mail1, &QMenu::aboutToShow, this, &TMainForm::MailMenuAboutToShow);
+  Downloads1 = menu("Downloads1", "&Downloads", "Files that came with the packet.");
+  add(Downloads1, {"Open1", "Extract1", "ExtractAll1"});
+  Downloads1->menuAction()->setVisible(false);
+  Help1 = menu("Help1", "&Help", "Help on using Korrin.");
+  add(Help1, {"Topics1", "HelpTopics1", "UsingKorrinHelp1", "ExplorerHelp1", "-", "About1"});
+
+  PopupMenu1 = new QMenu(this);
+  PopupMenu1->setObjectName("PopupMenu1");
+  add(PopupMenu1, {"Copy1", "Selectall1"});
+  popupCopySeparator_ = PopupMenu1->addSeparator();
+  QMenu* go = PopupMenu1->addMenu("Go to >>>");
+  go->setObjectName("Goto1");
+  add(go, {"NextMessage1", "PreviousMessage1", "NextConference1", "PreviousConference1"});
+  add(PopupMenu1, {"ViewMessage1", "NewMessage1", "ReplytoMessage1", "ForwardMessage1", "DeleteMessage1", "-",
+                   "QuickViewer1", "AddressBook1", "Properties1", "-", "Exit1"});
+  connect(PopupMenu1, &QMenu::aboutToShow, this, &TMainForm::PopupMenu1AboutToShow);
+  PopupMenu2 = new QMenu(this);
+  PopupMenu2->setObjectName("PopupMenu2");
+  add(PopupMenu2, {"OpenMailPacket1", "CloseMailPacket1", "OpenReplyPacket1", "CreateReplyPacket1", "-",
+                   "QuickViewer1", "AddressBook1", "Properties1", "-", "Exit1"});
+  connect(PopupMenu2, &QMenu::aboutToShow, this, &TMainForm::PopupMenu2AboutToShow);
+}
+
+void TMainForm::BuildToolbar() {
+  TopPanel = new QWidget(this);
+  TopPanel->setObjectName("TopPanel");
+  TopPanel->setAutoFillBackground(true);
+  auto* row = new QHBoxLayout(TopPanel);
+  row->setContentsMargins(6, 4, 6, 4);
+  row->setSpacing(2);
+  struct Btn {
+    const char* name;
+    const char* caption;
+    TMailImage image;
+    int help;
+    const char* action;
+  };
+  const Btn btns[] = {{"CloseBtn", "Close", TMailImage::miClose, 8009, "CloseMailPacket1"},
+                      {"OpenBtn", "Open", TMailImage::miOpen, 8008, "OpenMailPacket1"},
+                      {"ReadBtn", "View", TMailImage::miView, 8011, "ViewMessage1"},
+                      {"NewBtn", "New", TMailImage::miNew, 8019, "NewMessage1"},
+                      {"ReplyBtn", "Reply", TMailImage::miReply, 8021, "ReplytoMessage1"},
+                      {"ForwardBtn", "Forward", TMailImage::miForward, 8022, "ForwardMessage1"},
+                      {"DeleteButton", "Delete", TMailImage::miDelete, 8023, "DeleteMessage1"},
+                      {"SearchBtn", "Search", TMailImage::miFind, 8023, "Search1"}};
+  QFont bold = font();
+  bold.setBold(true);
+  for (const Btn& b : btns) {
+    auto* button = new QToolButton(TopPanel);
+    button->setObjectName(b.name);
+    button->setText(b.caption);
+    button->setIcon(MailImage(b.image));
+    button->setIconSize(QSize(32, 32));
+    button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    button->setAutoRaise(true);
+    button->setFont(bold);
+    button->setMinimumWidth(58);
+    button->setProperty("helpContext", b.help);
+    QAction* a = actions_.at(b.action);
+    button->setStatusTip(a->statusTip());
+    button->setToolTip(a->toolTip());
+    button->setVisible(a->isVisible());
+    connect(button, &QToolButton::clicked, a, &QAction::trigger);
+    button->installEventFilter(this);
+    row->addWidget(button);
+    buttons_[b.name] = button;
+  }
+  for (const char* n : {"CloseBtn", "ReadBtn", "NewBtn", "ReplyBtn", "ForwardBtn", "DeleteButton"})
+    buttons_[n]->setEnabled(false);
+  row->addStretch(1);
+  auto* poBox = new QVBoxLayout;
+  poLabel_ = new QLabel("BBS Post Office", TopPanel);
+  poLabel_->setObjectName("POLabel");
+  poBox->addWidget(poLabel_);
+  QWKPOCombobox1 = new TQWKPOCombobox(TopPanel);
+  QWKPOCombobox1->setMinimumWidth(170);
+  QWKPOCombobox1->setStatusTip("Choose the post office of a BBS");
+  connect(QWKPOCombobox1, &TQWKPOCombobox::Click, this, &TMainForm::QWKPOCombobox1Click);
+  poBox->addWidget(QWKPOCombobox1);
+  auto* styles = new QHBoxLayout;
+  styles->setSpacing(1);
+  struct Speed {
+    const char* name;
+    const char* hint;
+    TMailImage image;
+    TViewStyle style;
+  };
+  for (Speed sp : {Speed{"SpeedButton5", "Large Icons", TMailImage::miLargeIcons, TViewStyle::vsIcon},
+                   Speed{"SpeedButton2", "Small Icons", TMailImage::miSmallIcons, TViewStyle::vsSmallIcon},
+                   Speed{"SpeedButton3", "List", TMailImage::miList, TViewStyle::vsList},
+                   Speed{"SpeedButton4", "Details", TMailImage::miDetails, TViewStyle::vsReport}}) {
+    auto* b = new QToolButton(TopPanel);
+    b->setObjectName(sp.name);
+    b->setIcon(MailImage(sp.image));
+    b->setIconSize(QSize(16, 16));
+    b->setAutoRaise(true);
+    b->setToolTip(sp.hint);
+    b->setStatusTip(sp.hint);
+    TViewStyle style = sp.style;
+    connect(b, &QToolButton::clicked, this, [this, style] { SetViewStyle(style, true); });
+    styles->addWidget(b);
+    buttons_[sp.name] = b;
+  }
+  styles->addStretch();
+  poBox->addLayout(styles);
+  row->addLayout(poBox);
+
+  auto* central = new QWidget(this);
+  auto* cl = new QVBoxLayout(central);
+  cl->setContentsMargins(0, 0, 0, 0);
+  cl->setSpacing(0);
+  cl->addWidget(TopPanel);
+  auto* line = new QFrame(central);
+  line->setFrameShape(QFrame::HLine);
+  line->setFrameShadow(QFrame::Sunken);
+  cl->addWidget(line);
+  cl->addWidget(MainPanel, 1);
+  setCentralWidget(central);
+}
+
+void TMainForm::BuildPanes() {
+  MainPanel = new QWidget(this);
+  MainPanel->setObjectName("MainPanel");
+  auto* ml = new QVBoxLayout(MainPanel);
+  ml->setContentsMargins(2, 2, 2, 2);
+  mainSplit_ = new QSplitter(Qt::Vertical, MainPanel);
+  mainSplit_->setObjectName("MainSplit");
+  mainSplit_->setChildrenCollapsible(false);
+  mainSplit_->setHandleWidth(4);
+  ml->addWidget(mainSplit_);
+
+  FileManPanel = new QWidget(mainSplit_);
+  FileManPanel->setObjectName("FileManPanel");
+  auto* fl = new QVBoxLayout(FileManPanel);
+  fl->setContentsMargins(0, 0, 0, 0);
+  fl->setSpacing(0);
+  centerSplit_ = new QSplitter(Qt::Horizontal, FileManPanel);
+  centerSplit_->setObjectName("CenterPanel");
+  centerSplit_->setChildrenCollapsible(false);
+  centerSplit_->setHandleWidth(4);
+  fl->addWidget(centerSplit_);
+
+  auto pane = [this](const char* name, QWidget* content, QLabel*& header, const char* headerName) {
+    auto* panel = new QWidget(centerSplit_);
+    panel->setObjectName(name);
+    auto* l = new QVBoxLayout(panel);
+    l->setContentsMargins(0, 0, 0, 0);
+    l->setSpacing(0);
+    header = new QLabel(panel);
+    header->setObjectName(headerName);
+    header->setFrameShape(QFrame::StyledPanel);
+    header->setFrameShadow(QFrame::Raised);
+    header->setMinimumHeight(22);
+    header->setContentsMargins(4, 0, 4, 0);
+    l->addWidget(header);
+    content->setParent(panel);
+    l->addWidget(content, 1);
+    return panel;
+  };
+  tree_ = new TMailTreeView;
+  list_ = new TMailListView;
+  QWidget* treePanel = pane("TreePanel", tree_, TreeHdr, "TreeHdr");
+  TreeHdr->setText("All Folders");
+  QWidget* listPanel = pane("ListPanel", list_, treeststus, "treeststus");
+  treePanel->setMinimumWidth(120);
+  listPanel->setMinimumWidth(200);
+  centerSplit_->setStretchFactor(1, 1);
+  centerSplit_->setSizes({169, 359});
+
+  tree_->SetStatusLabel(treeststus);
+  tree_->Tree().SetPersonalConference(true);
+  tree_->Tree().SetTextCase(TTextCase::tcAsIs);
+  tree_->Tree().SetPostoffice(&QWKPostOffice1);
+  list_->List().SetTextCase(TTextCase::tcProperName);
+  list_->List().SetToReader(&ToReader1);
+  list_->List().SetMailTree(&tree_->Tree());
+  list_->List().OnOpenMessage = [this](const TConfRec* rec, int index, int count) { OpenMessage(rec, index, count); };
+  connect(tree_, &TMailTreeView::folderChanged, this, &TMainForm::FolderChanged);
+  connect(tree_, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& p) { PopupMenu2->popup(tree_->viewport()->mapToGlobal(p)); });
+  connect(tree_, &QTreeWidget::itemClicked, this, [this] { UpdateReplyCaption(); });
+  connect(list_, &TListViewEx::rowActivated, this, [this](int row) { list_->List().DoubleClick(row); });
+  connect(list_, &TListViewEx::contextMenuRequested, this, [this](const QPoint& p) {
+    popupCopySeparator_->setVisible(false);
+    actions_["Copy1"]->setVisible(false);
+    actions_["Selectall1"]->setVisible(false);
+    PopupMenu1->popup(p);
+  });
+  connect(list_, &TListViewEx::currentRowChanged, this, [this](int) {
+    if (QuickViewerShown()) ShowQuickView();
+    UpdateCommandStates();
+  });
+  list_->SetViewStyle(TViewStyle::vsReport);
+}
+
+void TMainForm::BuildQuickViewer() {
+  ViewerPanel = new QWidget(mainSplit_);
+  ViewerPanel->setObjectName("ViewerPanel");
+  auto* vl = new QVBoxLayout(ViewerPanel);
+  vl->setContentsMargins(0, 0, 0, 0);
+  vl->setSpacing(0);
+  QuickViewerHDR = new QWidget(ViewerPanel);
+  QuickViewerHDR->setObjectName("QuickViewerHDR");
+  QuickViewerHDR->setFixedHeight(49);
+  QuickViewerHDR->setAutoFillBackground(true);
+  QPalette pal = QuickViewerHDR->palette();
+  pal.setColor(QPalette::Window, pal.color(QPalette::Window).darker(108));
+  QuickViewerHDR->setPalette(pal);
+  auto* hl = new QHBoxLayout(QuickViewerHDR);
+  hl->setContentsMargins(4, 2, 2, 2);
+  auto navButton = [this](const char* name, const char* hint, Qt::ArrowType arrow, const char* action) {
+    auto* b = new QToolButton(QuickViewerHDR);
+    b->setObjectName(name);
+    b->setArrowType(arrow);
+    b->setAutoRaise(true);
+    b->setToolTip(hint);
+    b->setStatusTip(hint);
+    b->setFixedWidth(18);
+    connect(b, &QToolButton::clicked, actions_.at(action), &QAction::trigger);
+    return b;
+  };
+  auto* leftNav = new QVBoxLayout;
+  leftNav->setSpacing(0);
+  leftNav->addWidget(navButton("PrevMsgBtn", "Previous Message", Qt::LeftArrow, "PreviousMessage1"));
+  leftNav->addWidget(navButton("PrevConfBtn", "Previous Conference", Qt::UpArrow, "PreviousConference1"));
+  hl->addLayout(leftNav);
+  auto* grid = new QGridLayout;
+  grid->setVerticalSpacing(1);
+  QFont bold("Arial");
+  bold.setBold(true);
+  auto* fromCaption = new QLabel("From", QuickViewerHDR);
+  auto* subjectCaption = new QLabel("Subject", QuickViewerHDR);
+  FromLabel = new QLabel(QuickViewerHDR);
+  FromLabel->setObjectName("FromLabel");
+  SubjectLabel = new QLabel(QuickViewerHDR);
+  SubjectLabel->setObjectName("SubjectLabel");
+  for (QLabel* l : {FromLabel, SubjectLabel}) {
+    l->setFont(bold);
+    l->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  }
+  grid->addWidget(fromCaption, 0, 0);
+  grid->addWidget(FromLabel, 0, 1);
+  grid->addWidget(subjectCaption, 1, 0);
+  grid->addWidget(SubjectLabel, 1, 1);
+  grid->setColumnStretch(1, 1);
+  hl->addLayout(grid, 1);
+  AttachedBtn = new QToolButton(QuickViewerHDR);
+  AttachedBtn->setObjectName("AttachedBtn");
+  AttachedBtn->setIcon(MailImage(TMailImage::miAttachment));
+  AttachedBtn->setIconSize(QSize(32, 32));
+  AttachedBtn->setFixedSize(45, 45);
+  AttachedBtn->setAutoRaise(true);
+  AttachedBtn->hide();
+  connect(AttachedBtn, &QToolButton::clicked, this, &TMainForm::AttachedBtnClick);
+  hl->addWidget(AttachedBtn);
+  auto* rightNav = new QVBoxLayout;
+  rightNav->setSpacing(0);
+  rightNav->addWidget(navButton("NextMsgBtn", "Next Message", Qt::RightArrow, "NextMessage1"));
+  rightNav->addWidget(navButton("NextConfBtn", "Next Conference", Qt::DownArrow, "NextConference1"));
+  hl->addLayout(rightNav);
+  vl->addWidget(QuickViewerHDR);
+
+  QuickViewerMemo = new QPlainTextEdit(ViewerPanel);
+  QuickViewerMemo->setObjectName("QuickViewerMemo");
+  QuickViewerMemo->setReadOnly(true);
+  QuickViewerMemo->setLineWrapMode(QPlainTextEdit::NoWrap);
+  QuickViewerMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  QuickViewerMemo->setProperty("helpContext", 7001);
+  QuickViewerMemo->setContextMenuPolicy(Qt::CustomContextMenu);
+  QuickViewerMemo->installEventFilter(this);
+  connect(QuickViewerMemo, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {
+    popupCopySeparator_->setVisible(true);
+    actions_["Copy1"]->setVisible(true);
+    actions_["Selectall1"]->setVisible(true);
+    PopupMenu1->popup(QuickViewerMemo->viewport()->mapToGlobal(p));
+  });
+  highlighter_ = new TQuoteHighlighter(QuickViewerMemo->document());
+  vl->addWidget(QuickViewerMemo, 1);
+  ViewerPanel->hide();
+  mainSplit_->setStretchFactor(0, 1);
+  // The split bar stays in the middle third of the pane.
+  connect(mainSplit_, &QSplitter::splitterMoved, this, [this](int, int) {
+    int h = mainSplit_->height();
+    QList<int> sizes = mainSplit_->sizes();
+    if (sizes.size() != 2 || !ViewerPanel->isVisible()) return;
+    int top = std::clamp(sizes[0], h / 3, 2 * (h / 3));
+    if (top != sizes[0]) mainSplit_->setSizes({top, h - top});
+    settings_.QuickViewerHeight = mainSplit_->sizes()[1];
+  });
+
+  quickMsg_.SetMimeCTRL(&TesselMime1);
+  quickMsg_.SetQWKExtCTRL(&ToReader1);
+  quickMsg_.SetOnHDRChange([this](TQWKMsg*) { OnMsgHeader(); });
+  quickMsg_.SetOnTextChange([this](TQWKMsg*) { OnMsgText(); });
+
+  MainStatusPanel = new QFrame(MainPanel);
+  MainStatusPanel->setObjectName("MainStatusPanel");
+  MainStatusPanel->setFrameShape(QFrame::Panel);
+  MainStatusPanel->setFrameShadow(QFrame::Raised);
+  MainStatusPanel->setAutoFillBackground(true);
+  MainStatusPanel->resize(265, 65);
+  auto* sl = new QVBoxLayout(MainStatusPanel);
+  MainStatusCaption = new QLabel("Opening -", MainStatusPanel);
+  MainStatusCaption->setObjectName("MainStatusCaption");
+  QFont capFont = MainStatusCaption->font();
+  capFont.setBold(true);
+  MainStatusCaption->setFont(capFont);
+  StatusGauge = new QProgressBar(MainStatusPanel);
+  StatusGauge->setObjectName("StatusGauge");
+  StatusGauge->setRange(0, 100);
+  StatusGauge->setTextVisible(false);
+  sl->addWidget(MainStatusCaption);
+  sl->addWidget(StatusGauge);
+  MainStatusPanel->hide();
+}
+
+void TMainForm::BuildStatus() {
+  QStatusBar* bar = statusBar();
+  bar->setObjectName("BottomPanel");
+  ListStatus = new QLabel(bar);
+  ListStatus->setObjectName("ListStatus");
+  ListStatus->setFrameShape(QFrame::Panel);
+  ListStatus->setFrameShadow(QFrame::Sunken);
+  ListStatus->setMinimumWidth(112);
+  InfoPanel = new QLabel(bar);
+  InfoPanel->setObjectName("InfoPanel");
+  InfoPanel->setFrameShape(QFrame::Panel);
+  InfoPanel->setFrameShadow(QFrame::Sunken);
+  bar->addWidget(ListStatus);
+  bar->addWidget(InfoPanel, 1);
+}
+
+// ---------------------------------------------------------------- start-up
+
+void TMainForm::FormCreate() {
+  SetBusy(true);
+  // Each run gets a work folder of its own, created so that it cannot collide.
+  Randomize();
+  if (auto dir = CreateUniqueFolder(TempFolder())) {
+    tempDirectory_ = *dir;
+  } else {
+    tempDirectory_ = TempFolder() + RandomName8() + "/";
+    ForceDirectories(tempDirectory_, GetPrompts());
+  }
+  life_->SetTempDirectory(tempDirectory_);
+  life_->OnStatus = [this](const std::string& text) {
+    MainStatusCaption->setText(FromCp437(text));
+    MainStatusCaption->repaint();
+  };
+  life_->OnCaption = [this](const std::string& text) { setWindowTitle(FromCp437(text)); };
+  life_->RunCloseDialog = [this](bool something) {
+    TCloseForm form(this);
+    form.SetSomethingToSend(something);
+    TCloseAnswer answer;
+    answer.Ok = form.exec() == QDialog::Accepted;
+    answer.Choice = form.Choice();
+    answer.Destination = form.Destination();
+    answer.CreateReply = form.CreateReply();
+    return answer;
+  };
+  life_->RefillList = [this] { list_->Refill(); };
+  life_->Repaint = [this] { update(); };
+  life_->EditorOpen = [] { return false; };
+  MainXZ.SetProcessMessages(MakeProcessMessages(20));
+  MainXZ.SetOnStatus([this](const TXcdFileStats& s) {
+    if (MainStatusPanel->isVisible()) StatusGauge->setValue(s.Percent);
+  });
+  MainXZ.SetOnExtracting([this](const TXcdFileStats&) {
+    if (MainStatusPanel->isVisible()) StatusGauge->setValue(0);
+  });
+
+  QWKPostOffice1.SetFilename("PO.CFG");
+  QWKPostOffice1.OnChange = [this] { QWKPostOffice1Change(); };
+  try {
+    QWKPostOffice1.LoadPostOffices();
+  } catch (const EInOutError& e) {
+    GetPrompts().Error(e.what());
+  }
+  settings_ = LoadSettings(registry_, GetPrompts(), ProgramFolder(), QWKPostOffice1.Itemindex());
+  ReadWindowPlacement();
+  QWKPostOffice1.SetItemindex(settings_.LastPO);
+  life_->SetRepliesFolder(settings_.Replies);
+  life_->SetMoveToSentBox(settings_.MoveToSentBox);
+  list_->List().SetColumnOrder(settings_.Columns);
+  tree_->Tree().SetPersonalConference(settings_.PersonalSeparate);
+  actions_["Toolbar1"]->setChecked(settings_.Toolbar);
+  actions_["Statusline1"]->setChecked(settings_.Statusbar);
+  TopPanel->setVisible(settings_.Toolbar);
+  statusBar()->setVisible(settings_.Statusbar);
+  QWKPOCombobox1->SetPostOffice(&QWKPostOffice1);
+  QWKPOCombobox1->setCurrentIndex(QWKPostOffice1.Itemindex());
+  RebuildTree();
+  ApplyOverlayPictures();
+  // The idle update runs whenever the event queue empties.
+  if (auto* dispatcher = QAbstractEventDispatcher::instance())
+    connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, [this] {
+      if (QApplication::activeWindow() == this) UpdateCommandStates();
+    });
+  SetBusy(false);
+}
+
+void TMainForm::ReadWindowPlacement() {
+  const TWindowPlacement& p = settings_.Location;
+  setGeometry(p.Left, p.Top, std::max(p.Width, 528), std::max(p.Height, 300));
+  actions_["QuickViewer1"]->setChecked(settings_.QuickViewer);
+  if (settings_.QuickViewer) ApplyQuickViewer();
+  if (p.WindowState == TWindowState::wsMaximized) setWindowState(Qt::WindowMaximized);
+  if (p.WindowState == TWindowState::wsMinimized) setWindowState(Qt::WindowMinimized);
+}
+
+TWindowPlacement TMainForm::NormalPlacement() const {
+  QRect r = normalGeometry().isValid() ? normalGeometry() : geometry();
+  TWindowPlacement p{r.left(), r.top(), r.width(), r.height(), TWindowState::wsNormal};
+  if (QuickViewerShown()) p.Height -= ViewerPanel->height();
+  if (isMaximized()) p.WindowState = TWindowState::wsMaximized;
+  if (isMinimized()) p.WindowState = TWindowState::wsMinimized;
+  return p;
+}
+
+void TMainForm::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (firstActivation_) {
+    firstActivation_ = false;
+    if (QWKPostOffice1.Count() == 0) ShowHelp(5501);
+  }
+}
+
+void TMainForm::RebuildTree() {
+  tree_->Tree().SetDirectory(tree_->Tree().PacketLoaded() ? tempDirectory_ : std::string());
+}
+
+// ---------------------------------------------------------------- busy and idle
+
+void TMainForm::SetBusy(bool on) {
+  busyCount_ = std::max(0, busyCount_ + (on ? 1 : -1));
+  bool busy = busyCount_ > 0;
+  if (busy) {
+    if (!QApplication::overrideCursor()) QApplication::setOverrideCursor(Qt::WaitCursor);
+  } else {
+    while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
+  }
+  if (!life_) return;
+  bool packet = tree_->Tree().PacketLoaded();
+  if (!packet) setWindowTitle(kCaptionNoPacket);
+  buttons_["OpenBtn"]->setEnabled(!busy);
+  buttons_["CloseBtn"]->setEnabled(packet && !busy);
+  buttons_["NewBtn"]->setEnabled(QWKPostOffice1.Itemindex() >= 0 && !busy);
+  for (QMenu* m : {File1, Edit1, View1, Mail1, Downloads1, Help1}) m->setEnabled(!busy);
+  for (QWidget* w : std::initializer_list<QWidget*>{tree_, list_, QWKPOCombobox1, poLabel_, ListStatus, AttachedBtn,
+                                                    QuickViewerMemo, QuickViewerHDR})
+    w->setEnabled(!busy);
+  for (const char* n : {"SpeedButton5", "SpeedButton2", "SpeedButton3", "SpeedButton4", "SearchBtn"})
+    buttons_[n]->setEnabled(!busy);
+  if (!busy) UpdateCommandStates();
+}
+
+const TConfRec* TMainForm::SelectedRecord() const {
+  TMailTreeNode* node = tree_->Tree().Selected();
+  return node ? node->Record.get() : nullptr;
+}
+
+int TMainForm::SelectedRow() const { return list_->CurrentRow(); }
+
+TCommandContext TMainForm::Context() const {
+  TCommandContext c;
+  c.Busy = busyCount_ > 0;
+  int row = SelectedRow();
+  const auto& rows = list_->List().Rows();
+  c.RowSelected = row >= 0 && row < static_cast<int>(rows.size());
+  c.RowSubItems = c.RowSelected ? rows[static_cast<size_t>(row)].SubItems.size() : 0;
+  const TConfRec* rec = SelectedRecord();
+  c.FolderHasRecord = rec != nullptr;
+  if (rec) c.Kind = rec->Kind;
+  c.PostOfficeExists = const_cast<TQWKPostOffice&>(QWKPostOffice1).Itemindex() >= 0;
+  c.QuickViewerShown = QuickViewerShown();
+  c.TreeHasNodes = tree_->Tree().Root() != nullptr;
+  c.QuickViewerHasSelection = QuickViewerMemo->textCursor().hasSelection();
+  return c;
+}
+
+void TMainForm::UpdateCommandStates() {
+  if (!life_) return;
+  bool packet = tree_->Tree().PacketLoaded();
+  if (!packet && windowTitle() != kCaptionNoPacket) setWindowTitle(kCaptionNoPacket);
+  TCommandContext c = Context();
+  TCommandStates s = ToolbarStates(c);
+  buttons_["CloseBtn"]->setEnabled(packet && !c.Busy);
+  buttons_["NewBtn"]->setEnabled(s.New);
+  buttons_["ReadBtn"]->setEnabled(s.View);
+  buttons_["ReplyBtn"]->setEnabled(s.Reply);
+  buttons_["ForwardBtn"]->setEnabled(s.Forward);
+  buttons_["DeleteButton"]->setEnabled(s.Delete);
+  buttons_["SearchBtn"]->setEnabled(s.Search);
+  if ((!c.RowSelected || !c.FolderHasRecord) && QuickViewerShown() && !QuickViewerMemo->document()->isEmpty())
+    ClearQuickView();
+  Downloads1->menuAction()->setVisible(false);  // the downloads commands come with their own windows
+  int count = static_cast<int>(list_->List().Rows().size());
+  QString status = FromUtf8(ListStatusText(c.RowSelected ? SelectedRow() : -1, count));
+  if (ListStatus->text() != status) ListStatus->setText(status);
+  if (statusBar()->currentMessage().isEmpty()) {
+    ListStatus->show();
+    InfoPanel->show();
+  }
+}
+
+// ---------------------------------------------------------------- packets
+
+void TMainForm::OpenBtnClick() {
+  if (tree_->Tree().PacketLoaded() && !life_->ClosePacket()) return;
+  SetBusy(true);
+  auto path = GetPrompts().OpenFile("Open Packet", kOpenFilter, settings_.Packets);
+  if (path) OpenPacketFile(*path);
+  SetBusy(false);
+}
+
+bool TMainForm::OpenPacketFile(const std::string& path) {
+  if (tree_->Tree().PacketLoaded() && !life_->ClosePacket()) return false;
+  SetBusy(true);
+  bool ok;
+  if (AnsiUpperCase(ExtractFileExt(path)) == ".REP") {
+    ok = life_->OpenReplyPacket(path);
+  } else {
+    ShowStatusPanel("Opening - " + ExtractFileName(path));
+    ok = life_->OpenPacket(path);
+    if (ok) {
+      tree_->Tree().NextConference(0);  // the first conference
+      if (!list_->List().Rows().empty()) {
+        SelectRow(0);
+        if (QuickViewerShown()) ShowQuickView();
+      }
+    }
+    HideStatusPanel();
+  }
+  SetBusy(false);
+  return ok;
+}
+
+void TMainForm::CloseBtnClick() {
+  if (!tree_->Tree().PacketLoaded()) return;
+  life_->ClosePacket();
+  ClearQuickView();
+  UpdateCommandStates();
+}
+
+void TMainForm::OpenReplyPacketClick() {
+  SetBusy(true);
+  life_->OpenReplyPacket(life_->ReplyPacketPath());
+  SetBusy(false);
+}
+
+void TMainForm::CreateReplyPacketClick() {
+  SetBusy(true);
+  setEnabled(false);
+  if (life_->CreateReplyPacket(life_->ReplyPacketPath()))
+    GetPrompts().Information("The reply packet " + life_->ReplyPacketPath() + " is ready to be uploaded.");
+  setEnabled(true);
+  SetBusy(false);
+}
+
+void TMainForm::ShowStatusPanel(const std::string& caption) {
+  MainStatusCaption->setText(FromCp437(caption));
+  StatusGauge->setValue(0);
+  MainStatusPanel->move((MainPanel->width() - MainStatusPanel->width()) / 2,
+                        (MainPanel->height() - MainStatusPanel->height()) / 2);
+  MainStatusPanel->show();
+  MainStatusPanel->raise();
+  MainStatusPanel->repaint();
+}
+
+void TMainForm::HideStatusPanel() { MainStatusPanel->hide(); }
+
+void TMainForm::QWKPOCombobox1Click() {
+  int chosen = QWKPostOffice1.Itemindex();
+  const std::string shown = tree_->Tree().BBSID();
+  if (chosen >= 0 && QWKPostOffice1.Node(chosen).BBSID == shown) return;
+  if (tree_->Tree().PacketLoaded()) {
+    // Back to the packet's post office while it is asked whether the packet may close.
+    std::string wanted = chosen >= 0 ? QWKPostOffice1.Node(chosen).BBSID : std::string();
+    for (int i = 0; i < QWKPostOffice1.Count(); ++i)
+      if (QWKPostOffice1.Node(i).BBSID == shown) QWKPostOffice1.SetItemindex(i);
+    if (!life_->ClosePacket()) {
+      QWKPOCombobox1->setCurrentIndex(QWKPostOffice1.Itemindex());
+      return;
+    }
+    for (int i = 0; i < QWKPostOffice1.Count(); ++i)
+      if (QWKPostOffice1.Node(i).BBSID == wanted) QWKPostOffice1.SetItemindex(i);
+  }
+  settings_.LastPO = QWKPostOffice1.Itemindex();
+  RebuildTree();
+}
+
+void TMainForm::QWKPostOffice1Change() {
+  QWKPOCombobox1->Fill();
+  QWKPOCombobox1->setCurrentIndex(QWKPostOffice1.Itemindex());
+  if (!tree_->Tree().Root() && QWKPostOffice1.Itemindex() >= 0) tree_->Tree().Rebuild();
+  DoorControl1.ReadDoorId(QWKPostOffice1.PostOfficeDirectory());
+  ToReader1.SetDirectory(tree_->Tree().Directory());
+}
+
+// ---------------------------------------------------------------- folders and messages
+
+void TMainForm::FolderChanged() {
+  list_->Refill();
+  UpdateReplyCaption();
+  if (QuickViewerShown()) ClearQuickView();
+  UpdateCommandStates();
+}
+
+void TMainForm::SelectRow(int row) {
+  list_->SetCurrentRow(row);
+  if (row >= 0) list_->ActiveView()->scrollTo(list_->model()->index(row, 0));
+}
+
+void TMainForm::OpenMessage(const TConfRec* rec, int index, int count) {
+  if (index < 0 || !SelectedRecord()) return;
+  (void)rec;
+  (void)count;
+  // The message viewer window opens messages; until it exists the quick viewer shows them.
+  if (!QuickViewerShown()) {
+    actions_["QuickViewer1"]->setChecked(true);
+    ApplyQuickViewer();
+  }
+  ShowQuickView();
+}
+
+void TMainForm::ReadBtnClick() {
+  int row = SelectedRow();
+  if (row >= 0) list_->List().DoubleClick(row);
+}
+
+void TMainForm::UpdateReplyCaption() {
+  QString caption = FromUtf8(ReplyCaption(SelectedRecord()));
+  if (buttons_["ReplyBtn"]->text() != caption) {
+    buttons_["ReplyBtn"]->setText(caption);
+    buttons_["ReplyBtn"]->repaint();
+  }
+}
+
+bool TMainForm::QuickViewerShown() const { return ViewerPanel && !ViewerPanel->isHidden(); }
+
+void TMainForm::SetQuickViewerShown(bool shown) {
+  actions_["QuickViewer1"]->setChecked(shown);
+  ApplyQuickViewer();
+}
+
+void TMainForm::QuickViewer1Click() { SetQuickViewerShown(!actions_["QuickViewer1"]->isChecked()); }
+
+void TMainForm::ApplyQuickViewer() {
+  bool want = actions_["QuickViewer1"]->isChecked();
+  if (want == QuickViewerShown()) return;
+  int h = settings_.QuickViewerHeight > 0 ? settings_.QuickViewerHeight : 100;
+  settings_.QuickViewer = want;
+  if (want) {
+    int top = FileManPanel->height();
+    ViewerPanel->show();
+    if (!isMaximized()) resize(width(), height() + h);
+    mainSplit_->setSizes({std::max(top, 60), h});
+    setMinimumSize(528, 425);
+  } else {
+    settings_.QuickViewerHeight = ViewerPanel->height();
+    ViewerPanel->hide();
+    setMinimumSize(528, 300);
+    if (!isMaximized()) resize(width(), std::max(300, height() - h));
+  }
+}
+
+void TMainForm::ClearQuickView() {
+  AttachedBtn->hide();
+  FromLabel->clear();
+  SubjectLabel->clear();
+  QuickViewerMemo->clear();
+}
+
+void TMainForm::ShowQuickView() {
+  const auto& rows = list_->List().Rows();
+  if (rows.empty()) {
+    QuickViewerMemo->clear();
+    return;
+  }
+  int row = SelectedRow();
+  const TConfRec* rec = SelectedRecord();
+  if (row < 0 || row >= static_cast<int>(rows.size()) || !rec) return;
+  quickMsg_.SetPacketDirectory(tree_->Tree().Directory());
+  TesselMime1.SetDirectory(tree_->Tree().Directory());
+  AttachedBtn->hide();
+  list_->ActiveView()->scrollTo(list_->model()->index(row, 0));
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  auto nodes = tree_->Tree().Nodes();
+  lastViewedNode_ = static_cast<int>(std::find(nodes.begin(), nodes.end(), tree_->Tree().Selected()) - nodes.begin());
+  const TMailListRow& r = rows[static_cast<size_t>(row)];
+  if (IsBoxKind(rec->Kind) && r.SubItems.size() >= 6) {
+    lastViewedIndex_ = row;
+    quickMsg_.LoadFromFile(r.SubItems[5], *rec);
+  } else if (rec->Kind == TFolderKind::fkConference && r.SubItems.size() >= 4) {
+    lastViewedIndex_ = row;
+    quickMsg_.LoadFromPacket(tree_->Tree().Directory(), row + 1, *rec);
+    if (QuickViewerShown()) list_->List().MarkSelectedRead(row);
+  } else {
+    ClearQuickView();
+  }
+  QApplication::restoreOverrideCursor();
+}
+
+void TMainForm::OnMsgHeader() {
+  FromLabel->setText(FromCp437(LongerText(quickMsg_.LongFrom(), quickMsg_.MsgFROM())));
+  SubjectLabel->setText(FromCp437(LongerText(quickMsg_.LongSubject(), quickMsg_.Subject())));
+}
+
+void TMainForm::OnMsgText() {
+  QuickViewerMemo->clear();
+  QFont f = FontFromSetting(settings_.ViewerFont);
+  f.setStyleHint(QFont::TypeWriter);
+  f.setFamilies({f.family(), QStringLiteral("DejaVu Sans Mono"), QStringLiteral("Monospace")});
+  QuickViewerMemo->setFont(f);
+  QPalette pal = QuickViewerMemo->palette();
+  pal.setColor(QPalette::Text, ColorFromNumber(settings_.ViewerFont.Color));
+  QuickViewerMemo->setPalette(pal);
+  highlighter_->SetColor(ColorFromNumber(settings_.QuoteFont.Color));
+  if (TesselMime1.AttachmentFound() && !TesselMime1.FileNames().empty()) {
+    QString hint;
+    for (const auto& n : TesselMime1.FileNames()) hint += " " + FromCp437(n);
+    AttachedBtn->setToolTip(hint);
+    AttachedBtn->setStatusTip(hint);
+    AttachedBtn->show();
+  } else {
+    AttachedBtn->hide();
+  }
+  QStringList lines;
+  for (const auto& l : quickMsg_.Text()) lines << FromCp437(l);
+  QuickViewerMemo->setPlainText(lines.join('\n'));
+  QuickViewerMemo->moveCursor(QTextCursor::Start);
+  QuickViewerMemo->verticalScrollBar()->setValue(0);
+}
+
+void TMainForm::AttachedBtnClick() {
+  const TConfRec* rec = SelectedRecord();
+  if (!tree_->Tree().Selected()) return;
+  auto folder = GetPrompts().PickFolder("Select folder to save attachments to:", settings_.Packets);
+  if (!folder || !rec) return;
+  if (!(IsBoxKind(rec->Kind) || rec->Kind == TFolderKind::fkConference)) return;
+  SetBusy(true);
+  std::string text = IncludeTrailingBackslash(tree_->Tree().Directory()) + "MimeText.tmp";
+  std::vector<std::string> names = TesselMime1.FileNames();
+  try {
+    for (const auto& name : names) {
+      quickMsg_.ExportBody(text);
+      TesselMime1.ExtractFile(text, IncludeTrailingBackslash(*folder) + name, name);
+    }
+  } catch (const EInOutError& e) {
+    GetPrompts().Error(e.what());
+  }
+  std::error_code ec;
+  fs::remove(text, ec);
+  SetBusy(false);
+}
+
+// ---------------------------------------------------------------- navigation
+
+void TMainForm::GoNextMessage() {
+  const auto& rows = list_->List().Rows();
+  if (rows.empty()) {
+    GoNextConference();
+    return;
+  }
+  int row = SelectedRow();
+  const TConfRec* rec = SelectedRecord();
+  if (row < 0 || !rec) return;
+  bool fromConference = rec->Kind == TFolderKind::fkConference;
+  if (row + 1 < static_cast<int>(rows.size())) {
+    if (fromConference) list_->List().MarkSelectedRead(row);
+    SelectRow(row + 1);
+  } else if (fromConference) {
+    tree_->Tree().NextConference(rec->Ordinal);
+    if (!list_->List().Rows().empty()) SelectRow(0);
+  } else {
+    SelectRow(0);
+  }
+  ShowQuickView();
+}
+
+void TMainForm::GoPreviousMessage() {
+  const auto& rows = list_->List().Rows();
+  if (rows.empty()) {
+    GoPreviousConference();
+    return;
+  }
+  int row = SelectedRow();
+  const TConfRec* rec = SelectedRecord();
+  if (row < 0 || !rec) return;
+  bool fromConference = rec->Kind == TFolderKind::fkConference;
+  if (row > 0) {
+    if (fromConference) list_->List().MarkSelectedRead(row);
+    SelectRow(row - 1);
+  } else {
+    if (fromConference) tree_->Tree().PreviousConference(rec->Ordinal);
+    int count = static_cast<int>(list_->List().Rows().size());
+    if (count > 0) SelectRow(count - 1);
+  }
+  ShowQuickView();
+}
+
+void TMainForm::GoNextConference() {
+  TMailTree& tree = tree_->Tree();
+  TMailTreeNode* node = tree.Selected();
+  if (!node) return;
+  auto nodes = tree.Nodes();
+  if (!node->Record) {
+    int index = static_cast<int>(std::find(nodes.begin(), nodes.end(), node) - nodes.begin());
+    tree.Select(index < static_cast<int>(nodes.size()) - 1 ? nodes[static_cast<size_t>(index + 1)] : nodes[0]);
+  } else if (node == tree.OutBox()) {
+    tree.Select(tree.SaveBox());
+  } else if (node == tree.SaveBox()) {
+    tree.Select(tree.SentBox());
+  } else if (node == tree.SentBox()) {
+    tree.Select(tree.OutBox());
+  } else {
+    tree.NextConference(node->Record->Ordinal);
+  }
+  if (!list_->List().Rows().empty()) {
+    SelectRow(0);
+    ShowQuickView();
+  }
+}
+
+void TMainForm::GoPreviousConference() {
+  TMailTree& tree = tree_->Tree();
+  TMailTreeNode* node = tree.Selected();
+  if (!node) return;
+  auto nodes = tree.Nodes();
+  if (!node->Record) {
+    int index = static_cast<int>(std::find(nodes.begin(), nodes.end(), node) - nodes.begin());
+    tree.Select(index > 0 ? nodes[static_cast<size_t>(index - 1)] : nodes.back());
+  } else if (node == tree.OutBox()) {
+    tree.Select(tree.SentBox());
+  } else if (node == tree.SaveBox()) {
+    tree.Select(tree.OutBox());
+  } else if (node == tree.SentBox()) {
+    tree.Select(tree.SaveBox());
+  } else {
+    tree.PreviousConference(node->Record->Ordinal);
+  }
+  int count = static_cast<int>(list_->List().Rows().size());
+  if (count > 0) {
+    SelectRow(count - 1);
+    ShowQuickView();
+  }
+}
+
+// ---------------------------------------------------------------- deleting
+
+void TMainForm::DeleteButtonClick() {
+  const TConfRec* rec = SelectedRecord();
+  int row = SelectedRow();
+  if (!rec || !IsBoxKind(rec->Kind) || row < 0) return;
+  std::string path = list_->List().SelectedFilePath(row);
+  if (!path.empty()) {
+    std::error_code ec;
+    fs::remove(path, ec);
+    if (ec) GetPrompts().Error("Could not delete " + path);
+    list_->Refill();
+  }
+  int count = static_cast<int>(list_->List().Rows().size());
+  if (count == 0) {
+    ClearQuickView();
+    return;
+  }
+  SelectRow(row < count ? row : count - 1);
+  if (QuickViewerShown()) ShowQuickView();
+}
+
+void TMainForm::DeleteALLMessages1Click() {
+  const TConfRec* rec = SelectedRecord();
+  if (!rec || !IsBoxKind(rec->Kind)) return;
+  if (GetPrompts().ConfirmYesNo(DeleteAllQuestion(rec->Kind))) {
+    const auto rows = list_->List().Rows();
+    for (size_t i = 0; i < rows.size(); ++i) {
+      std::string path = list_->List().SelectedFilePath(static_cast<int>(i));
+      std::error_code ec;
+      if (!path.empty()) fs::remove(path, ec);
+    }
+  }
+  list_->Refill();
+  if (SelectedRow() >= 0 && QuickViewerShown()) ShowQuickView();
+  if (list_->List().Rows().empty()) ClearQuickView();
+}
+
+// ---------------------------------------------------------------- menus
+
+void TMainForm::FileMenuAboutToShow() {
+  actions_["CreateReplyPacket1"]->setEnabled(life_->SomethingToSend() ||
+                                             FileExistsNoCase(tempDirectory_, kToDoorFileName));
+  actions_["CloseMailPacket1"]->setEnabled(tree_->Tree().PacketLoaded());
+  std::error_code ec;
+  actions_["OpenReplyPacket1"]->setEnabled(QWKPostOffice1.Itemindex() >= 0 &&
+                                           fs::exists(life_->ReplyPacketPath(), ec));
+  actions_["Properties1"]->setEnabled(QWKPostOffice1.Itemindex() >= 0);
+}
+
+void TMainForm::ViewMenuAboutToShow() {
+  TViewStyle st = list_->ViewStyle();
+  actions_["LargeIcons1"]->setChecked(st == TViewStyle::vsIcon);
+  actions_["SmallIcons1"]->setChecked(st == TViewStyle::vsSmallIcon);
+  actions_["List1"]->setChecked(st == TViewStyle::vsList);
+  actions_["Details1"]->setChecked(st == TViewStyle::vsReport);
+  actions_["Toolbar1"]->setChecked(TopPanel->isVisible());
+  actions_["Statusline1"]->setChecked(statusBar()->isVisible());
+  actions_["QuickViewer1"]->setChecked(QuickViewerShown());
+}
+
+void TMainForm::MailMenuAboutToShow() {
+  TCommandStates s = MailMenuStates(Context());
+  actions_["ViewMessage1"]->setEnabled(s.View);
+  actions_["ReplytoMessage1"]->setEnabled(s.Reply);
+  actions_["ReplytoMessage1"]->setText(FromUtf8(ReplyMenuCaption(SelectedRecord())));
+  actions_["ForwardMessage1"]->setEnabled(s.Forward);
+  actions_["DeleteMessage1"]->setEnabled(s.Delete);
+  actions_["MarkasRead1"]->setEnabled(s.MarkRead);
+  actions_["MarkasUnRead1"]->setEnabled(s.MarkRead);
+  actions_["DeleteALLMessages1"]->setEnabled(s.DeleteAll);
+  actions_["NewMessage1"]->setEnabled(s.New);
+  actions_["Search1"]->setEnabled(s.Search);
+}
+
+void TMainForm::PopupMenu1AboutToShow() {
+  TCommandStates s = PopupStates(Context());
+  actions_["ViewMessage1"]->setEnabled(s.View);
+  actions_["ReplytoMessage1"]->setEnabled(s.Reply);
+  actions_["ReplytoMessage1"]->setText(FromUtf8(ReplyMenuCaption(SelectedRecord())));
+  actions_["ForwardMessage1"]->setEnabled(s.Forward);
+  actions_["DeleteMessage1"]->setEnabled(s.Delete);
+  actions_["NextMessage1"]->setEnabled(s.NextPrevMessage);
+  actions_["PreviousMessage1"]->setEnabled(s.NextPrevMessage);
+  actions_["NextConference1"]->setEnabled(s.NextPrevConference);
+  actions_["PreviousConference1"]->setEnabled(s.NextPrevConference);
+  actions_["Copy1"]->setEnabled(s.Copy);
+  actions_["QuickViewer1"]->setChecked(QuickViewerShown());
+}
+
+void TMainForm::PopupMenu2AboutToShow() {
+  actions_["CloseMailPacket1"]->setEnabled(QWKPostOffice1.Itemindex() >= 0 && tree_->Tree().PacketLoaded());
+  actions_["QuickViewer1"]->setChecked(QuickViewerShown());
+}
+
+void TMainForm::SetViewStyle(TViewStyle style, bool refill) {
+  list_->SetViewStyle(style);
+  if (refill) list_->Refill();
+}
+
+void TMainForm::ShowOptions(int page) {
+  TTsOptionForm form(this);
+  form.Fill(settings_, list_->List().ColumnOrder(), page);
+  if (form.exec() == QDialog::Accepted) {
+    bool personal = settings_.PersonalSeparate;
+    int32_t order[4];
+    form.ReadBack(settings_, order);
+    std::copy(order, order + 4, settings_.Columns);
+    list_->List().SetColumnOrder(order);
+    life_->SetRepliesFolder(settings_.Replies);
+    life_->SetMoveToSentBox(settings_.MoveToSentBox);
+    list_->Refill();
+    if (personal != settings_.PersonalSeparate) {
+      tree_->Tree().SetPersonalConference(settings_.PersonalSeparate);
+      tree_->Tree().Rebuild();
+    }
+    ApplyOverlayPictures();
+    // Written at once, so that a crash later in the run cannot lose them.
+    TMainSettings saved = settings_;
+    saved.Location = NormalPlacement();
+    saved.LastPO = QWKPostOffice1.Itemindex();
+    try {
+      SaveSettings(registry_, saved);
+    } catch (const ERegistryException& e) {
+      GetPrompts().Error(e.what());
+    }
+  }
+  update();
+}
+
+void TMainForm::ShowProperties() {}
+
+void TMainForm::ApplyOverlayPictures() {
+  QPalette pal = TopPanel->palette();
+  QColor base = QApplication::palette().color(QPalette::Window);
+  if (settings_.OverlayPictures) {
+    QLinearGradient g(0, 0, 0, 97);
+    g.setColorAt(0, base.lighter(112));
+    g.setColorAt(1, base.darker(106));
+    pal.setBrush(QPalette::Window, g);
+  } else {
+    pal.setBrush(QPalette::Window, base);
+  }
+  TopPanel->setPalette(pal);
+}
+
+void TMainForm::ShowAbout() {
+  QMessageBox::about(this, "About", "Korrin Packet Explorer\nVersion 1 . 3");
+}
+
+void TMainForm::ShowHelp(int context) { (void)context; }
+
+void TMainForm::ShowHelpTopic(const char* topic) { (void)topic; }
+
+// ---------------------------------------------------------------- keys and closing
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == QuickViewerMemo && event->type() == QEvent::KeyPress) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    bool alt = key->modifiers() & Qt::AltModifier;
+    switch (key->key()) {
+      case Qt::Key_Left:
+        alt ? GoPreviousConference() : GoPreviousMessage();
+        return true;
+      case Qt::Key_Right:
+        alt ? GoNextConference() : GoNextMessage();
+        return true;
+      case Qt::Key_Return:
+      case Qt::Key_Enter:
+      case Qt::Key_Space: {
+        QScrollBar* bar = QuickViewerMemo->verticalScrollBar();
+        if (bar->value() >= bar->maximum()) {
+          GoNextMessage();
+        } else {
+          bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+        }
+        return true;
+      }
+      case Qt::Key_Escape:
+        SetQuickViewerShown(false);
+        return true;
+      default: break;
+    }
+  }
+  if (event->type() == QEvent::Enter || event->type() == QEvent::Leave) {
+    if (auto* w = qobject_cast<QWidget*>(watched)) {
+      if (event->type() == QEvent::Enter && !w->statusTip().isEmpty()) {
+        statusBar()->showMessage(w->statusTip());
+      } else {
+        statusBar()->clearMessage();
+      }
+    }
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+bool TMainForm::FormCloseQuery() {
+  QApplication::processEvents();
+  if (tree_->Tree().PacketLoaded()) return life_->ClosePacket();
+  return true;
+}
+
+void TMainForm::FormClose() {
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  settings_.Location = NormalPlacement();
+  settings_.QuickViewer = QuickViewerShown();
+  if (QuickViewerShown()) settings_.QuickViewerHeight = ViewerPanel->height();
+  settings_.LastPO = QWKPostOffice1.Itemindex();
+  settings_.Toolbar = TopPanel->isVisibleTo(this);
+  settings_.Statusbar = statusBar()->isVisibleTo(this);
+  try {
+    SaveSettings(registry_, settings_);
+  } catch (const ERegistryException& e) {
+    GetPrompts().Error(e.what());
+  }
+  try {
+    QWKPostOffice1.SavePostOffices();
+  } catch (const EInOutError& e) {
+    GetPrompts().Error(e.what());
+  }
+  life_->ClearTempDirectory();
+  std::error_code ec;
+  if (!tempDirectory_.empty()) fs::remove_all(tempDirectory_, ec);
+  QApplication::restoreOverrideCursor();
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+  if (closing_) {
+    event->accept();
+    return;
+  }
+  if (!FormCloseQuery()) {
+    event->ignore();
+    return;
+  }
+  closing_ = true;
+  FormClose();
+  event->accept();
 }
 
 }  // namespace korrin

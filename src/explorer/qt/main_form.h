@@ -1,14 +1,181 @@
 #pragma once
-// The explorer main window.
+// The explorer main window: folder tree, message list, quick viewer,
+// toolbar with the post-office selector, and the status bar.
 
 #include <QMainWindow>
+#include <QPointer>
+
+#include <map>
+#include <memory>
+#include <string>
+
+#include "archive/xceed_zip.h"
+#include "engine/door_control.h"
+#include "engine/packet_lifecycle.h"
+#include "engine/qwk_msg.h"
+#include "engine/qwk_post_office.h"
+#include "engine/to_door.h"
+#include "engine/to_reader.h"
+#include "explorer/mail_commands.h"
+#include "explorer/settings.h"
+#include "platform/registry.h"
+#include "reading/tessel_mime.h"
+#include "widgets/list_view_ex.h"
+
+class QAction;
+class QFrame;
+class QLabel;
+class QMenu;
+class QPlainTextEdit;
+class QProgressBar;
+class QSplitter;
+class QToolButton;
+class QWidget;
 
 namespace korrin {
+
+class TMailTreeView;
+class TMailListView;
+class TQWKPOCombobox;
+class TQuoteHighlighter;
 
 class TMainForm : public QMainWindow {
   Q_OBJECT
 public:
   explicit TMainForm(QWidget* parent = nullptr);
+  ~TMainForm() override;
+
+  // Components the other windows and the tests reach.
+  TMailTreeView* MailTreeView1() const { return tree_; }
+  TMailListView* MailListView1() const { return list_; }
+  TQWKPostOffice& PostOffice() { return QWKPostOffice1; }
+  TPacketLifecycle& Lifecycle() { return *life_; }
+  TMainSettings& Settings() { return settings_; }
+  TQWKMsg& QuickViewerMsg() { return quickMsg_; }
+  const std::string& TempDirectory() const { return tempDirectory_; }
+  int BusyCount() const { return busyCount_; }
+
+  void SetBusy(bool on);
+  // Runs the idle update now (the event loop runs it whenever it empties).
+  void UpdateCommandStates();
+
+  // Commands.
+  void OpenBtnClick();
+  bool OpenPacketFile(const std::string& path);
+  void CloseBtnClick();
+  void OpenReplyPacketClick();
+  void CreateReplyPacketClick();
+  void ReadBtnClick();
+  void DeleteButtonClick();
+  void DeleteALLMessages1Click();
+  void QuickViewer1Click();
+  void ShowOptions(int page);
+  void ShowProperties();
+  void GoNextMessage();
+  void GoPreviousMessage();
+  void GoNextConference();
+  void GoPreviousConference();
+  void ShowQuickView();
+  void ClearQuickView();
+  void AttachedBtnClick();
+  void UpdateReplyCaption();
+  bool QuickViewerShown() const;
+  void SetQuickViewerShown(bool shown);
+
+protected:
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+
+private:
+  void BuildActions();
+  void BuildMenus();
+  void BuildToolbar();
+  void BuildPanes();
+  void BuildQuickViewer();
+  void BuildStatus();
+  void FormCreate();
+  bool FormCloseQuery();
+  void FormClose();
+
+  QAction* Action(const char* name, const QString& caption, const QKeySequence& shortcut, const QString& hint,
+                  int help, void (TMainForm::*slot)());
+  TCommandContext Context() const;
+  const TConfRec* SelectedRecord() const;
+  int SelectedRow() const;
+  void SelectRow(int row);
+  void FolderChanged();
+  void OpenMessage(const TConfRec* rec, int index, int count);
+  void ApplyQuickViewer();
+  void SetViewStyle(TViewStyle style, bool refill);
+  void QWKPOCombobox1Click();
+  void QWKPostOffice1Change();
+  void ShowStatusPanel(const std::string& caption);
+  void HideStatusPanel();
+  void ApplyOverlayPictures();
+  void ShowAbout();
+  void ShowHelp(int context);
+  void ShowHelpTopic(const char* topic);
+  void OnMsgHeader();
+  void OnMsgText();
+  void FileMenuAboutToShow();
+  void ViewMenuAboutToShow();
+  void MailMenuAboutToShow();
+  void PopupMenu1AboutToShow();
+  void PopupMenu2AboutToShow();
+  void RebuildTree();
+  void ReadWindowPlacement();
+  TWindowPlacement NormalPlacement() const;
+
+  // Non-visual components.
+  TRegistry registry_;
+  TMainSettings settings_;
+  TQWKPostOffice QWKPostOffice1;
+  TQWKMsg mainMsg_;
+  TQWKMsg quickMsg_;
+  TTesselMime TesselMime1;
+  TToReader ToReader1;
+  TDoorControl DoorControl1;
+  TToDoor ToDoor1;
+  TXceedZip MainXZ;
+  std::unique_ptr<TPacketLifecycle> life_;
+  std::string tempDirectory_;
+  int busyCount_ = 0;
+  int lastViewedIndex_ = -1;
+  int lastViewedNode_ = -1;
+  bool firstActivation_ = true;
+  bool closing_ = false;
+
+  // Widgets.
+  QWidget* TopPanel = nullptr;
+  QWidget* MainPanel = nullptr;
+  QSplitter* mainSplit_ = nullptr;   // file manager above the quick viewer
+  QSplitter* centerSplit_ = nullptr; // tree beside the list
+  QWidget* FileManPanel = nullptr;
+  QWidget* ViewerPanel = nullptr;
+  QFrame* MainStatusPanel = nullptr;
+  QLabel* MainStatusCaption = nullptr;
+  QProgressBar* StatusGauge = nullptr;
+  QLabel* TreeHdr = nullptr;
+  QLabel* treeststus = nullptr;
+  QLabel* ListStatus = nullptr;
+  QLabel* InfoPanel = nullptr;
+  TMailTreeView* tree_ = nullptr;
+  TMailListView* list_ = nullptr;
+  TQWKPOCombobox* QWKPOCombobox1 = nullptr;
+  QLabel* poLabel_ = nullptr;
+  QWidget* QuickViewerHDR = nullptr;
+  QLabel* FromLabel = nullptr;
+  QLabel* SubjectLabel = nullptr;
+  QToolButton* AttachedBtn = nullptr;
+  QPlainTextEdit* QuickViewerMemo = nullptr;
+  TQuoteHighlighter* highlighter_ = nullptr;
+  std::map<std::string, QToolButton*> buttons_;
+  std::map<std::string, QAction*> actions_;
+  QMenu *File1 = nullptr, *Edit1 = nullptr, *View1 = nullptr, *Mail1 = nullptr, *Downloads1 = nullptr,
+        *Help1 = nullptr;
+  QMenu *PopupMenu1 = nullptr, *PopupMenu2 = nullptr;
+  QAction* popupCopySeparator_ = nullptr;
 };
 
 }  // namespace korrin

@@ -1,0 +1,491 @@
+#include "engine/packet_lifecycle.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+
+#include "archive/xceed_zip.h"
+#include "engine/block_file.h"
+#include "engine/control_file.h"
+#include "engine/door_control.h"
+#include "engine/mail_tree.h"
+#include "engine/messages_file.h"
+#include "engine/qwk_blocks.h"
+#include "engine/qwk_msg.h"
+#include "engine/qwk_post_office.h"
+#include "engine/to_reader.h"
+#include "explorer/settings.h"
+#include "platform/errors.h"
+#include "platform/paths.h"
+#include "platform/prompts.h"
+#include "platform/random.h"
+#include "platform/text.h"
+
+namespace fs = std::filesystem;
+
+namespace korrin {
+
+namespace {
+std::vector<std::string> BoxFiles(const std::string& folder) {
+  std::vector<std::string> files;
+  std::error_code ec;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+    if (it->is_regular_file(ec) && SameText(it->path().extension().string(), ".qms")) files.push_back(it->path().string());
+  std::sort(files.begin(), files.end(),
+            [](const std::string& a, const std::string& b) { return AnsiLowerCase(a) < AnsiLowerCase(b); });
+  return files;
+}
+
+bool RemoveFile(const std::string& path) {
+  std::error_code ec;
+  return fs::remove(path, ec) && !ec;
+}
+
+TConfRec BoxRecord(const char* name, TFolderKind kind) {
+  TConfRec rec;
+  rec.Name = name;
+  rec.Kind = kind;
+  return rec;
+}
+}  // namespace
+
+std::string QWKDateText(std::time_t when) {
+  std::tm tm{};
+  localtime_r(&when, &tm);
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%02d-%02d-%02d", tm.tm_mon + 1, tm.tm_mday, tm.tm_year % 100);
+  return buf;
+}
+
+std::string QWKTimeText(std::time_t when) {
+  std::tm tm{};
+  localtime_r(&when, &tm);
+  char buf[8];
+  std::snprintf(buf, sizeof buf, "%02d:%02d", tm.tm_hour, tm.tm_min);
+  return buf;
+}
+
+TPacketLifecycle::TPacketLifecycle(TMailTree& tree, TQWKPostOffice& postOffice, TQWKMsg& message,
+                                   TToReader& toReader, TDoorControl& door, TXceedZip& zip)
+    : tree_(tree),
+      postOffice_(postOffice),
+      message_(message),
+      toReader_(toReader),
+      door_(door),
+      zip_(zip),
+      programFolder_(IncludeTrailingBackslash(korrin::ProgramFolder())) {
+  repliesFolder_ = programFolder_;
+  // The main window's archive settings.
+  zip_.SetCompression(6);
+  zip_.SetOverwrite(TXcdOverwrite::xowAlways);
+  zip_.SetStoredExtensions(".ZIP;.LZH;.ARC;.ARJ;.ZOO");
+  zip_.SetUsePaths(false);
+  zip_.SetUseTempFile(false);
+  Now = [] { return std::time(nullptr); };
+}
+
+void TPacketLifecycle::SetTempDirectory(const std::string& folder) { tempDirectory_ = IncludeTrailingBackslash(folder); }
+
+void TPacketLifecycle::Status(const std::string& text) {
+  if (OnStatus) OnStatus(text);
+}
+
+std::string TPacketLifecycle::OutBoxFolder() const {
+  return PostOfficeBox(programFolder_ + postOffice_.BBSID(), kOutBoxFolder);
+}
+
+std::string TPacketLifecycle::SentBoxFolder() const {
+  return PostOfficeBox(programFolder_ + postOffice_.BBSID(), kSentBoxFolder);
+}
+
+std::string TPacketLifecycle::ReplyPacketPath() const {
+  return IncludeTrailingBackslash(repliesFolder_) + postOffice_.BBSID() + ".rep";
+}
+
+bool TPacketLifecycle::SomethingToSend() const {
+  if (CountOutBox(programFolder_, postOffice_.BBSID()) > 0) return true;
+  return !tree_.Directory().empty() && FileExistsNoCase(tree_.Directory(), kToDoorFileName);
+}
+
+void TPacketLifecycle::ClearTempDirectory() {
+  if (tempDirectory_.empty()) return;
+  std::error_code ec;
+  for (fs::directory_iterator it(tempDirectory_, ec), end; !ec && it != end; it.increment(ec)) {
+    std::string name = it->path().filename().string();
+    if (!it->is_regular_file(ec) || name.empty() || name[0] == '.') continue;
+    std::error_code rm;
+    if (!fs::remove(it->path(), rm) || rm) GetPrompts().Error("File I/O error deleting " + name);
+  }
+}
+
+namespace {
+// Extracts the packet's files into a folder: one call per pattern.
+bool ExtractInto(TXceedZip& zip, const std::string& path, const std::string& folder) {
+  bool reply = AnsiUpperCase(ExtractFileExt(path)) == ".REP";
+  bool any = false;
+  for (const char* pattern : {"*.ndx", "*.id", "attached.lst", "*.ext", reply ? "*.msg" : "*.dat"}) {
+    zip.SetZipFileName(path);
+    zip.SetExtractDirectory(ExcludeTrailingBackslash(folder));
+    zip.SetFilesToProcess({pattern});
+    int rc = zip.Extract(0);
+    if (rc == TXceedZip::xcdSuccess && std::string(pattern) != "attached.lst") any = true;
+  }
+  return any;
+}
+}  // namespace
+
+bool TPacketLifecycle::ExtractPacketFiles(const std::string& path) { return ExtractInto(zip_, path, tempDirectory_); }
+
+bool TPacketLifecycle::OpenPacket(const std::string& path) {
+  const std::string name = ExtractFileName(path);
+  ClearTempDirectory();
+  Status("Loading - " + name);
+  auto fail = [&](const std::string& text) {
+    if (!text.empty()) GetPrompts().Error(text);
+    ClearTempDirectory();
+    tree_.SetPacketFile("");
+    tree_.SetDirectory("");
+    if (OnCaption) OnCaption("Korrin Packet Explorer");
+    return false;
+  };
+  if (!ExtractPacketFiles(path)) return fail("Could not read mail packet - " + name);
+  if (!FileExistsNoCase(tempDirectory_, kMessagesFileName) || !FileExistsNoCase(tempDirectory_, kControlFileName))
+    return fail("The mail packet " + name + " holds no messages (messages.dat and control.dat are needed).");
+  tree_.SetPacketFile(path);
+  if (OnCaption) OnCaption("Korrin Exploring " + name);
+
+  Status("Searching for Attached files ...");
+  toReader_.SetDirectory(tempDirectory_);
+  toReader_.LoadExtensionLists();
+  tree_.SetDownloadCount(static_cast<int>(toReader_.AttachList().size() + toReader_.FileList().size()));
+
+  Status("Creating Tree . . .");
+  tree_.SetDirectory(tempDirectory_);
+  if (!tree_.PacketLoaded() || !tree_.Root()) return fail("");  // the control file reader reported why
+
+  Status("Updating Postoffice . . .");
+  try {
+    SetPostOffice(postOffice_, tree_.BBSID(), tree_.BBSName(), tempDirectory_);
+  } catch (const EInOutError& e) {
+    GetPrompts().Error(e.what());
+  }
+  Status("Loading door information ...");
+  door_.ReadDoorId(postOffice_.PostOfficeDirectory());
+  return true;
+}
+
+bool TPacketLifecycle::ClosePacket() {
+  if (EditorOpen && EditorOpen()) {
+    std::string to = EditorRecipient ? EditorRecipient() : std::string();
+    if (!GetPrompts().ConfirmYesNo("You are currently sending a message to " + to +
+                                   ".\r\n\r\nDo you wish to cancel the message?")) {
+      if (BringEditorToFront) BringEditorToFront();
+      return false;
+    }
+    if (DiscardEditor) DiscardEditor();
+  }
+  bool something = SomethingToSend();
+  TCloseAnswer answer = RunCloseDialog ? RunCloseDialog(something) : TCloseAnswer{true, 0, {}, something};
+  if (!answer.Ok) return false;
+  if (OnCaption) OnCaption("Korrin Packet Explorer");
+  // The reply packet is built before the packet file is disposed of: when it
+  // fails the packet stays open, so the door commands of the work folder
+  // and the Out Box are kept and the user can try again.
+  if (answer.CreateReply && something && !CreateReplyPacket(ReplyPacketPath())) return false;
+  std::string packet = tree_.PacketFile();
+  if (!packet.empty()) {
+    switch (answer.Choice) {
+      case 1:
+        if (!RemoveFile(packet)) GetPrompts().Error("Could not delete " + packet);
+        break;
+      case 2: RenamePacket(packet); break;
+      case 3: MovePacket(packet, answer.Destination); break;
+      default: break;
+    }
+  }
+  tree_.SetPacketFile("");
+  tree_.SetDirectory("");
+  ClearTempDirectory();
+  if (Repaint) Repaint();
+  return true;
+}
+
+std::string TPacketLifecycle::CounterName(const std::string& folder, const std::string& path) const {
+  std::string name = ExtractFileName(path);
+  std::string stem = name.substr(0, std::min<size_t>(3, name.size()));
+  std::string ext = ExtractFileExt(path);
+  std::string dir = IncludeTrailingBackslash(folder);
+  for (int counter = 1;; ++counter) {
+    std::string candidate = dir + stem + std::to_string(counter) + ext;
+    std::error_code ec;
+    if (!fs::exists(candidate, ec)) return candidate;
+  }
+}
+
+std::string TPacketLifecycle::RenamePacket(const std::string& path) {
+  std::string name = ExtractFileName(path);
+  if (name.size() < 4 || !(name[3] == '.' || static_cast<unsigned char>(name[3]) >= '9')) return path;
+  std::string target = CounterName(ExtractFilePath(path), path);
+  std::error_code ec;
+  fs::rename(path, target, ec);
+  if (ec) {
+    GetPrompts().Error("Could not renaming " + path + " to " + target);
+    return path;
+  }
+  return target;
+}
+
+std::string TPacketLifecycle::MovePacket(const std::string& path, const std::string& folder) {
+  if (!DirectoryUsable(folder) ||
+      SameText(IncludeTrailingBackslash(folder), IncludeTrailingBackslash(ExtractFilePath(path))))
+    return path;
+  std::string target = CounterName(folder, path);
+  try {
+    CopyFileToFolder(path, folder, ExtractFileName(target));
+  } catch (const EInOutError& e) {
+    GetPrompts().Error("Could not renaming " + path + " to " + target);
+    return path;
+  }
+  // The source goes only once the copy is complete.
+  RemoveFile(path);
+  return target;
+}
+
+void TPacketLifecycle::MoveToSentBox(const std::string& file) {
+  if (moveToSentBox_) {
+    std::string sent = SentBoxFolder();
+    ForceDirectories(sent);
+    try {
+      CopyFileToFolder(file, sent, RandomBoxFileName(sent));
+    } catch (const EInOutError& e) {
+      // Without its Sent Box copy the message stays in the Out Box.
+      GetPrompts().Error(e.what());
+      return;
+    }
+  }
+  RemoveFile(file);
+}
+
+namespace {
+// Appends the lines of `first` before those of the existing file.
+bool PrependDoorCommands(const std::string& path, const std::string& first) {
+  std::string current = ReadWholeFile(path).value_or("");
+  std::string joined = first;
+  if (!joined.empty() && joined.back() != '\n') joined += "\r\n";
+  return WriteFileAtomic(path, joined + current);
+}
+}  // namespace
+
+bool TPacketLifecycle::TakeBackReplyPacket(const std::string& replyPath, std::vector<std::string>& added,
+                                           std::string& oldToDoor, bool& hadToDoor) {
+  auto staging = CreateUniqueFolder(tempDirectory_);
+  if (!staging) return false;
+  bool ok = ExtractInto(zip_, replyPath, *staging);
+  std::string outBox = OutBoxFolder();
+  ForceDirectories(outBox);
+  std::string tairline = message_.Tairline();
+  message_.SetTairline("");
+  if (auto msgFile = FindFileNoCase(*staging, ReplyFileName(postOffice_.BBSID()))) {
+    TBlockFile reply;
+    if (reply.Open(*msgFile, TOpenMode::omRead)) {
+      reply.Seek(kQWKBlockSize);
+      while (!reply.Eof()) {
+        int64_t before = reply.Position();
+        message_.ReadFrom(reply);
+        if (reply.Position() <= before) break;
+        std::string target = outBox + RandomBoxFileName(outBox);
+        if (!message_.SaveToFile(target)) {
+          ok = false;
+          break;
+        }
+        added.push_back(target);
+      }
+    } else {
+      ok = false;
+    }
+  }
+  if (auto door = FindFileNoCase(*staging, kToDoorFileName)) {
+    std::string toDoor = PathNoCase(tempDirectory_, kToDoorFileName);
+    hadToDoor = fs::exists(toDoor);
+    oldToDoor = ReadWholeFile(toDoor).value_or("");
+    ok = PrependDoorCommands(toDoor, ReadWholeFile(*door).value_or("")) && ok;
+  }
+  message_.SetTairline(tairline);
+  std::error_code ec;
+  fs::remove_all(*staging, ec);
+  return ok;
+}
+
+bool TPacketLifecycle::CreateReplyPacket(const std::string& replyPath) {
+  const std::string bbsid = postOffice_.BBSID();
+  const std::string toDoor = PathNoCase(tempDirectory_, kToDoorFileName);
+  if (!fs::exists(toDoor) && CountOutBox(programFolder_, bbsid) == 0) return false;
+  message_.SetTairline(std::string(kTairlinePrefix) + kVersionText);
+
+  // An earlier reply packet not yet uploaded: its messages go into this one.
+  std::vector<std::string> added;
+  std::string oldToDoor;
+  bool hadToDoor = false, tookBackDoor = false;
+  auto undo = [&] {
+    for (const auto& f : added) RemoveFile(f);
+    if (tookBackDoor) {
+      if (hadToDoor) {
+        WriteFileAtomic(toDoor, oldToDoor);
+      } else {
+        RemoveFile(toDoor);
+      }
+    }
+  };
+  std::error_code ec;
+  if (fs::exists(replyPath, ec)) {
+    bool toDoorBefore = fs::exists(toDoor);
+    std::string before = ReadWholeFile(toDoor).value_or("");
+    if (!TakeBackReplyPacket(replyPath, added, oldToDoor, hadToDoor)) {
+      hadToDoor = toDoorBefore;
+      oldToDoor = before;
+      tookBackDoor = true;
+      undo();
+      GetPrompts().Error("Could not read the earlier reply packet " + replyPath +
+                         "; it was left as it is and no new reply packet was made.");
+      return false;
+    }
+    tookBackDoor = true;
+    hadToDoor = toDoorBefore;
+    oldToDoor = before;
+  }
+
+  const std::string outBox = OutBoxFolder();
+  const std::string replyFile = tempDirectory_ + ReplyFileName(bbsid);
+  TBlockFile reply;
+  if (!reply.Open(replyFile, TOpenMode::omCreate)) {
+    undo();
+    GetPrompts().Error("Could not create Reply Packet");
+    return false;
+  }
+  bool ok = reply.Write(ReplyFileFirstBlock(bbsid));
+  std::vector<std::string> sent;
+  const TConfRec outRec = BoxRecord(kOutBoxName, TFolderKind::fkOutBox);
+  for (const auto& file : BoxFiles(outBox)) {
+    if (!ok) break;
+    if (!message_.LoadFromFile(file, outRec)) continue;
+    ok = message_.WriteTo(reply);
+    sent.push_back(file);
+  }
+  ok = reply.Sync() && ok;
+  reply.Close();
+
+  // The archive is written under a temporary name and renamed into place.
+  const std::string tmpArchive = replyPath + ".tmp-" + RandomName8();
+  int rc = TXceedZip::xcdSuccess;
+  if (ok) {
+    std::vector<std::string> files;
+    if (fs::exists(replyFile)) files.push_back(replyFile);
+    if (fs::exists(toDoor)) files.push_back(toDoor);
+    zip_.SetZipFileName(tmpArchive);
+    zip_.SetFilesToProcess(files);
+    rc = zip_.Compress(0);
+    ok = rc == TXceedZip::xcdSuccess;
+    if (ok) {
+      fs::rename(tmpArchive, replyPath, ec);
+      ok = !ec;
+    }
+  }
+  if (!ok) {
+    RemoveFile(tmpArchive);
+    RemoveFile(replyFile);
+    undo();
+    GetPrompts().Error("Could not create Reply Packet " + replyPath +
+                       (rc != TXceedZip::xcdSuccess ? " (archive error " + std::to_string(rc) + ")" : std::string()) +
+                       ". Your messages stay in the Out Box.");
+    return false;
+  }
+  // Only now, with the reply packet complete, do the messages leave the Out Box.
+  for (const auto& file : sent) MoveToSentBox(file);
+  RemoveFile(toDoor);
+  RemoveFile(replyFile);
+  if (RefillList) RefillList();
+  return true;
+}
+
+bool TPacketLifecycle::OpenReplyPacket(const std::string& replyPath) {
+  message_.SetTairline("");
+  auto staging = CreateUniqueFolder(tempDirectory_);
+  if (!staging || !ExtractInto(zip_, replyPath, *staging)) {
+    if (staging) fs::remove_all(*staging);
+    GetPrompts().Error("Reply packet does not contain any messages.");
+    return false;
+  }
+  auto cleanup = [&] {
+    std::error_code ec;
+    fs::remove_all(*staging, ec);
+  };
+  const std::string bbsid = postOffice_.BBSID();
+  auto msgFile = FindFileNoCase(*staging, ReplyFileName(bbsid));
+  if (!msgFile) {
+    cleanup();
+    GetPrompts().Error("Could not open - " + ReplyFileName(bbsid));
+    return false;
+  }
+  TBlockFile reply;
+  if (!reply.Open(*msgFile, TOpenMode::omReadWrite)) {
+    cleanup();
+    GetPrompts().Error("Could not open - " + ExtractFileName(replyPath));
+    return false;
+  }
+  const std::string outBox = OutBoxFolder();
+  ForceDirectories(outBox);
+  bool ok = true;
+  reply.Seek(kQWKBlockSize);
+  while (ok && !reply.Eof()) {
+    int64_t before = reply.Position();
+    message_.ReadFrom(reply);
+    if (reply.Position() <= before) break;
+    ok = message_.SaveToFile(outBox + RandomBoxFileName(outBox));
+  }
+  reply.Close();
+  // Pending door commands of the reply packet join those of this session.
+  if (ok) {
+    if (auto door = FindFileNoCase(*staging, kToDoorFileName))
+      ok = PrependDoorCommands(PathNoCase(tempDirectory_, kToDoorFileName), ReadWholeFile(*door).value_or(""));
+  }
+  cleanup();
+  if (!ok) {
+    GetPrompts().Error("Could not save every message of " + replyPath + " into the Out Box; the reply packet was kept.");
+    if (RefillList) RefillList();
+    return false;
+  }
+  // The reply packet goes only once every message is in the Out Box.
+  RemoveFile(replyPath);
+  if (RefillList) RefillList();
+  return true;
+}
+
+void TPacketLifecycle::ComposeControlMessage(int conference, int kind) {
+  message_.SetCarbonCopies("");
+  message_.SetForwardMessage(false);
+  message_.SetWasRead(false);
+  message_.SetConference(0);
+  message_.SetTagline("");
+  message_.SetSubject("");
+  message_.SetAlive(true);
+  message_.SetText({});
+  message_.SetMsgFROM(ReadPacketUserName(postOffice_.PostOfficeDirectory()).value_or(""));
+  message_.SetMsgTo(door_.ControlName().empty() ? std::string("QMAIL") : door_.ControlName());
+  const char* word = kind == 0 ? "ADD" : "DROP";
+  if (door_.DoorType() == 2) {
+    message_.SetSubject(std::string(word) + " " + std::to_string(conference));
+  } else {
+    message_.SetSubject(word);
+    message_.SetConference(static_cast<uint16_t>(conference));
+  }
+  message_.SetNumber(std::to_string(Random(999)));
+  std::time_t now = Now ? Now() : std::time(nullptr);
+  message_.SetPostDate(QWKDateText(now));
+  message_.SetPostTime(QWKTimeText(now));
+  std::string outBox = OutBoxFolder();
+  ForceDirectories(outBox);
+  if (!message_.SaveToFile(outBox + RandomBoxFileName(outBox)))
+    GetPrompts().Error("Could not write the control message into " + outBox);
+}
+
+}  // namespace korrin

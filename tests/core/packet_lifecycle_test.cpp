@@ -1,0 +1,271 @@
+#include "engine/packet_lifecycle.h"
+
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "archive/xceed_zip.h"
+#include "engine/door_control.h"
+#include "engine/mail_tree.h"
+#include "engine/qwk_header.h"
+#include "engine/qwk_msg.h"
+#include "engine/qwk_post_office.h"
+#include "engine/to_reader.h"
+#include "platform/paths.h"
+#include "support/packet_builder.h"
+#include "support/recording_prompts.h"
+#include "support/test_env.h"
+
+using namespace korrin;
+namespace fs = std::filesystem;
+
+namespace {
+// Zips the files of a folder into an archive with the packing plugin.
+std::string Zip(const std::string& folder, const std::string& archive) {
+  TXceedZip zip;
+  zip.SetPluginFolder(test::BinDir());
+  zip.SetUsePaths(false);
+  std::vector<std::string> files;
+  for (auto& e : fs::directory_iterator(folder)) files.push_back(e.path().string());
+  zip.SetZipFileName(archive);
+  zip.SetFilesToProcess(files);
+  EXPECT_EQ(zip.Compress(0), 0);
+  return archive;
+}
+
+std::vector<std::string> Names(const std::string& folder) {
+  std::vector<std::string> out;
+  std::error_code ec;
+  for (auto& e : fs::directory_iterator(folder, ec)) out.push_back(e.path().filename().string());
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+std::vector<std::string> Contents(const std::string& folder) {
+  std::vector<std::string> out;
+  std::error_code ec;
+  for (auto& e : fs::directory_iterator(folder, ec)) out.push_back(test::ReadFile(e.path().string()));
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+struct World {
+  test::TRecordingPrompts prompts;
+  TMailTree tree;
+  TQWKPostOffice po;
+  TQWKMsg msg;
+  TToReader toReader;
+  TDoorControl door;
+  TXceedZip zip;
+  TPacketLifecycle life{tree, po, msg, toReader, door, zip};
+  std::string work = test::NewTempDir("work");
+  std::string packets = test::NewTempDir("packets");
+  std::string replies = test::NewTempDir("replies");
+  TCloseAnswer answer{true, 0, {}, true};
+
+  World() {
+    zip.SetPluginFolder(test::BinDir());
+    tree.SetPostoffice(&po);
+    po.SetFilename("PO.CFG");
+    life.SetTempDirectory(work);
+    life.SetRepliesFolder(replies);
+    life.RunCloseDialog = [this](bool something) {
+      TCloseAnswer a = answer;
+      a.CreateReply = a.CreateReply && something;
+      return a;
+    };
+  }
+
+  std::string Packet(const std::string& name = "DEMO.QWK") {
+    std::string dir = test::NewTempDir("src");
+    test::TPacketBuilder()
+        .BBS("Demo Board", "DEMO")
+        .User("JANE READER")
+        .Conference(1, "General")
+        .Conference(2, "Programming")
+        .Message(1, test::TPacketMessage().From("JOHN SMITH").To("ALL").Subject("Welcome").Body("Hello\nthere"))
+        .Message(2, test::TPacketMessage().From("SYSOP").Subject("Compilers").Body("Text"))
+        .DoorId({"DOOR = TESTDOOR", "VERSION = 1.0", "SYSTEM = TESTBBS", "CONTROLNAME = QWKDOOR", "CONTROLTYPE = ADD",
+                 "CONTROLTYPE = DROP"})
+        .NameCase(test::TNameCase::ncUpper)
+        .WriteTo(dir);
+    return Zip(dir, packets + name);
+  }
+
+  std::string OutBox() { return ProgramFolder() + "DEMO/OutBox/"; }
+  std::string SentBox() { return ProgramFolder() + "DEMO/SentBox/"; }
+};
+}  // namespace
+
+TEST(PacketLifecycle, WholeCycleKeepsEveryMessageByteForByte) {
+  World w;
+  std::vector<std::string> statuses, captions;
+  w.life.OnStatus = [&](const std::string& s) { statuses.push_back(s); };
+  w.life.OnCaption = [&](const std::string& s) { captions.push_back(s); };
+  std::string packet = w.Packet();
+  ASSERT_TRUE(w.life.OpenPacket(packet));
+  EXPECT_EQ(statuses, (std::vector<std::string>{"Loading - DEMO.QWK", "Searching for Attached files ...",
+                                                "Creating Tree . . .", "Updating Postoffice . . .",
+                                                "Loading door information ..."}));
+  EXPECT_EQ(captions.back(), "Korrin Exploring DEMO.QWK");
+  EXPECT_TRUE(w.tree.PacketLoaded());
+  EXPECT_EQ(w.tree.PacketFile(), packet);
+  EXPECT_EQ(w.po.BBSID(), "DEMO");
+  EXPECT_EQ(w.door.ControlName(), "QWKDOOR");
+  EXPECT_TRUE(fs::exists(ProgramFolder() + "DEMO/Control.dat"));
+
+  // Two control messages with fixed dates.
+  w.life.Now = [] {
+    std::tm tm{};
+    tm.tm_year = 126;
+    tm.tm_mon = 11;
+    tm.tm_mday = 8;
+    tm.tm_hour = 9;
+    tm.tm_min = 5;
+    tm.tm_isdst = -1;
+    return std::mktime(&tm);
+  };
+  w.life.ComposeControlMessage(7, 0);
+  w.life.ComposeControlMessage(2, 1);
+  auto boxFiles = Names(w.OutBox());
+  ASSERT_EQ(boxFiles.size(), 2u);
+  TQWKHeader h(test::ReadFile(w.OutBox() + boxFiles[0]).substr(0, 128));
+  EXPECT_EQ(h.Date(), "12-08-26");
+  EXPECT_EQ(h.Time(), "09:05");
+  EXPECT_EQ(TrimRight(h.To()), "Qwkdoor");  // names pass through the proper-name case
+  EXPECT_EQ(TrimRight(h.From()), "Jane Reader");
+  auto before = Contents(w.OutBox());
+
+  test::WriteFile(w.work + "todoor.ext", "ADD 5\r\n");
+  ASSERT_TRUE(w.life.ClosePacket());
+  EXPECT_FALSE(w.tree.PacketLoaded());
+  EXPECT_TRUE(Names(w.work).empty());
+  EXPECT_TRUE(Names(w.OutBox()).empty());
+  EXPECT_EQ(Names(w.SentBox()).size(), 2u);
+  ASSERT_TRUE(fs::exists(w.replies + "DEMO.rep"));
+  EXPECT_TRUE(fs::exists(packet));  // choice 0 leaves the packet
+
+  ASSERT_TRUE(w.life.OpenReplyPacket(w.replies + "DEMO.rep"));
+  EXPECT_FALSE(fs::exists(w.replies + "DEMO.rep"));
+  EXPECT_EQ(Contents(w.OutBox()), before);
+  EXPECT_EQ(test::ReadFile(w.work + "todoor.ext"), "ADD 5\r\n");
+  EXPECT_TRUE(w.prompts.boxes.empty()) << w.prompts.Texts()[0];
+}
+
+TEST(PacketLifecycle, FailedCompressionKeepsOutBoxSentBoxAndDoorCommands) {
+  World w;
+  ASSERT_TRUE(w.life.OpenPacket(w.Packet()));
+  w.life.ComposeControlMessage(3, 0);
+  test::WriteFile(w.work + "todoor.ext", "DROP 9\r\n");
+  auto before = Contents(w.OutBox());
+  w.zip.SetPluginFolder(test::NewTempDir("noplugins"));  // the packing plugin is missing
+  TXceedZip fresh;  // a component that has not loaded the plugin yet
+  fresh.SetPluginFolder(test::NewTempDir("noplugins"));
+  TPacketLifecycle life(w.tree, w.po, w.msg, w.toReader, w.door, fresh);
+  life.SetTempDirectory(w.work);
+  life.SetRepliesFolder(w.replies);
+  EXPECT_FALSE(life.CreateReplyPacket(life.ReplyPacketPath()));
+  EXPECT_EQ(Contents(w.OutBox()), before);
+  EXPECT_TRUE(Names(w.SentBox()).empty());
+  EXPECT_EQ(test::ReadFile(w.work + "todoor.ext"), "DROP 9\r\n");
+  EXPECT_FALSE(fs::exists(w.replies + "DEMO.rep"));
+  ASSERT_EQ(w.prompts.Texts(TBoxKind::bkError).size(), 1u);
+
+  // Closing with a reply packet that cannot be built keeps the packet open.
+  life.RunCloseDialog = w.life.RunCloseDialog;
+  EXPECT_FALSE(life.ClosePacket());
+  EXPECT_TRUE(w.tree.PacketLoaded());
+}
+
+TEST(PacketLifecycle, BuildingRepliesTwiceKeepsTheEarlierPacketsMessages) {
+  World w;
+  ASSERT_TRUE(w.life.OpenPacket(w.Packet()));
+  w.life.SetMoveToSentBox(false);
+  w.life.ComposeControlMessage(1, 0);
+  test::WriteFile(w.work + "todoor.ext", "ADD 1\r\n");
+  ASSERT_TRUE(w.life.CreateReplyPacket(w.life.ReplyPacketPath()));
+  EXPECT_TRUE(Names(w.OutBox()).empty());
+  EXPECT_TRUE(Names(w.SentBox()).empty());  // "Move to sent box" off: no copies
+
+  w.life.ComposeControlMessage(2, 1);
+  test::WriteFile(w.work + "todoor.ext", "DROP 2\r\n");
+  ASSERT_TRUE(w.life.CreateReplyPacket(w.life.ReplyPacketPath()));
+  ASSERT_TRUE(w.life.OpenReplyPacket(w.life.ReplyPacketPath()));
+  EXPECT_EQ(Names(w.OutBox()).size(), 2u);
+  EXPECT_EQ(test::ReadFile(w.work + "todoor.ext"), "ADD 1\r\nDROP 2\r\n");
+}
+
+TEST(PacketLifecycle, OpenReplyPacketKeepsThePacketWhenTheOutBoxCannotTakeIt) {
+  World w;
+  ASSERT_TRUE(w.life.OpenPacket(w.Packet()));
+  w.life.ComposeControlMessage(1, 0);
+  ASSERT_TRUE(w.life.CreateReplyPacket(w.life.ReplyPacketPath()));
+  fs::remove_all(w.OutBox());
+  test::WriteFile(ExcludeTrailingBackslash(w.OutBox()), "a file where the folder should be");
+  EXPECT_FALSE(w.life.OpenReplyPacket(w.life.ReplyPacketPath()));
+  EXPECT_TRUE(fs::exists(w.life.ReplyPacketPath()));
+}
+
+TEST(PacketLifecycle, RenameAndMoveCountersAndDisposalChoices) {
+  World w;
+  std::string dir = test::NewTempDir("p");
+  test::WriteFile(dir + "ABC.QWK", "a");
+  test::WriteFile(dir + "ABC1.QWK", "taken");
+  test::WriteFile(dir + "XYZ1.QWK", "digit");
+  EXPECT_EQ(w.life.RenamePacket(dir + "ABC.QWK"), dir + "ABC2.QWK");
+  EXPECT_EQ(w.life.RenamePacket(dir + "XYZ1.QWK"), dir + "XYZ1.QWK");  // a digit below 9 keeps the name
+  EXPECT_EQ(w.life.RenamePacket(dir + "ABCD.QWK"), dir + "ABCD.QWK");  // missing file: stays, reported
+  EXPECT_EQ(w.prompts.Texts().size(), 1u);
+
+  std::string dest = test::NewTempDir("dest");
+  std::string moved = w.life.MovePacket(dir + "ABC2.QWK", dest);
+  EXPECT_EQ(moved, dest + "ABC1.QWK");
+  EXPECT_EQ(test::ReadFile(moved), "a");
+  EXPECT_FALSE(fs::exists(dir + "ABC2.QWK"));
+  EXPECT_EQ(w.life.MovePacket(dir + "ABC1.QWK", dir), dir + "ABC1.QWK");  // same folder: nothing
+  EXPECT_EQ(w.life.MovePacket(dir + "ABC1.QWK", dir + "nowhere"), dir + "ABC1.QWK");
+
+  // Close with "Delete": nothing to send, so no reply packet and the packet file goes.
+  std::string packet = w.Packet("ZAP.QWK");
+  ASSERT_TRUE(w.life.OpenPacket(packet));
+  bool offered = true;
+  w.life.RunCloseDialog = [&](bool something) {
+    offered = something;
+    return TCloseAnswer{true, 1, {}, false};
+  };
+  ASSERT_TRUE(w.life.ClosePacket());
+  EXPECT_FALSE(offered);
+  EXPECT_FALSE(fs::exists(packet));
+  EXPECT_FALSE(fs::exists(w.replies + "DEMO.rep"));
+
+  // A cancelled close keeps the packet open.
+  ASSERT_TRUE(w.life.OpenPacket(w.Packet("KEEP.QWK")));
+  w.life.RunCloseDialog = [](bool) { return TCloseAnswer{false, 0, {}, false}; };
+  EXPECT_FALSE(w.life.ClosePacket());
+  EXPECT_TRUE(w.tree.PacketLoaded());
+}
+
+TEST(PacketLifecycle, BadPacketsGiveAMessageAndLeaveTheWorkFolderEmpty) {
+  World w;
+  std::string notArchive = test::WriteFile(w.packets + "JUNK.QWK", "this is not an archive at all");
+  EXPECT_FALSE(w.life.OpenPacket(notArchive));
+  EXPECT_TRUE(Names(w.work).empty());
+  std::string onlyControl = test::NewTempDir("oc");
+  test::WriteFile(onlyControl + "CONTROL.DAT", "x\n");
+  test::WriteFile(onlyControl + "001.NDX", "");
+  EXPECT_FALSE(w.life.OpenPacket(Zip(onlyControl, w.packets + "NOMSG.QWK")));
+  EXPECT_TRUE(Names(w.work).empty());
+  EXPECT_EQ(w.prompts.Texts(TBoxKind::bkError).size(), 2u);
+  EXPECT_FALSE(w.tree.PacketLoaded());
+
+  // A reply packet without the BBSID's message file.
+  w.po.AddPostOffice("DEMO", "Demo Board", ProgramFolder() + "DEMO");
+  std::string rep = test::NewTempDir("rep");
+  test::WriteFile(rep + "OTHER.MSG", std::string(128, ' '));
+  EXPECT_FALSE(w.life.OpenReplyPacket(Zip(rep, w.replies + "DEMO.rep")));
+  EXPECT_EQ(w.prompts.Texts().back(), "Could not open - DEMO.msg");
+  EXPECT_TRUE(fs::exists(w.replies + "DEMO.rep"));
+  std::string junk = test::WriteFile(w.replies + "JUNK.rep", "nope");
+  EXPECT_FALSE(w.life.OpenReplyPacket(junk));
+  EXPECT_EQ(w.prompts.Texts().back(), "Reply packet does not contain any messages.");
+}
