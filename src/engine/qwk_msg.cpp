@@ -216,7 +216,7 @@ bool TQWKMsg::LoadFromFile(const std::string& path, const TConfRec& folder) {
 
 bool TQWKMsg::ReadFrom(TBlockFile& file) { return ReadMessage(file, false); }
 
-bool TQWKMsg::ReadMessage(TBlockFile& file, bool cutKludges) {
+bool TQWKMsg::ReadMessage(TBlockFile& file, bool packetMessage) {
   char raw[kQWKBlockSize];
   size_t got = file.Read(raw, sizeof raw);
   if (got == 0) return false;
@@ -266,7 +266,7 @@ bool TQWKMsg::ReadMessage(TBlockFile& file, bool cutKludges) {
         continue;
       }
       if (IsKludgeHead(head, lineLen)) kludgePosition_ = counted;
-      if ((lineLen > 0 && head[0] == '\x01') || firstAt == 1) {
+      if (packetMessage && ((lineLen > 0 && head[0] == '\x01') || firstAt == 1)) {
         out.push_back(c);  // stays joined to the next line
       } else {
         out.push_back('\r');
@@ -324,7 +324,7 @@ bool TQWKMsg::ReadMessage(TBlockFile& file, bool cutKludges) {
     const auto& b = KilledBannerLines();
     if (text_.size() >= b.size() && std::equal(b.begin(), b.end(), text_.begin())) banner = b.size();
   }
-  cutTracked_ = cutKludges && kludgePosition_ > 0;
+  cutTracked_ = packetMessage && kludgePosition_ > 0;
   cutStart_ = banner;
   cutEnd_ = banner + static_cast<size_t>(std::max(kludgePosition_, 0));
   ExtractExtendedHeader();
@@ -452,7 +452,9 @@ void TQWKMsg::RemoveTearLine() {
   for (size_t i = text_.size(); i-- > 0;) {
     const std::string& l = text_[i];
     if (l.find(kTearLinePrefix) != std::string::npos && l.find(kTearLineMark) != std::string::npos) {
-      text_.erase(text_.begin() + static_cast<std::ptrdiff_t>(i));
+      // With the empty line that writing put after it, when that ends the text.
+      size_t n = i + 2 == text_.size() && text_.back().empty() ? 2 : 1;
+      text_.erase(text_.begin() + static_cast<std::ptrdiff_t>(i), text_.begin() + static_cast<std::ptrdiff_t>(i + n));
       return;
     }
   }

@@ -111,7 +111,8 @@ public:
   // Takes the QWKE header lines (To:, From:, Subject:, Date:, CC:) off the
   // top of the text into the long fields and CarbonCopies.
   void ExtractExtendedHeader();
-  // Deletes the last line that holds "--- " and "Korrin v".
+  // Deletes the last line that holds "--- " and "Korrin v" (a tear line of
+  // the program's own), and the empty line after it when that is the last.
   void RemoveTearLine();
   // Fills the header buffer from the fields (block count excepted).
   void BuildHeader();
@@ -230,9 +231,11 @@ public:
   int32_t KludgePosition() const { return kludgePosition_; }
 
 private:
-  // ReadFrom's work: `cutKludges` strips the gateway header block (packet
-  // messages only).
-  bool ReadMessage(TBlockFile& file, bool cutKludges);
+  // ReadFrom's work. Packet messages get the kludge handling: lines that
+  // start with 0x01 or have "@" as their second character stay joined to
+  // the next one, and the gateway header block is cut. Box and reply files
+  // hold what the user wrote: they are read line for line.
+  bool ReadMessage(TBlockFile& file, bool packetMessage);
   bool MarkReadIn(TBlockFile& file);
   // Takes the killed-message banner off the top of the text.
   void RemoveKilledBanner();
