@@ -25,8 +25,9 @@ inline constexpr int32_t kMaxBlockCount = 999999;
 // then at most one trailing carriage return removed, followed by one
 // carriage return.
 std::string BodyText(const std::vector<std::string>& lines);
-// Blocks of a message with this body text, header included: length div 128
-// + 2; 0 for a message without any body line.
+// Blocks of a message with these lines, header included: body text length
+// div 128 + 2; 0 for a message without any body line; -1 when the count
+// would not fit the six-character field.
 int32_t BlockCountFor(const std::vector<std::string>& lines);
 
 // The bytes of a whole message: the header with its block count set, then
