@@ -55,7 +55,9 @@ std::string ReplyMenuCaption(const TConfRec* folder) {
 }
 
 std::string LongerText(const std::string& longForm, const std::string& headerForm) {
-  return longForm.size() > headerForm.size() ? longForm : headerForm;
+  // Header fields are padded with blanks: compare and show them without.
+  std::string l = TrimRight(longForm), h = TrimRight(headerForm);
+  return l.size() > h.size() ? l : h;
 }
 
 std::string ReplySubject(const std::string& subject) {

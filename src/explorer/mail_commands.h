@@ -45,7 +45,8 @@ TCommandStates PopupStates(const TCommandContext& c);
 std::string ReplyCaption(const TConfRec* folder);
 std::string ReplyMenuCaption(const TConfRec* folder);
 
-// The longer of the long form and the header form (the header form when equal).
+// The longer of the long form and the header form (the header form when
+// equal), without trailing blanks.
 std::string LongerText(const std::string& longForm, const std::string& headerForm);
 // A reply's subject: unless it holds "RE:" in any case, "Re: " goes in front.
 std::string ReplySubject(const std::string& subject);

@@ -69,6 +69,7 @@ TEST(MailCommands, CaptionsSubjectsAndStatusTexts) {
   EXPECT_EQ(LongerText("A very long subject line that goes on", "A very long subject line"),
             "A very long subject line that goes on");
   EXPECT_EQ(LongerText("same", "SAME"), "SAME");
+  EXPECT_EQ(LongerText("John Smith", "John Smith               "), "John Smith");
   EXPECT_EQ(ListStatusText(-1, 0), " 0 object(s)");
   EXPECT_EQ(ListStatusText(2, 12), " 3 of 12 object(s)");
   EXPECT_EQ(DeleteAllQuestion(TFolderKind::fkSentBox), "Are you sure you wish to delete all messages in the Sent Box?");

@@ -1,59 +1,174 @@
 #include "explorer/qt/main_form.h"
 
-#include <QMessageBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QLineEdit>
+#include <QTest>
+#include <QToolButton>
+
+#include <filesystem>
 
 #include <gtest/gtest.h>
 
+#include "engine/mail_tree.h"
+#include "explorer/qt/mail_list_view.h"
+#include "explorer/qt/mail_tree_view.h"
+#include "platform/paths.h"
 #include "platform/qt/qt_platform.h"
 #include "platform/qt/qt_prompts.h"
+#include "support/packet_builder.h"
 #include "support/qt_modal.h"
+#include "support/recording_prompts.h"
+#include "support/test_env.h"
 
 using namespace korrin;
+using test::Find;
+namespace fs = std::filesystem;
 
-TEST(MainFormFrame, ShowsItsCaptionAndCloses) {
+namespace {
+std::string MakePacket(const std::string& name) {
+  std::string dir = test::NewTempDir("src");
+  test::TPacketBuilder()
+      .BBS("Demo Board", "DEMO")
+      .User("JANE READER")
+      .Conference(1, "General")
+      .Conference(2, "Programming")
+      .Message(1, test::TPacketMessage().From("JOHN SMITH").Subject("Welcome").Body("Hello\nthere\n> quoted line"))
+      .Message(1, test::TPacketMessage().From("MARY ANN").Subject("Second").Body("Two"))
+      .Message(2, test::TPacketMessage().From("SYSOP").Subject("Compilers").Body("Three"))
+      .NameCase(test::TNameCase::ncUpper)
+      .WriteTo(dir);
+  std::string packets = test::TestRoot() + "packets/";
+  fs::create_directories(packets);
+  TXceedZip zip;
+  zip.SetPluginFolder(test::BinDir());
+  zip.SetUsePaths(false);
+  std::vector<std::string> files;
+  for (auto& e : fs::directory_iterator(dir)) files.push_back(e.path().string());
+  zip.SetZipFileName(packets + name);
+  zip.SetFilesToProcess(files);
+  EXPECT_EQ(zip.Compress(0), 0);
+  return packets + name;
+}
+
+// Answers the close dialog with a choice and the reply check box.
+void AnswerClose(int choice, bool reply, const std::string& dest = {}) {
+  test::AnswerNextModal([=](QWidget* w) {
+    const char* radios[] = {"LeaveRad", "DeleteRad", "RenameRad", "MoveRad"};
+    Find<QRadioButton>(w, radios[choice])->click();
+    if (!dest.empty()) Find<QLineEdit>(w, "DestEdit")->setText(QString::fromStdString(dest));
+    auto* check = w->findChild<QAbstractButton*>("CreateRep");
+    if (check->isEnabled()) check->setChecked(reply);
+    Find<QPushButton>(w, "Button1")->click();
+  });
+}
+}  // namespace
+
+TEST(MainForm, ReadingCycleWithTheKeyboardAndEveryCloseChoice) {
+  test::TRecordingPrompts prompts;
   TMainForm form;
   form.show();
-  EXPECT_EQ(form.windowTitle(), "Korrin Mail Explorer");
-  EXPECT_EQ(form.objectName(), "MainForm");
+  EXPECT_EQ(prompts.Texts(TBoxKind::bkInformation).size(), 1u);  // the first run
+  EXPECT_EQ(form.windowTitle(), "Korrin Packet Explorer");
+  EXPECT_FALSE(Find<QToolButton>(&form, "CloseBtn")->isEnabled());
+
+  std::string packet = MakePacket("DEMO.QWK");
+  prompts.openFiles.push_back(packet);
+  form.OpenBtnClick();
+  EXPECT_EQ(form.windowTitle(), "Korrin Exploring DEMO.QWK");
+  TMailTree& tree = form.MailTreeView1()->Tree();
+  ASSERT_TRUE(tree.PacketLoaded());
+  EXPECT_EQ(tree.Selected()->Caption, "1 General");
+  form.UpdateCommandStates();
+  EXPECT_TRUE(Find<QToolButton>(&form, "CloseBtn")->isEnabled());
+  EXPECT_EQ(Find<QLabel>(&form, "ListStatus")->text(), " 1 of 2 object(s)");
+  EXPECT_EQ(Find<QLabel>(&form, "treeststus")->text(), "Contents of \"1 General\"");
+
+  // The quick viewer shows the message; the keys walk through the packet.
+  form.SetQuickViewerShown(true);
+  form.ShowQuickView();
+  auto* memo = Find<QPlainTextEdit>(&form, "QuickViewerMemo");
+  EXPECT_EQ(Find<QLabel>(&form, "FromLabel")->text(), "John Smith");
+  EXPECT_TRUE(memo->toPlainText().startsWith("Hello"));
+  QTest::keyClick(memo, Qt::Key_Right);
+  EXPECT_EQ(Find<QLabel>(&form, "SubjectLabel")->text(), "Second");
+  QTest::keyClick(memo, Qt::Key_Right);  // the last row: on to the next conference
+  EXPECT_EQ(tree.Selected()->Caption, "2 Programming");
+  EXPECT_EQ(Find<QLabel>(&form, "SubjectLabel")->text(), "Compilers");
+  QTest::keyClick(memo, Qt::Key_Left);  // back to the previous conference's last message
+  EXPECT_EQ(tree.Selected()->Caption, "1 General");
+  EXPECT_EQ(Find<QLabel>(&form, "SubjectLabel")->text(), "Second");
+  EXPECT_EQ(form.MailListView1()->List().Rows()[0].ImageIndex, 3);  // read by now
+  test::GrabToPng(&form, "main-window");
+
+  // A box message: listed with its file, deleted from the box.
+  form.Lifecycle().ComposeControlMessage(5, 0);
+  form.Lifecycle().ComposeControlMessage(6, 1);
+  tree.Select(tree.OutBox());
+  ASSERT_EQ(form.MailListView1()->List().Rows().size(), 2u);
+  form.MailListView1()->SetCurrentRow(1);
+  form.DeleteButtonClick();
+  EXPECT_EQ(form.MailListView1()->List().Rows().size(), 1u);
+  EXPECT_EQ(form.MailListView1()->CurrentRow(), 0);  // the new last row
+
+  // Refusing the close keeps the packet open.
+  test::AnswerNextModal([](QWidget* w) { Find<QPushButton>(w, "Button2")->click(); });
+  form.CloseBtnClick();
+  EXPECT_TRUE(tree.PacketLoaded());
+
+  // Leave as is, with a reply packet.
+  AnswerClose(0, true);
+  form.CloseBtnClick();
+  EXPECT_FALSE(tree.PacketLoaded());
+  EXPECT_TRUE(fs::exists(packet));
+  EXPECT_TRUE(fs::exists(ProgramFolder() + "DEMO.rep"));
+  EXPECT_EQ(form.windowTitle(), "Korrin Packet Explorer");
+
+  // Delete, without a reply packet (nothing left to send).
+  std::string second = MakePacket("SECOND.QWK");
+  ASSERT_TRUE(form.OpenPacketFile(second));
+  AnswerClose(1, false);
+  form.CloseBtnClick();
+  EXPECT_FALSE(fs::exists(second));
+
+  // Rename.
+  std::string third = MakePacket("THIRD.QWK");
+  ASSERT_TRUE(form.OpenPacketFile(third));
+  AnswerClose(2, false);
+  form.CloseBtnClick();
+  EXPECT_FALSE(fs::exists(third));
+  EXPECT_TRUE(fs::exists(test::TestRoot() + "packets/THI1.QWK"));
+
+  // Move/Rename into another folder.
+  std::string fourth = MakePacket("FOURTH.QWK");
+  std::string dest = test::NewTempDir("moved");
+  ASSERT_TRUE(form.OpenPacketFile(fourth));
+  AnswerClose(3, false, dest);
+  form.CloseBtnClick();
+  EXPECT_TRUE(fs::exists(dest + "FOU1.QWK"));
+  EXPECT_FALSE(fs::exists(fourth));
+
+  // The next start reads the settings written at exit.
   EXPECT_TRUE(form.close());
 }
 
-TEST(QtPrompts, BoxesCarryTheirTextIconAndButtons) {
-  TQtPrompts prompts;
-  QString seenText;
-  QMessageBox::Icon seenIcon = QMessageBox::NoIcon;
-  test::AnswerNextModal([&](QWidget* w) {
-    auto* box = qobject_cast<QMessageBox*>(w);
-    ASSERT_NE(box, nullptr);
-    seenText = box->text();
-    seenIcon = box->icon();
-    EXPECT_TRUE(test::ClickButton(box, "No"));
-  });
-  EXPECT_FALSE(prompts.ConfirmYesNo("Delete it?"));
-  EXPECT_EQ(seenText, "Delete it?");
-  EXPECT_EQ(seenIcon, QMessageBox::Question);
-
-  test::AnswerNextModal([&](QWidget* w) {
-    auto* box = qobject_cast<QMessageBox*>(w);
-    ASSERT_NE(box, nullptr);
-    seenIcon = box->icon();
-    EXPECT_TRUE(test::ClickButton(box, "Abort"));
-  });
-  EXPECT_EQ(prompts.ConfirmYesNoAbort("Replace?"), TBoxAnswer::baAbort);
-
-  test::AnswerNextModal([&](QWidget* w) {
-    seenIcon = qobject_cast<QMessageBox*>(w)->icon();
-    test::ClickButton(w, "OK");
-  });
-  prompts.Error("Could not read file - CONTROL.DAT");
-  EXPECT_EQ(seenIcon, QMessageBox::Critical);
-}
-
-TEST(QtPlatform, Cp437TextAndFileTypes) {
-  EXPECT_EQ(FromCp437("caf\x82 \xE3"), QString::fromUtf8("café π"));
-  std::string replaced;
-  EXPECT_EQ(ToCp437(QString::fromUtf8("€uro"), &replaced), "?uro");
-  EXPECT_EQ(replaced, "€");
-  EXPECT_FALSE(FileTypeName("picture.png").isEmpty());
-  EXPECT_FALSE(FileIcon("notes.txt").isNull());
+TEST(MainForm, QuickViewerHeightSurvivesARestart) {
+  test::TRecordingPrompts prompts;
+  int outer = 0;
+  {
+    TMainForm form;
+    form.show();
+    form.SetQuickViewerShown(true);
+    QApplication::processEvents();
+    outer = form.height();
+    EXPECT_TRUE(form.close());
+  }
+  TMainForm again;
+  again.show();
+  QApplication::processEvents();
+  EXPECT_TRUE(again.QuickViewerShown());
+  EXPECT_EQ(again.height(), outer);
+  EXPECT_EQ(prompts.Texts(TBoxKind::bkInformation).size(), 1u);  // the first run only
 }

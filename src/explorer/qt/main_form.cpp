@@ -30,6 +30,7 @@
 #include "explorer/qt/font_setting_qt.h"
 #include "explorer/qt/mail_list_view.h"
 #include "explorer/qt/mail_tree_view.h"
+#include "explorer/qt/properties_form.h"
 #include "explorer/qt/qwk_po_combobox.h"
 #include "explorer/qt/ts_option_form.h"
 #include "platform/errors.h"
@@ -1240,7 +1241,15 @@ void TMainForm::ShowOptions(int page) {
   update();
 }
 
-void TMainForm::ShowProperties() {}
+void TMainForm::ShowProperties() {
+  TPropertiesSource src;
+  src.PostOffice = &QWKPostOffice1;
+  src.Tree = &tree_->Tree();
+  src.Door = &DoorControl1;
+  TPropertiesForm form(src, this);
+  form.SelectPacketPage();
+  form.exec();
+}
 
 void TMainForm::ApplyOverlayPictures() {
   QPalette pal = TopPanel->palette();
