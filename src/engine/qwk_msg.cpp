@@ -1,10 +1,14 @@
 #include "engine/qwk_msg.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 
 #include "engine/messages_file.h"
@@ -27,6 +31,9 @@ constexpr size_t kExtendedHeaderLines = 14;
 constexpr size_t kWriteChunk = 64 * 1024;
 // The carbon-copy lines stop collecting pieces once this long.
 constexpr size_t kCarbonCopyLineLength = 60;
+// Lines kept from one message for the next.
+constexpr size_t kPooledLines = 8192;
+constexpr size_t kPooledLineCapacity = 1024;
 // Leading empty lines removed before writing.
 constexpr int kMaxLeadingEmpty = 6;
 
@@ -56,26 +63,35 @@ bool BlankOrNul(std::string_view s) {
 }
 
 // Splits the text of "tmpR.txt" into lines as it is written: a line ends at
-// a carriage return, a line feed or both.
+// a carriage return, a line feed or both. Line strings are taken from a
+// pool of strings kept from the message before, so that reading message
+// after message does not allocate a string per line.
 class TLineSplitter {
 public:
-  explicit TLineSplitter(std::vector<std::string>& lines) : lines_(lines) {}
+  TLineSplitter(std::vector<std::string>& lines, std::vector<std::string>* pool) : lines_(lines), pool_(pool) {}
   void Feed(std::string_view data) {
-    for (char c : data) {
-      if (c == '\r') {
-        lines_.push_back(std::move(cur_));
-        cur_.clear();
-        afterCR_ = true;
-      } else if (c == '\n') {
-        if (!afterCR_) {
-          lines_.push_back(std::move(cur_));
-          cur_.clear();
-        }
+    const char* p = data.data();
+    const char* end = p + data.size();
+    while (p < end) {
+      if (afterCR_ && *p == '\n') {
+        ++p;
         afterCR_ = false;
-      } else {
-        cur_.push_back(c);
-        afterCR_ = false;
+        continue;
       }
+      afterCR_ = false;
+      const char* q = p;
+      while (q < end && *q != '\r' && *q != '\n') ++q;
+      cur_.append(p, q);
+      if (q == end) break;
+      lines_.push_back(std::move(cur_));
+      cur_.clear();
+      if (pool_ && !pool_->empty()) {
+        cur_.swap(pool_->back());
+        pool_->pop_back();
+        cur_.clear();
+      }
+      afterCR_ = *q == '\r';
+      p = q + 1;
     }
   }
   // The text after the last line end (the blanks that fill the last block,
@@ -84,16 +100,70 @@ public:
 
 private:
   std::vector<std::string>& lines_;
+  std::vector<std::string>* pool_;
   std::string cur_;
   bool afterCR_ = false;
 };
 
 std::string TempPath(const std::string& name) { return ProgramFolder() + name; }
 
-// Writes all bytes to a file created or emptied; false on failure.
+// A temporary file rewritten for every message. It is overwritten in place
+// and then cut to its new length instead of being emptied on opening: a
+// file emptied and written again is flushed to the disk when it is closed
+// (file systems do that to protect files replaced that way), which would
+// cost a disk write for every message read.
+class TTempFile {
+public:
+  TTempFile() = default;
+  ~TTempFile() { Close(); }
+  TTempFile(const TTempFile&) = delete;
+  TTempFile& operator=(const TTempFile&) = delete;
+
+  bool Open(const std::string& path) {
+    Close();
+    fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
+    if (fd_ < 0) return false;
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+      Close();
+      return false;
+    }
+    oldSize_ = static_cast<int64_t>(st.st_size);
+    size_ = 0;
+    ok_ = true;
+    return true;
+  }
+  bool Write(std::string_view data) {
+    if (fd_ < 0 || !ok_) return false;
+    size_t done = 0;
+    while (done < data.size()) {
+      ssize_t w = ::pwrite(fd_, data.data() + done, data.size() - done, static_cast<off_t>(size_ + done));
+      if (w < 0 && errno == EINTR) continue;
+      if (w <= 0) return ok_ = false;
+      done += static_cast<size_t>(w);
+    }
+    size_ += static_cast<int64_t>(data.size());
+    return true;
+  }
+  // Cuts the file to what was written and closes it; false when anything failed.
+  bool Close() {
+    if (fd_ < 0) return false;
+    if (ok_ && size_ != oldSize_ && ::ftruncate(fd_, static_cast<off_t>(size_)) != 0) ok_ = false;
+    ::close(fd_);
+    fd_ = -1;
+    return ok_;
+  }
+
+private:
+  int fd_ = -1;
+  int64_t size_ = 0, oldSize_ = 0;
+  bool ok_ = false;
+};
+
+// Writes all bytes to a temporary file; false on failure.
 bool WriteWhole(const std::string& path, std::string_view data) {
-  TBlockFile f;
-  return f.Open(path, TOpenMode::omCreate) && f.Write(data);
+  TTempFile f;
+  return f.Open(path) && f.Write(data) && f.Close();
 }
 
 }  // namespace
@@ -101,7 +171,7 @@ bool WriteWhole(const std::string& path, std::string_view data) {
 const std::vector<std::string>& KilledBannerLines() {
   static const std::vector<std::string> lines = [] {
     std::vector<std::string> out;
-    TLineSplitter split(out);
+    TLineSplitter split(out, nullptr);
     split.Feed(KilledBanner());
     return out;
   }();
@@ -233,11 +303,15 @@ bool TQWKMsg::ReadMessage(TBlockFile& file, bool packetMessage) {
   kludgePosition_ = 0;
 
   const std::string tmpPath = TempPath(kTmpReadFileName);
-  TBlockFile tmp;
-  bool tmpOk = tmp.Open(tmpPath, TOpenMode::omCreate);
+  TTempFile tmp;
+  bool tmpOk = tmp.Open(tmpPath);
 
+  // The lines of the message before become the pool for this one (short
+  // ones only, so that one huge message does not stay in memory).
+  for (auto& l : text_)
+    if (l.capacity() <= kPooledLineCapacity && spare_.size() < kPooledLines) spare_.push_back(std::move(l));
   text_.clear();
-  TLineSplitter split(text_);
+  TLineSplitter split(text_, &spare_);
   std::string& out = piece_;
   out.clear();
   auto flush = [&] {
@@ -249,37 +323,40 @@ bool TQWKMsg::ReadMessage(TBlockFile& file, bool packetMessage) {
   const bool killed = header_.Killed();
   if (killed) out = KilledBanner();
 
-  // The current line is judged by its first six bytes and the place of its
-  // first "@"; only those are kept, so a body without line ends costs no
-  // more memory than its text.
+  // The current line is judged by its first six bytes; only those are
+  // kept, so a body without line ends costs no more memory than its text.
   char head[6];
   size_t lineLen = 0;
-  size_t firstAt = std::string::npos;
   int32_t counted = 0;
   ReadBodyPieces(file, length, [&](std::string_view piece) {
-    for (char c : piece) {
-      if (c != kLineEndChar) {
-        if (lineLen < sizeof head) head[lineLen] = c;
-        if (c == '@' && firstAt == std::string::npos) firstAt = lineLen;
-        ++lineLen;
-        out.push_back(c);
-        continue;
-      }
+    const char* p = piece.data();
+    const char* end = p + piece.size();
+    while (p < end) {
+      const void* hit = std::memchr(p, qwkhdr::kLineEnd, static_cast<size_t>(end - p));
+      const char* q = hit ? static_cast<const char*>(hit) : end;
+      size_t seg = static_cast<size_t>(q - p);
+      if (lineLen < sizeof head) std::memcpy(head + lineLen, p, std::min(seg, sizeof head - lineLen));
+      lineLen += seg;
+      out.append(p, seg);
+      if (q == end) break;
       if (IsKludgeHead(head, lineLen)) kludgePosition_ = counted;
-      if (packetMessage && ((lineLen > 0 && head[0] == '\x01') || firstAt == 1)) {
-        out.push_back(c);  // stays joined to the next line
+      // A line that starts with 0x01 or whose first "@" is its second character.
+      bool joined = packetMessage && lineLen > 0 &&
+                    (head[0] == '\x01' || (lineLen >= 2 && head[0] != '@' && head[1] == '@'));
+      if (joined) {
+        out.push_back(kLineEndChar);  // stays joined to the next line
       } else {
         out.push_back('\r');
         ++counted;
       }
       lineLen = 0;
-      firstAt = std::string::npos;
+      p = q + 1;
     }
     if (out.size() >= kWriteChunk) flush();
     return true;
   });
   flush();
-  tmp.Close();
+  tmpOk = tmp.Close() && tmpOk;
 
   // The blanks that fill the last block follow the last line end: they are
   // no line of the text.

@@ -290,6 +290,7 @@ private:
   // Buffers reused between messages.
   std::string piece_;
   std::string block_;
+  std::vector<std::string> spare_;
 };
 
 }  // namespace korrin
