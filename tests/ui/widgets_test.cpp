@@ -1,0 +1,112 @@
+#include <QEnterEvent>
+#include <QHBoxLayout>
+#include <QSignalSpy>
+#include <QTest>
+#include <QVBoxLayout>
+
+#include <gtest/gtest.h>
+
+#include "support/qt_modal.h"
+#include "widgets/explorer_button.h"
+#include "widgets/progress_gauge.h"
+
+using namespace korrin;
+
+namespace {
+void Hover(QWidget* w, bool in) {
+  if (in) {
+    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), w->mapToGlobal(QPointF(5, 5)));
+    QCoreApplication::sendEvent(w, &enter);
+  } else {
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(w, &leave);
+  }
+}
+}  // namespace
+
+TEST(ExplorerButton, HoverPressAndDisabledStates) {
+  TExplorerButton open("Open", TMailImage::miOpen);
+  TExplorerButton forward("Forward", TMailImage::miForward);
+  EXPECT_EQ(open.Caption(), "Open");
+  EXPECT_EQ(open.GlyphSize(), 32);
+  EXPECT_GE(open.sizeHint().height(), 32 + open.fontMetrics().height());
+  EXPECT_GE(forward.sizeHint().width(), open.sizeHint().width());
+  open.SetGlyphSize(0);
+  EXPECT_EQ(open.GlyphSize(), 8);
+  open.SetGlyphSize(32);
+
+  QSignalSpy clicks(&open, &QAbstractButton::clicked);
+  Hover(&open, true);
+  EXPECT_TRUE(open.IsHot());
+  QTest::mouseClick(&open, Qt::LeftButton);
+  EXPECT_EQ(clicks.count(), 1);
+  open.setEnabled(false);  // disabling clears the hover look
+  EXPECT_FALSE(open.IsHot());
+  Hover(&open, true);
+  EXPECT_FALSE(open.IsHot());
+  QTest::mouseClick(&open, Qt::LeftButton);
+  EXPECT_EQ(clicks.count(), 1);
+  open.setEnabled(true);
+  Hover(&open, true);
+  EXPECT_TRUE(open.IsHot());
+  Hover(&open, false);
+  EXPECT_FALSE(open.IsHot());
+  open.SetCaption("&Open");
+  EXPECT_EQ(open.Caption(), "&Open");
+}
+
+TEST(ProgressGauge, ValueIsClampedAndFillsWholeBoxes) {
+  TProgressGauge gauge;
+  EXPECT_EQ(gauge.Boxes(), 39);
+  EXPECT_EQ(gauge.FilledBoxes(), 0);
+  QSignalSpy changes(&gauge, &TProgressGauge::ValueChanged);
+  gauge.SetValue(50);
+  EXPECT_EQ(gauge.FilledBoxes(), 19);
+  gauge.SetValue(99);
+  EXPECT_EQ(gauge.FilledBoxes(), 38);
+  gauge.SetValue(250);
+  EXPECT_EQ(gauge.Value(), 100);
+  EXPECT_EQ(gauge.FilledBoxes(), 39);
+  gauge.SetValue(100);  // no change, no signal
+  gauge.SetValue(-7);
+  EXPECT_EQ(gauge.Value(), 0);
+  EXPECT_EQ(changes.count(), 4);
+  gauge.SetBoxes(0);
+  EXPECT_EQ(gauge.Boxes(), 1);
+  gauge.SetValue(99);
+  EXPECT_EQ(gauge.FilledBoxes(), 0);
+  gauge.SetValue(100);
+  EXPECT_EQ(gauge.FilledBoxes(), 1);
+  gauge.resize(3, 3);  // too small to draw boxes: must not crash
+  gauge.grab();
+}
+
+TEST(Widgets, RenderedForALook) {
+  QWidget strip;
+  auto* column = new QVBoxLayout(&strip);
+  auto* row = new QHBoxLayout;
+  const std::pair<const char*, TMailImage> buttons[] = {
+      {"Close", TMailImage::miClose}, {"Open", TMailImage::miOpen},     {"View", TMailImage::miView},
+      {"New", TMailImage::miNew},     {"Reply", TMailImage::miReply},   {"Forward", TMailImage::miForward},
+      {"Delete", TMailImage::miDelete}, {"Search", TMailImage::miFind}};
+  std::vector<TExplorerButton*> made;
+  for (const auto& [caption, image] : buttons) {
+    auto* b = new TExplorerButton(caption, image, &strip);
+    row->addWidget(b);
+    made.push_back(b);
+  }
+  row->addStretch();
+  column->addLayout(row);
+  made[0]->setEnabled(false);
+  made[2]->setEnabled(false);
+  for (int value : {0, 37, 100}) {
+    auto* g = new TProgressGauge(&strip);
+    g->SetValue(value);
+    g->setFixedWidth(265);
+    column->addWidget(g);
+  }
+  strip.show();
+  Hover(made[1], true);
+  made[4]->setDown(true);
+  EXPECT_FALSE(test::GrabToPng(&strip, "widgets").isEmpty());
+}
