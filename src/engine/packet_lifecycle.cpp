@@ -255,8 +255,12 @@ void TPacketLifecycle::MoveToSentBox(const std::string& file) {
   if (moveToSentBox_) {
     std::string sent = SentBoxFolder();
     ForceDirectories(sent);
+    // On one file system the copy is a rename: whole at once, and cheap.
+    std::error_code ec;
+    fs::rename(file, sent + RandomBoxFileName(sent), ec);
+    if (!ec) return;
     try {
-      CopyFileToFolder(file, sent, RandomBoxFileName(sent));
+      CopyFileToFolder(file, sent, RandomBoxFileName(sent), true);
     } catch (const EInOutError& e) {
       // Without its Sent Box copy the message stays in the Out Box.
       GetPrompts().Error(e.what());

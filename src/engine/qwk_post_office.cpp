@@ -55,7 +55,7 @@ void TQWKPostOffice::MakeCurrent(const TPONode* node) {
 }
 
 void TQWKPostOffice::AddPostOffice(const std::string& bbsid, const std::string& name, const std::string& directory) {
-  std::string key = bbsid.substr(0, kBBSIDWidth);
+  std::string key = SafeBBSID(bbsid);
   for (const auto& n : nodes_)
     if (n->BBSID == key) {
       MakeCurrent(n.get());
@@ -129,11 +129,20 @@ bool MakePODir(const std::string& programFolder, const std::string& bbsid) {
   return true;
 }
 
-void CopyFileToFolder(const std::string& file, const std::string& folder, const std::string& targetName) {
+std::string SafeBBSID(const std::string& bbsid) {
+  std::string id = bbsid.substr(0, TQWKPostOffice::kBBSIDWidth);
+  for (char& c : id)
+    if (c == '/' || c == '\\' || static_cast<unsigned char>(c) < ' ') c = '_';
+  if (id.empty() || id == "." || id == "..") id = "_" + id.substr(std::min<size_t>(id.size(), 1));
+  return id;
+}
+
+void CopyFileToFolder(const std::string& file, const std::string& folder, const std::string& targetName,
+                      bool exactName) {
   int in = ::open(file.c_str(), O_RDONLY);
   if (in < 0) throw EInOutError(SystemError("Could not read file - " + file), errno);
   std::string name = targetName.empty() ? ExtractFileName(file) : targetName;
-  std::string target = PathNoCase(folder, name);
+  std::string target = exactName ? IncludeTrailingBackslash(folder) + name : PathNoCase(folder, name);
   std::string tmp = target + ".tmp-" + RandomName8();
   int out = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   if (out < 0) {
@@ -192,7 +201,7 @@ void SetPostOffice(TQWKPostOffice& po, const std::string& bbsid, const std::stri
   for (size_t i = 0; i < names.size() && found < 0; ++i)
     if (SameText(names[i], bbsName)) found = static_cast<int>(i);
   if (found < 0) {
-    po.AddPostOffice(bbsid, bbsName, IncludeTrailingBackslash(po.ProgramFolder()) + bbsid.substr(0, TQWKPostOffice::kBBSIDWidth));
+    po.AddPostOffice(bbsid, bbsName, IncludeTrailingBackslash(po.ProgramFolder()) + SafeBBSID(bbsid));
   } else {
     po.SetItemindex(found);
   }

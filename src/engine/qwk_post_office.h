@@ -83,9 +83,17 @@ std::string PostOfficeBox(const std::string& poDirectory, const char* box);
 bool MakePODir(const std::string& programFolder, const std::string& bbsid);
 
 // Copies the file into the folder under the same name (an existing file of
-// that name in any letter case is replaced), in 8192-byte blocks, through a
-// temporary file. Raises EInOutError when either side cannot be opened.
-void CopyFileToFolder(const std::string& file, const std::string& folder, const std::string& targetName = {});
+// that name in any letter case is replaced, unless exactName), in 8192-byte
+// blocks, through a temporary file. Raises EInOutError when either side
+// cannot be opened.
+void CopyFileToFolder(const std::string& file, const std::string& folder, const std::string& targetName = {},
+                      bool exactName = false);
+
+// A BBSID as the key and folder name of a post office: at most 8
+// characters, path separators and control characters replaced by "_", and
+// never "." or "..", so a packet can never name a folder outside the
+// program folder.
+std::string SafeBBSID(const std::string& bbsid);
 
 // Number of "*.qms" files in program folder + BBSID + "OutBox".
 int CountOutBox(const std::string& programFolder, const std::string& bbsid);

@@ -211,7 +211,10 @@ void TMailList::FillConference(const std::string& indexPath) {
 
 void TMailList::FillBox(TFolderKind kind) {
   if (!tree_) return;
-  std::string poDir = IncludeTrailingBackslash(ProgramFolder()) + tree_->BBSID();
+  // The boxes of the current post office (the one the packet belongs to).
+  TQWKPostOffice* po = tree_->Postoffice();
+  std::string id = po && !po->BBSID().empty() ? po->BBSID() : SafeBBSID(tree_->BBSID());
+  std::string poDir = IncludeTrailingBackslash(ProgramFolder()) + id;
   std::string box = PostOfficeBox(poDir, BoxFolderName(kind));
   std::vector<std::string> files;
   std::error_code ec;

@@ -127,3 +127,18 @@ TEST(PostOffice, CopyFileToFolderKeepsTheTargetWhenTheSourceIsMissing) {
   EXPECT_THROW(CopyFileToFolder(dir + "Door.id", dir + "no/such/folder"), EInOutError);
   EXPECT_FALSE(MakePODir(dir + "Door.id", "X"));
 }
+
+TEST(PostOffice, BBSIDsFromPacketsNeverNameAFolderOutsideTheProgramFolder) {
+  EXPECT_EQ(SafeBBSID("MYBBS"), "MYBBS");
+  EXPECT_EQ(SafeBBSID("../../etc"), ".._.._et");  // cut to 8 characters first
+  EXPECT_EQ(SafeBBSID(".."), "_.");
+  EXPECT_EQ(SafeBBSID("."), "_");
+  EXPECT_EQ(SafeBBSID(""), "_");
+  EXPECT_EQ(SafeBBSID("a\\b\x01"), "a_b_");
+  std::string work = test::NewTempDir("work");
+  TQWKPostOffice po;
+  SetPostOffice(po, "../evil", "Evil Board", work);
+  EXPECT_EQ(po.BBSID(), ".._evil");
+  EXPECT_EQ(po.PostOfficeDirectory(), ProgramFolder() + ".._evil");
+  EXPECT_TRUE(fs::is_directory(ProgramFolder() + ".._evil/OutBox"));
+}
