@@ -1,6 +1,7 @@
 #include "explorer/help_topics.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -11,9 +12,12 @@ using namespace korrin;
 
 namespace {
 
+// The help pages in the source tree: $KORRIN_SOURCE_DIR, else found from this file's own path.
 std::string HelpSource(const std::string& file) {
-  const char* root = std::getenv("KORRIN_SOURCE_DIR");
-  std::ifstream in(std::string(root ? root : ".") + "/src/explorer/qt/help/" + file, std::ios::binary);
+  const char* env = std::getenv("KORRIN_SOURCE_DIR");
+  std::filesystem::path root =
+      env && *env ? std::filesystem::path(env) : std::filesystem::path(__FILE__).parent_path().parent_path().parent_path();
+  std::ifstream in(root / "src/explorer/qt/help" / file, std::ios::binary);
   std::stringstream s;
   s << in.rdbuf();
   return s.str();

@@ -153,6 +153,7 @@ THelpWindow::THelpWindow(QWidget* parent) : QMainWindow(parent) {
 
   ContentsList = new QListWidget(this);
   ContentsList->setObjectName("ContentsList");
+  ContentsList->setSpacing(1);
   for (const auto& page : HelpPages()) {
     auto* item = new QListWidgetItem(QString::fromUtf8(page.Title), ContentsList);
     item->setData(Qt::UserRole, QString::fromUtf8(page.Name));
