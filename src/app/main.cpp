@@ -2,27 +2,39 @@
 
 #include <QApplication>
 
+#include "explorer/qt/help_window.h"
 #include "explorer/qt/main_form.h"
+#include "explorer/qt/splash_form.h"
 #include "platform/prompts.h"
 #include "platform/qt/qt_platform.h"
 #include "platform/qt/qt_prompts.h"
-#include "platform/random.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("Korrin");
-  QApplication::setApplicationDisplayName("Korrin");
-  korrin::Randomize();
+  QApplication::setApplicationDisplayName("Korrin Mail Packet Explorer");
 
   korrin::TQtPrompts prompts;
   korrin::SetPrompts(&prompts);
   korrin::TQtShell shell;
   korrin::SetShell(&shell);
+  korrin::THelp::InstallF1Handler();
 
-  korrin::TMainForm form;
-  prompts.SetParent(&form);
-  form.show();
-  int rc = QApplication::exec();
+  auto* splash = new korrin::TSplashForm;  // frees itself after its last tick
+  splash->show();
+  splash->repaint();
+  QApplication::processEvents();
+
+  int rc;
+  {
+    korrin::TMainForm form;
+    prompts.SetParent(&form);
+    form.show();
+    splash->StartTimer();
+    rc = QApplication::exec();
+    prompts.SetParent(nullptr);
+  }
+  korrin::THelp::CloseWindow();
   korrin::SetPrompts(nullptr);
   korrin::SetShell(nullptr);
   return rc;

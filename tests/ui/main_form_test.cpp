@@ -72,7 +72,7 @@ TEST(MainForm, ReadingCycleWithTheKeyboardAndEveryCloseChoice) {
   form.show();
   EXPECT_EQ(prompts.Texts(TBoxKind::bkInformation).size(), 1u);  // the first run
   EXPECT_EQ(form.windowTitle(), "Korrin Packet Explorer");
-  EXPECT_FALSE(Find<QToolButton>(&form, "CloseBtn")->isEnabled());
+  EXPECT_FALSE(Find<QAbstractButton>(&form, "CloseBtn")->isEnabled());
 
   std::string packet = MakePacket("DEMO.QWK");
   prompts.openFiles.push_back(packet);
@@ -82,7 +82,7 @@ TEST(MainForm, ReadingCycleWithTheKeyboardAndEveryCloseChoice) {
   ASSERT_TRUE(tree.PacketLoaded());
   EXPECT_EQ(tree.Selected()->Caption, "1 General");
   form.UpdateCommandStates();
-  EXPECT_TRUE(Find<QToolButton>(&form, "CloseBtn")->isEnabled());
+  EXPECT_TRUE(Find<QAbstractButton>(&form, "CloseBtn")->isEnabled());
   EXPECT_EQ(Find<QLabel>(&form, "ListStatus")->text(), " 1 of 2 object(s)");
   EXPECT_EQ(Find<QLabel>(&form, "treeststus")->text(), "Contents of \"1 General\"");
 

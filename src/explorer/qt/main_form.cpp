@@ -13,7 +13,6 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
-#include <QProgressBar>
 #include <QScrollBar>
 #include <QSplitter>
 #include <QStatusBar>
@@ -27,7 +26,9 @@
 
 #include "engine/mail_tree.h"
 #include "explorer/qt/close_form.h"
+#include "explorer/qt/about_box.h"
 #include "explorer/qt/font_setting_qt.h"
+#include "explorer/qt/help_window.h"
 #include "explorer/qt/mail_list_view.h"
 #include "explorer/qt/mail_tree_view.h"
 #include "explorer/qt/properties_form.h"
@@ -39,7 +40,9 @@
 #include "platform/random.h"
 #include "platform/qt/qt_platform.h"
 #include "reading/quoted_line.h"
+#include "widgets/explorer_button.h"
 #include "widgets/mail_images.h"
+#include "widgets/progress_gauge.h"
 
 namespace fs = std::filesystem;
 
@@ -76,6 +79,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
   setWindowTitle("Korrin Mail Explorer");
   setWindowIcon(MailImage(TMailImage::miInBox));
   setGeometry(182, 79, 542, 411);
+  SetHelpContext(this, 8002);
   BuildPanes();
   BuildActions();
   BuildMenus();
@@ -101,7 +105,7 @@ QAction* TMainForm::Action(const char* name, const QString& caption, const QKeyS
   if (!shortcut.isEmpty()) a->setShortcut(shortcut);
   a->setStatusTip(hint);
   a->setToolTip(hint.isEmpty() ? QString(caption).remove('&') : hint);
-  a->setProperty("helpContext", help);
+  SetHelpContext(a, help);
   if (slot) connect(a, &QAction::triggered, this, [this, slot] { (this->*slot)(); });
   actions_[name] = a;
   addAction(a);
@@ -308,24 +312,15 @@ void TMainForm::BuildToolbar() {
                       {"ForwardBtn", "Forward", TMailImage::miForward, 8022, "ForwardMessage1"},
                       {"DeleteButton", "Delete", TMailImage::miDelete, 8023, "DeleteMessage1"},
                       {"SearchBtn", "Search", TMailImage::miFind, 8023, "Search1"}};
-  QFont bold = font();
-  bold.setBold(true);
   for (const Btn& b : btns) {
-    auto* button = new QToolButton(TopPanel);
+    auto* button = new TExplorerButton(b.caption, b.image, TopPanel);
     button->setObjectName(b.name);
-    button->setText(b.caption);
-    button->setIcon(MailImage(b.image));
-    button->setIconSize(QSize(32, 32));
-    button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    button->setAutoRaise(true);
-    button->setFont(bold);
-    button->setMinimumWidth(58);
-    button->setProperty("helpContext", b.help);
+    SetHelpContext(button, b.help);
     QAction* a = actions_.at(b.action);
     button->setStatusTip(a->statusTip());
     button->setToolTip(a->toolTip());
     button->setVisible(a->isVisible());
-    connect(button, &QToolButton::clicked, a, &QAction::trigger);
+    connect(button, &QAbstractButton::clicked, a, &QAction::trigger);
     button->installEventFilter(this);
     row->addWidget(button);
     buttons_[b.name] = button;
@@ -530,7 +525,7 @@ void TMainForm::BuildQuickViewer() {
   QuickViewerMemo->setReadOnly(true);
   QuickViewerMemo->setLineWrapMode(QPlainTextEdit::NoWrap);
   QuickViewerMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  QuickViewerMemo->setProperty("helpContext", 7001);
+  SetHelpContext(QuickViewerMemo, 7001);
   QuickViewerMemo->setContextMenuPolicy(Qt::CustomContextMenu);
   QuickViewerMemo->installEventFilter(this);
   connect(QuickViewerMemo, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {
@@ -570,10 +565,9 @@ void TMainForm::BuildQuickViewer() {
   QFont capFont = MainStatusCaption->font();
   capFont.setBold(true);
   MainStatusCaption->setFont(capFont);
-  StatusGauge = new QProgressBar(MainStatusPanel);
+  StatusGauge = new TProgressGauge(MainStatusPanel);
   StatusGauge->setObjectName("StatusGauge");
-  StatusGauge->setRange(0, 100);
-  StatusGauge->setTextVisible(false);
+  StatusGauge->SetBoxes(39);
   sl->addWidget(MainStatusCaption);
   sl->addWidget(StatusGauge);
   MainStatusPanel->hide();
@@ -628,10 +622,10 @@ void TMainForm::FormCreate() {
   life_->EditorOpen = [] { return false; };
   MainXZ.SetProcessMessages(MakeProcessMessages(20));
   MainXZ.SetOnStatus([this](const TXcdFileStats& s) {
-    if (MainStatusPanel->isVisible()) StatusGauge->setValue(s.Percent);
+    if (MainStatusPanel->isVisible()) StatusGauge->SetValue(s.Percent);
   });
   MainXZ.SetOnExtracting([this](const TXcdFileStats&) {
-    if (MainStatusPanel->isVisible()) StatusGauge->setValue(0);
+    if (MainStatusPanel->isVisible()) StatusGauge->SetValue(0);
   });
 
   QWKPostOffice1.SetFilename("PO.CFG");
@@ -824,7 +818,7 @@ void TMainForm::CreateReplyPacketClick() {
 
 void TMainForm::ShowStatusPanel(const std::string& caption) {
   MainStatusCaption->setText(FromCp437(caption));
-  StatusGauge->setValue(0);
+  StatusGauge->SetValue(0);
   MainStatusPanel->move((MainPanel->width() - MainStatusPanel->width()) / 2,
                         (MainPanel->height() - MainStatusPanel->height()) / 2);
   MainStatusPanel->show();
@@ -1265,13 +1259,19 @@ void TMainForm::ApplyOverlayPictures() {
   TopPanel->setPalette(pal);
 }
 
-void TMainForm::ShowAbout() {
-  QMessageBox::about(this, "About", "Korrin Packet Explorer\nVersion 1 . 3");
+void TMainForm::ShowAbout() { TAboutBox::Execute(this); }
+
+void TMainForm::ShowHelp(int context) {
+  if (context == -1) {
+    THelp::ShowContents();
+  } else if (context == -2) {
+    THelp::ShowFinder();
+  } else {
+    THelp::ShowContext(context);
+  }
 }
 
-void TMainForm::ShowHelp(int context) { (void)context; }
-
-void TMainForm::ShowHelpTopic(const char* topic) { (void)topic; }
+void TMainForm::ShowHelpTopic(const char* topic) { THelp::ShowTopic(topic); }
 
 // ---------------------------------------------------------------- keys and closing
 

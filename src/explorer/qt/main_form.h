@@ -22,12 +22,12 @@
 #include "reading/tessel_mime.h"
 #include "widgets/list_view_ex.h"
 
+class QAbstractButton;
 class QAction;
 class QFrame;
 class QLabel;
 class QMenu;
 class QPlainTextEdit;
-class QProgressBar;
 class QSplitter;
 class QToolButton;
 class QWidget;
@@ -38,6 +38,7 @@ class TMailTreeView;
 class TMailListView;
 class TQWKPOCombobox;
 class TQuoteHighlighter;
+class TProgressGauge;
 
 class TMainForm : public QMainWindow {
   Q_OBJECT
@@ -155,7 +156,7 @@ private:
   QWidget* ViewerPanel = nullptr;
   QFrame* MainStatusPanel = nullptr;
   QLabel* MainStatusCaption = nullptr;
-  QProgressBar* StatusGauge = nullptr;
+  TProgressGauge* StatusGauge = nullptr;
   QLabel* TreeHdr = nullptr;
   QLabel* treeststus = nullptr;
   QLabel* ListStatus = nullptr;
@@ -170,7 +171,7 @@ private:
   QToolButton* AttachedBtn = nullptr;
   QPlainTextEdit* QuickViewerMemo = nullptr;
   TQuoteHighlighter* highlighter_ = nullptr;
-  std::map<std::string, QToolButton*> buttons_;
+  std::map<std::string, QAbstractButton*> buttons_;
   std::map<std::string, QAction*> actions_;
   QMenu *File1 = nullptr, *Edit1 = nullptr, *View1 = nullptr, *Mail1 = nullptr, *Downloads1 = nullptr,
         *Help1 = nullptr;
