@@ -172,3 +172,63 @@ TEST(MainForm, QuickViewerHeightSurvivesARestart) {
   EXPECT_EQ(again.height(), outer);
   EXPECT_EQ(prompts.Texts(TBoxKind::bkInformation).size(), 1u);  // the first run only
 }
+
+#include <QTabWidget>
+
+#include "engine/door_control.h"
+#include "engine/qwk_msg.h"
+#include "explorer/qt/properties_form.h"
+#include "platform/registry.h"
+
+TEST(MainForm, OptionsAreWrittenAtOnceAndDeleteAllEmptiesTheBox) {
+  test::TRecordingPrompts prompts;
+  TMainForm form;
+  form.show();
+  test::AnswerNextModal([](QWidget* w) {
+    Find<QLineEdit>(w, "EMailEdit")->setText("reader@example.org");
+    Find<QPushButton>(w, "OkBtn")->click();
+  });
+  form.ShowOptions(2);
+  // No exit yet: the registry already holds the new address.
+  TRegistry reg;
+  ASSERT_TRUE(reg.OpenKey(std::string(kProgramKey) + "\\Config\\Editor", false));
+  EXPECT_EQ(reg.ReadString("EMail"), "reader@example.org");
+
+  ASSERT_TRUE(form.OpenPacketFile(MakePacket("BOX.QWK")));
+  for (int i = 0; i < 3; ++i) form.Lifecycle().ComposeControlMessage(i + 1, 0);
+  TMailTree& tree = form.MailTreeView1()->Tree();
+  tree.Select(tree.OutBox());
+  ASSERT_EQ(form.MailListView1()->List().Rows().size(), 3u);
+  prompts.answers.push_back(TBoxAnswer::baNo);
+  form.DeleteALLMessages1Click();
+  EXPECT_EQ(form.MailListView1()->List().Rows().size(), 3u);
+  form.DeleteALLMessages1Click();
+  EXPECT_TRUE(form.MailListView1()->List().Rows().empty());
+  EXPECT_EQ(prompts.Texts().back(), "Are you sure you wish to delete all messages in the Out Box?");
+  AnswerClose(0, false);
+  form.CloseBtnClick();
+}
+
+TEST(PropertiesForm, PagesFollowWhatExists) {
+  TQWKPostOffice po;
+  po.AddPostOffice("DEMO", "Demo Board", "/a/rather/long/path/to/the/program/folder/of/korrin/that/will/not/fit/DEMO");
+  TMailTree tree;
+  TDoorControl door;  // no identity
+  TQWKMsg msg;
+  msg.SetMsgTo("Sysop");
+  msg.SetSubject("Hello");
+  msg.SetConference(12);
+  msg.SetBlocks(3);
+  TPropertiesSource src{&po, &tree, &door, &msg, nullptr};
+  TPropertiesForm form(src);
+  QTabWidget* pages = form.Pages();
+  ASSERT_EQ(pages->count(), 2);
+  EXPECT_EQ(pages->tabText(0), "Post &Office");
+  EXPECT_EQ(pages->tabText(1), "&Message");
+  EXPECT_TRUE(Find<QLabel>(&form, "POPath")->text().startsWith("/.../"));
+  EXPECT_EQ(Find<QLabel>(&form, "MsgPosted")->text(), "Conference 12");
+  EXPECT_EQ(Find<QLabel>(&form, "MsgSize")->text(), "512 bytes");
+  form.SelectLastPage();
+  EXPECT_EQ(pages->currentIndex(), 1);
+  test::GrabToPng(&form, "properties");
+}
