@@ -27,7 +27,13 @@
 
 // The pages live in a resource file of the static UI library; registering it
 // by hand keeps the linker from dropping it.
-static void InitHelpResources() { Q_INIT_RESOURCE(help); }
+static void InitHelpResources() {
+  static const bool registered = [] {
+    Q_INIT_RESOURCE(help);
+    return true;
+  }();
+  (void)registered;
+}
 
 namespace korrin {
 
