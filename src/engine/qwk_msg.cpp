@@ -32,8 +32,15 @@ constexpr size_t kWriteChunk = 64 * 1024;
 // The carbon-copy lines stop collecting pieces once this long.
 constexpr size_t kCarbonCopyLineLength = 60;
 // Lines kept from one message for the next.
-constexpr size_t kPooledLines = 8192;
-constexpr size_t kPooledLineCapacity = 1024;
+constexpr size_t kPooledLines = 4096;
+constexpr size_t kPooledLineCapacity = 512;
+// Work buffers larger than this are given back after a message.
+constexpr size_t kKeptBufferCapacity = 1 << 20;
+
+void Release(std::string& buffer) {
+  buffer.clear();
+  if (buffer.capacity() > kKeptBufferCapacity) std::string().swap(buffer);
+}
 // Leading empty lines removed before writing.
 constexpr int kMaxLeadingEmpty = 6;
 
@@ -356,6 +363,7 @@ bool TQWKMsg::ReadMessage(TBlockFile& file, bool packetMessage) {
     return true;
   });
   flush();
+  Release(out);
   tmpOk = tmp.Close() && tmpOk;
 
   // The blanks that fill the last block follow the last line end: they are
@@ -665,6 +673,7 @@ bool TQWKMsg::WriteTo(TBlockFile& file) {
   TBlockFile tmp;
   if (count > kMaxBlockCount || !WriteWhole(tmpPath, body) || !tmp.Open(tmpPath, TOpenMode::omRead) ||
       tmp.Size() != static_cast<int64_t>(body.size())) {
+    Release(body);
     GetPrompts().Error(kErrWritingMessage);
     return false;
   }
@@ -685,11 +694,16 @@ bool TQWKMsg::WriteTo(TBlockFile& file) {
   if (bytes.size() != kQWKBlockSize + body.size()) ok = false;
   tmp.Close();
   if (!ok) {
+    Release(bytes);
+    Release(body);
     GetPrompts().Error(kErrWritingMessage);
     return false;
   }
   bytes.append(total - bytes.size(), ' ');
-  if (!file.Write(bytes)) {
+  ok = file.Write(bytes);
+  Release(bytes);
+  Release(body);
+  if (!ok) {
     GetPrompts().Error(kErrWriteFile + file.Path());
     return false;
   }
