@@ -1,6 +1,8 @@
 // The mail reader: wiring only.
 
 #include <QApplication>
+#include <QEvent>
+#include <QPointer>
 
 #include "explorer/qt/help_window.h"
 #include "explorer/qt/main_form.h"
@@ -20,7 +22,7 @@ int main(int argc, char** argv) {
   korrin::SetShell(&shell);
   korrin::THelp::InstallF1Handler();
 
-  auto* splash = new korrin::TSplashForm;  // frees itself after its last tick
+  QPointer<korrin::TSplashForm> splash = new korrin::TSplashForm;  // frees itself after its last tick
   splash->show();
   splash->repaint();
   QApplication::processEvents();
@@ -29,8 +31,18 @@ int main(int argc, char** argv) {
   {
     korrin::TMainForm form;
     prompts.SetParent(&form);
+    // While the splash is up, leaving the main window puts it back in the normal window order.
+    struct Deactivate : QObject {
+      QPointer<korrin::TSplashForm>& splash;
+      explicit Deactivate(QPointer<korrin::TSplashForm>& s) : splash(s) {}
+      bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::WindowDeactivate && splash) splash->ReleaseStayOnTop();
+        return false;
+      }
+    } deactivate(splash);
+    form.installEventFilter(&deactivate);
     form.show();
-    splash->StartTimer();
+    if (splash) splash->StartTimer();
     rc = QApplication::exec();
     prompts.SetParent(nullptr);
   }
