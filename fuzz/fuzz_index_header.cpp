@@ -14,54 +14,20 @@
 
 #include "engine/conference_reader.h"
 #include "engine/qwk_blocks.h"
-#include "platform/prompts.h"
+#include "fuzz_support.h"
 
 using namespace korrin;
 
-namespace {
 
-class TSilentPrompts : public Prompts {
-public:
-  TBoxAnswer Box(TBoxKind, const std::string&, TBoxButtons, const std::string&) override { return TBoxAnswer::baOk; }
-  std::optional<std::string> InputBox(const std::string&, const std::string&, const std::string&) override { return {}; }
-  std::optional<std::string> PickFolder(const std::string&, const std::string&) override { return {}; }
-  std::optional<std::string> OpenFile(const std::string&, const std::string&, const std::string&) override { return {}; }
-  std::optional<std::string> SaveFile(const std::string&, const std::string&, const std::string&,
-                                      const std::string&) override { return {}; }
-};
-
-const std::string& Dir() {
-  // Never destroyed: the clean-up at exit still needs it.
-  static const std::string* dir = new std::string([] {
-    std::string tmpl = std::filesystem::temp_directory_path().string() + "/fuzz-index-XXXXXX";
-    char* made = ::mkdtemp(tmpl.data());
-    static TSilentPrompts prompts;
-    SetPrompts(&prompts);
-    return std::string(made ? made : "/tmp") + "/";
-  }());
-  static const bool cleanup = std::atexit([] {
-    std::error_code ec;
-    std::filesystem::remove_all(*dir, ec);
-  }) == 0;
-  (void)cleanup;
-  return *dir;
-}
-
-void Write(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const std::string& dir = Dir();
+  const std::string& dir = fuzz::WorkFolder("index");
   std::string in(reinterpret_cast<const char*>(data), size);
   size_t split = size > 1 ? (static_cast<size_t>(data[0]) | (static_cast<size_t>(data[1]) << 8)) : 0;
   std::string rest = in.substr(std::min<size_t>(2, size));
   split = std::min(split, rest.size());
-  Write(dir + "001.NDX", rest.substr(0, split));
-  Write(dir + "Messages.Dat", rest.substr(split));
+  fuzz::WriteInput(dir + "001.NDX", rest.substr(0, split));
+  fuzz::WriteInput(dir + "Messages.Dat", rest.substr(split));
 
   TConferenceReader conf;
   if (conf.Open(dir, "001.ndx", TOpenMode::omReadWrite)) {

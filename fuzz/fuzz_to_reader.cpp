@@ -14,55 +14,21 @@
 
 #include "engine/to_door.h"
 #include "engine/to_reader.h"
-#include "platform/prompts.h"
+#include "fuzz_support.h"
 
 using namespace korrin;
 
-namespace {
 
-class TSilentPrompts : public Prompts {
-public:
-  TBoxAnswer Box(TBoxKind, const std::string&, TBoxButtons, const std::string&) override { return TBoxAnswer::baOk; }
-  std::optional<std::string> InputBox(const std::string&, const std::string&, const std::string&) override { return {}; }
-  std::optional<std::string> PickFolder(const std::string&, const std::string&) override { return {}; }
-  std::optional<std::string> OpenFile(const std::string&, const std::string&, const std::string&) override { return {}; }
-  std::optional<std::string> SaveFile(const std::string&, const std::string&, const std::string&,
-                                      const std::string&) override { return {}; }
-};
-
-const std::string& Dir() {
-  // Never destroyed: the clean-up at exit still needs it.
-  static const std::string* dir = new std::string([] {
-    std::string tmpl = std::filesystem::temp_directory_path().string() + "/fuzz-toreader-XXXXXX";
-    char* made = ::mkdtemp(tmpl.data());
-    static TSilentPrompts prompts;
-    SetPrompts(&prompts);
-    return std::string(made ? made : "/tmp") + "/";
-  }());
-  static const bool cleanup = std::atexit([] {
-    std::error_code ec;
-    std::filesystem::remove_all(*dir, ec);
-  }) == 0;
-  (void)cleanup;
-  return *dir;
-}
-
-void Write(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const std::string& dir = Dir();
+  const std::string& dir = fuzz::WorkFolder("toreader");
   std::string in(reinterpret_cast<const char*>(data), size);
   size_t a = size > 0 ? data[0] : 0, b = size > 1 ? data[1] : 0;
   std::string rest = in.substr(std::min<size_t>(2, size));
   size_t first = std::min(rest.size(), a * 8), second = std::min(rest.size() - first, b * 8);
-  Write(dir + "toreader.ext", rest.substr(0, first + (rest.size() - first - second)));
-  Write(dir + "ATTACHED.LST", rest.substr(first, second));
-  Write(dir + "todoor.ext", rest.substr(first + second));
+  fuzz::WriteInput(dir + "toreader.ext", rest.substr(0, first + (rest.size() - first - second)));
+  fuzz::WriteInput(dir + "ATTACHED.LST", rest.substr(first, second));
+  fuzz::WriteInput(dir + "todoor.ext", rest.substr(first + second));
 
   TToReader reader;
   reader.SetDirectory(dir);
