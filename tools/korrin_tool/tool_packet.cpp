@@ -1,0 +1,273 @@
+#include "korrin_tool/tool_packet.h"
+
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+#include "engine/control_file.h"
+#include "engine/messages_file.h"
+#include "engine/qwk_index.h"
+#include "platform/paths.h"
+#include "platform/text.h"
+
+namespace fs = std::filesystem;
+
+namespace korrin::tool {
+
+std::atomic<int>& PendingSignal() {
+  static std::atomic<int> signal{0};
+  return signal;
+}
+
+bool Interrupted() { return PendingSignal().load() != 0; }
+
+void CheckInterrupted() {
+  int sig = PendingSignal().load();
+  if (sig != 0) throw EToolError(128 + sig, sig == SIGPIPE ? "" : "interrupted");
+}
+
+// --- prompts
+
+TBoxAnswer TCollectingPrompts::Box(TBoxKind kind, const std::string& text, TBoxButtons buttons, const std::string&) {
+  if (std::find(texts_.begin(), texts_.end(), text) == texts_.end()) texts_.push_back(text);
+  switch (buttons) {
+    case TBoxButtons::bbOk: return TBoxAnswer::baOk;
+    case TBoxButtons::bbOkCancel: return TBoxAnswer::baCancel;
+    default: return TBoxAnswer::baNo;
+  }
+}
+
+std::vector<std::string> TCollectingPrompts::Take() {
+  std::vector<std::string> out(texts_.begin() + static_cast<std::ptrdiff_t>(std::min(taken_, texts_.size())),
+                               texts_.end());
+  taken_ = texts_.size();
+  return out;
+}
+
+// --- work folder
+
+TWorkFolder::TWorkFolder() {
+  std::string pattern = TempFolder() + "korrin-tool-XXXXXX";
+  std::vector<char> buf(pattern.begin(), pattern.end());
+  buf.push_back('\0');
+  if (::mkdtemp(buf.data()) == nullptr)
+    throw EToolError(kExitUnreadable, "cannot create a temporary folder in " + TempFolder() + ": " + std::strerror(errno));
+  root_ = IncludeTrailingBackslash(buf.data());
+  std::error_code ec;
+  fs::create_directory(PacketFolder(), ec);
+  fs::create_directory(ScratchFolder(), ec);
+  const char* home = std::getenv("KORRIN_HOME");
+  if (home == nullptr || *home == '\0') {
+    std::string own = root_ + "home";
+    fs::create_directory(own, ec);
+    ::setenv("KORRIN_HOME", own.c_str(), 1);
+    homeSet_ = true;
+  }
+}
+
+TWorkFolder::~TWorkFolder() {
+  if (homeSet_) ::unsetenv("KORRIN_HOME");
+  std::error_code ec;
+  fs::remove_all(root_, ec);
+}
+
+// --- unpacking
+
+const std::vector<std::string>& PacketPatterns() {
+  static const std::vector<std::string> p = {"*.ndx", "*.id", "attached.lst", "*.ext", "*.dat"};
+  return p;
+}
+
+const std::vector<std::string>& ReplyPatterns() {
+  static const std::vector<std::string> p = {"*.ndx", "*.id", "attached.lst", "*.ext", "*.msg"};
+  return p;
+}
+
+bool MatchesPattern(const std::string& name, const std::string& pattern) {
+  if (pattern.size() > 1 && pattern[0] == '*') {
+    std::string tail = pattern.substr(1);
+    return name.size() > tail.size() && SameText(name.substr(name.size() - tail.size()), tail);
+  }
+  return SameText(name, pattern);
+}
+
+namespace {
+std::string ArchiveFailure(int code) {
+  switch (code) {
+    case TXceedZip::xcdNoLibrary:
+      return std::string("the unpacking plugin ") + XCD_UNZIP_LIBRARY +
+             " was not found (it is looked for beside korrin-tool and in $KORRIN_PLUGIN_DIR)";
+    case TXceedZip::xcdNotFound: return "No such file";
+    case TXceedZip::xcdCorrupt: return "damaged or unknown archive";
+    case TXceedZip::xcdNothingToDo: return "the archive holds no packet files";
+    case TXceedZip::xcdOutOfMemory: return "out of memory while unpacking";
+    case TXceedZip::xcdDiskFull: return "the disk is full";
+    case TXceedZip::xcdAccess: return "the archive cannot be opened";
+    default: return "cannot unpack (archive code " + std::to_string(code) + ")";
+  }
+}
+}  // namespace
+
+void UnpackInto(TXceedZip& zip, const std::string& path, const std::string& folder,
+                const std::vector<std::string>& patterns) {
+  std::error_code ec;
+  auto status = fs::status(path, ec);
+  if (ec || !fs::exists(status)) throw EToolError(kExitUnreadable, path + ": No such file or directory");
+  if (fs::is_directory(status)) {
+    int copied = 0;
+    for (fs::directory_iterator it(path, ec), end; !ec && it != end; it.increment(ec)) {
+      CheckInterrupted();
+      std::string name = it->path().filename().string();
+      std::error_code fe;
+      if (!it->is_regular_file(fe)) continue;
+      if (std::none_of(patterns.begin(), patterns.end(), [&](const std::string& p) { return MatchesPattern(name, p); }))
+        continue;
+      fs::copy_file(it->path(), folder + name, fs::copy_options::overwrite_existing, fe);
+      if (fe) throw EToolError(kExitUnreadable, it->path().string() + ": " + fe.message());
+      ++copied;
+    }
+    if (ec) throw EToolError(kExitUnreadable, path + ": " + ec.message());
+    if (copied == 0) throw EToolError(kExitUnreadable, path + ": no packet files in this folder");
+    return;
+  }
+  if (!fs::is_regular_file(status)) throw EToolError(kExitUnreadable, path + ": not a packet file");
+
+  zip.SetOverwrite(TXcdOverwrite::xowAlways);
+  zip.SetUsePaths(false);
+  zip.SetUseTempFile(false);
+  zip.SetProcessMessages([&zip] {
+    if (Interrupted()) zip.Abort();
+  });
+  bool any = false;
+  int failure = TXceedZip::xcdSuccess;
+  for (const auto& pattern : patterns) {
+    zip.SetZipFileName(path);
+    zip.SetExtractDirectory(ExcludeTrailingBackslash(folder));
+    zip.SetFilesToProcess({pattern});
+    int rc = zip.Extract(0);
+    CheckInterrupted();
+    if (rc == TXceedZip::xcdNoLibrary || rc == TXceedZip::xcdNotFound || rc == TXceedZip::xcdCorrupt ||
+        rc == TXceedZip::xcdAccess)
+      throw EToolError(kExitUnreadable, path + ": " + ArchiveFailure(rc));
+    if (rc == TXceedZip::xcdSuccess) {
+      if (pattern != "attached.lst") any = true;
+    } else if (rc != TXceedZip::xcdNothingToDo && failure == TXceedZip::xcdSuccess) {
+      failure = rc;
+    }
+  }
+  if (!any)
+    throw EToolError(kExitUnreadable,
+                     path + ": " + ArchiveFailure(failure == TXceedZip::xcdSuccess ? TXceedZip::xcdNothingToDo : failure));
+}
+
+// --- packet
+
+namespace {
+// The private copy gets lower-case file names: every lookup of the core
+// then finds its file at once instead of searching the folder. A name
+// whose lower-case form is taken already stays as it is.
+void LowerCaseNames(const std::string& folder) {
+  std::error_code ec;
+  std::vector<std::string> names;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+    names.push_back(it->path().filename().string());
+  for (const auto& name : names) {
+    std::string lower = name;
+    for (char& c : lower)
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (lower == name) continue;
+    std::error_code e2;
+    if (fs::exists(fs::symlink_status(folder + lower, e2))) continue;
+    fs::rename(folder + name, folder + lower, e2);
+  }
+}
+}  // namespace
+
+std::optional<int> ConferenceNumberOf(const TConfRec& record) {
+  const std::string& name = record.IndexFile;
+  if (name.size() <= 4 || !SameText(name.substr(name.size() - 4), ".ndx")) return std::nullopt;
+  std::string stem = name.substr(0, name.size() - 4);
+  if (stem.empty() || !std::all_of(stem.begin(), stem.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    return std::nullopt;
+  auto n = ParseInt(stem);
+  if (!n || *n > 65535) return std::nullopt;
+  return static_cast<int>(*n);
+}
+
+bool IsPersonal(const TConfRec& record) {
+  return record.Kind == TFolderKind::fkConference && SameText(record.IndexFile, IndexFileStem(kPersonalIndexNumber));
+}
+
+TToolPacket::TToolPacket(TWorkFolder& work) : work_(work) {}
+
+void TToolPacket::Open(const std::string& path, bool copy) {
+  source_ = path;
+  std::error_code ec;
+  if (fs::is_directory(path, ec) && !copy) {
+    if (::access(path.c_str(), R_OK | X_OK) != 0) throw EToolError(kExitUnreadable, path + ": " + std::strerror(errno));
+    directory_ = IncludeTrailingBackslash(path);
+  } else {
+    UnpackInto(zip_, path, work_.PacketFolder(), PacketPatterns());
+    directory_ = work_.PacketFolder();
+    LowerCaseNames(directory_);
+  }
+  if (!FileExistsNoCase(directory_, kControlFileName))
+    throw EToolError(kExitUnreadable, path + ": not a QWK packet (no control.dat)");
+  if (!FileExistsNoCase(directory_, kMessagesFileName))
+    throw EToolError(kExitUnreadable, path + ": not a QWK packet (no messages.dat)");
+
+  // As the main window opens a packet: the extension lists first (they
+  // decide the Downloads folder), then the tree.
+  toReader_.SetDirectory(directory_);
+  toReader_.LoadExtensionLists();
+  tree_.SetDownloadCount(static_cast<int>(toReader_.AttachList().size() + toReader_.FileList().size()));
+  if (!fs::is_directory(path, ec)) tree_.SetPacketFile(path);
+  tree_.SetPersonalConference(true);
+  tree_.SetTextCase(TTextCase::tcAsIs);
+  tree_.SetDirectory(directory_);
+  if (!tree_.Root() || !tree_.PacketLoaded()) {
+    std::string reason = "not a QWK packet";
+    if (auto* prompts = dynamic_cast<TCollectingPrompts*>(&GetPrompts()))
+      for (const auto& t : prompts->Texts()) reason = t;
+    throw EToolError(kExitUnreadable, path + ": " + reason);
+  }
+}
+
+TMailTreeNode* TToolPacket::FindConference(const std::string& numberText) const {
+  const std::string wanted = IndexFileStem(numberText);
+  for (TMailTreeNode* node : tree_.Nodes())
+    if (node->Record && node->Record->Kind == TFolderKind::fkConference && !IsPersonal(*node->Record) &&
+        SameText(node->Record->IndexFile, wanted))
+      return node;
+  return nullptr;
+}
+
+TMailTreeNode* TToolPacket::Personal() const {
+  for (TMailTreeNode* node : tree_.Nodes())
+    if (node->Record && IsPersonal(*node->Record)) return node;
+  return nullptr;
+}
+
+std::vector<TMailTreeNode*> TToolPacket::ConferenceNodes(bool withPersonal) const {
+  std::vector<TMailTreeNode*> out;
+  for (TMailTreeNode* node : tree_.Nodes())
+    if (node->Record && node->Record->Kind == TFolderKind::fkConference && !node->Record->IndexFile.empty() &&
+        (withPersonal || !IsPersonal(*node->Record)))
+      out.push_back(node);
+  return out;
+}
+
+int32_t TToolPacket::MessageCount(const TConfRec& record) const {
+  if (record.IndexFile.empty()) return 0;
+  TQWKIndex index;
+  if (!index.Open(directory_ + record.IndexFile, false)) return 0;
+  return index.Count();
+}
+
+}  // namespace korrin::tool
