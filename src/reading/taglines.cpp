@@ -202,7 +202,7 @@ void TTagChooser::Assign(const std::vector<std::string>& taglines, const std::st
   edit_.clear();
   selection_.reset();
   useEnabled_ = true;
-  if (labelText != kNoTagline) SetEditText(labelText);
+  if (labelText != kNoTaglineLabel) SetEditText(labelText);
 }
 
 void TTagChooser::Click(size_t i) {
@@ -221,7 +221,7 @@ void TTagChooser::SetEditText(const std::string& text) {
   useEnabled_ = !text.empty();
 }
 
-std::string TTagChooser::ResultLabel() const { return edit_.empty() ? std::string(kNoTagline) : edit_; }
+std::string TTagChooser::ResultLabel() const { return edit_.empty() ? std::string(kNoTaglineLabel) : edit_; }
 
 std::string TTagChooser::ResultTagline() const { return edit_; }
 

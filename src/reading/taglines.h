@@ -16,7 +16,7 @@ namespace korrin {
 
 inline constexpr const char* kTaglineFileName = "korrin.tag";
 // What the editor's tagline label shows when the message has no tagline.
-inline constexpr const char* kNoTagline = "<None>";
+inline constexpr const char* kNoTaglineLabel = "<None>";
 // The manager keeps at least this many taglines in a file it writes.
 inline constexpr size_t kMinTaglines = 10;
 

@@ -163,7 +163,7 @@ TEST(Taglines, OpenAndSaveSourceFilesButNeverTheOwnFile) {
 
 TEST(Taglines, ChooserMatchesTheFieldAndGivesNoneForAnEmptyOne) {
   TTagChooser ch;
-  ch.Assign({"first", "second", "third"}, kNoTagline);
+  ch.Assign({"first", "second", "third"}, kNoTaglineLabel);
   EXPECT_EQ(ch.EditText(), "");
   EXPECT_FALSE(ch.Selection().has_value());
   EXPECT_TRUE(ch.UseEnabled());  // "&Use" with the empty field clears the tagline

@@ -39,6 +39,7 @@
 #include "platform/prompts.h"
 #include "platform/random.h"
 #include "platform/qt/qt_platform.h"
+#include "reading/qt/tag_line_man.h"
 #include "reading/quoted_line.h"
 #include "widgets/explorer_button.h"
 #include "widgets/mail_images.h"
@@ -134,6 +135,13 @@ void TMainForm::BuildActions() {
         std::tuple{"Keywords1", "&Keywords", Qt::Key_K, 8016}, std::tuple{"Twits1", "T&wits", Qt::Key_W, 8017},
         std::tuple{"Filters1", "&Filters", Qt::Key_F, 8018}})
     Action(name, caption, QKeySequence(Qt::CTRL | key), "", help, nullptr)->setVisible(false);
+  // The tagline manager writes "korrin.tag" itself when it closes with OK.
+  actions_["Taglines1"]->setVisible(true);
+  actions_["Taglines1"]->setStatusTip("Edit the taglines");
+  connect(actions_["Taglines1"], &QAction::triggered, this, [this] {
+    TTagLineMan man(this);
+    man.exec();
+  });
   // View
   auto* tb = Action("Toolbar1", "&Toolbar", {}, "Show or hide the toolbar", 8002, nullptr);
   tb->setCheckable(true);
@@ -255,7 +263,6 @@ void TMainForm::BuildMenus() {
   connect(File1, &QMenu::aboutToShow, this, &TMainForm::FileMenuAboutToShow);
   Edit1 = menu("Edit1", "&Edit", "Commands related to editing mail packets.");
   add(Edit1, {"Taglines1", "AddConference1", "Keywords1", "Twits1", "Filters1"});
-  Edit1->menuAction()->setVisible(false);  // its windows come with the door and tagline commands
   View1 = menu("View1", "&View", "Contains commands for customizing the window.");
   add(View1, {"Toolbar1", "Statusline1", "QuickViewer1", "-"});
   QMenu* icons = View1->addMenu("Icons");
