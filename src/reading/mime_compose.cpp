@@ -92,6 +92,12 @@ std::string TMimeCompose::PartBaseName(const std::string& path) {
   return base.empty() ? "attach" : base;
 }
 
+std::string TMimeCompose::DropQuestion(const std::string& fileName, bool useMime) {
+  return "Insert " + fileName + (useMime ? " as a mime encode file attachment?" : " as a uuencode file attachment?");
+}
+
+std::string TMimeCompose::AttachmentCaption(const std::string& path) { return AnsiLowerCase(ExtractFileName(path)); }
+
 bool TMimeCompose::RemovePartFiles(const std::string& folder, const std::string& base) {
   const std::string prefix = AnsiUpperCase(base) + ".0";
   bool ok = true;
@@ -145,7 +151,7 @@ void TMimeCompose::RemoveMessages(const std::vector<std::string>& paths) {
   }
 }
 
-void TMimeCompose::OrderNames(const std::vector<std::string>& paths) {
+void TMimeCompose::OrderNames(std::vector<std::string>& paths) {
   if (paths.size() < 2) return;
   std::vector<std::string> names;
   for (const auto& p : paths) names.push_back(ExtractFileName(p));
@@ -163,7 +169,7 @@ void TMimeCompose::OrderNames(const std::vector<std::string>& paths) {
   }
   for (size_t i = 0; i < paths.size(); ++i) {
     std::string target = ExtractFilePath(paths[i]) + sorted[i];
-    if (moved[i] != target) RenameNoReplace(moved[i], target);
+    paths[i] = (moved[i] == target || RenameNoReplace(moved[i], target)) ? target : moved[i];
   }
 }
 
@@ -264,6 +270,11 @@ std::optional<std::vector<std::string>> TMimeCompose::Series(const std::string& 
 }
 
 bool TMimeCompose::Post(const TStringList& text, const std::vector<std::string>& attachments) {
+  return PostMessages(text, attachments).has_value();
+}
+
+std::optional<std::vector<std::string>> TMimeCompose::PostMessages(const TStringList& text,
+                                                                   const std::vector<std::string>& attachments) {
   std::vector<std::string> saved;
   bool ok = true;
   if (attachments.empty()) {
@@ -279,10 +290,10 @@ bool TMimeCompose::Post(const TStringList& text, const std::vector<std::string>&
   }
   if (!ok) {
     RemoveMessages(saved);
-    return false;
+    return std::nullopt;
   }
   OrderNames(saved);
-  return true;
+  return saved;
 }
 
 // --------------------------------------------------------------- Out Box

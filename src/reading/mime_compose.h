@@ -76,13 +76,17 @@ public:
   // when every message was saved; otherwise the messages saved for this
   // posting are removed again, the user has been told, and false.
   bool Post(const TStringList& text, const std::vector<std::string>& attachments);
+  // The same, giving the paths of the messages saved, in posting order.
+  std::optional<std::vector<std::string>> PostMessages(const TStringList& text,
+                                                       const std::vector<std::string>& attachments);
 
   // The single steps of Post. Each returns the paths of the messages it
   // saved (nothing when it failed; what it saved is removed again).
   // The text-only message: with MIME the text-part header in front and the
   // closing delimiter after the text.
   std::optional<std::vector<std::string>> ComposeTextOnly(const TStringList& text);
-  // The message series of one attachment. `text` is the user's text for
+  // The message series of one attachment: one message per part file, as
+  // many as the encoding gives. `text` is the user's text for
   // the first attachment, nullptr for the further ones (no text part).
   // Raises nothing: a file that cannot be encoded is reported.
   std::optional<std::vector<std::string>> ComposeWithAttachment(const std::string& path, const TStringList* text);
@@ -100,6 +104,10 @@ public:
   // The attachment's file name up to its first "." (the whole name when it
   // has none; "attach" when nothing is left).
   static std::string PartBaseName(const std::string& path);
+  // The question asked for a dropped file.
+  static std::string DropQuestion(const std::string& fileName, bool useMime);
+  // The attachment list's caption of a file: its name in lower case.
+  static std::string AttachmentCaption(const std::string& path);
   // Removes every part file of the base name in the folder (base + ".0" +
   // digits, whatever the letter case). False when one could not be removed.
   static bool RemovePartFiles(const std::string& folder, const std::string& base);
@@ -109,8 +117,9 @@ private:
   std::optional<std::string> Save(const TStringList& text, bool endsSeries);
   std::string PartFolder(const std::string& source);
   static void RemoveMessages(const std::vector<std::string>& paths);
-  // Gives the messages the names they already have, sorted, in their order.
-  static void OrderNames(const std::vector<std::string>& paths);
+  // Gives the messages the names they already have, sorted, in their order;
+  // the paths follow the files.
+  static void OrderNames(std::vector<std::string>& paths);
 
   TTesselMime* mime_ = nullptr;
   std::unique_ptr<TTesselMime> ownMime_;

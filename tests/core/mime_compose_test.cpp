@@ -125,6 +125,14 @@ TEST(MimeCompose, FramingOfTextOnlyMessages) {
   ASSERT_TRUE(plain.compose.Post({"Hello", "there"}, {}));
   EXPECT_EQ(plain.composed.at(0), (Lines{"Hello", "there"}));  // no added lines
   EXPECT_EQ(BoxFiles(plain.outBox).size(), 1u);
+
+  EXPECT_EQ(TMimeCompose::DropQuestion("/home/me/My File.ZIP", true),
+            "Insert /home/me/My File.ZIP as a mime encode file attachment?");
+  EXPECT_EQ(TMimeCompose::DropQuestion("a.txt", false), "Insert a.txt as a uuencode file attachment?");
+  EXPECT_EQ(TMimeCompose::AttachmentCaption("/home/me/My File.ZIP"), "my file.zip");
+  EXPECT_EQ(TMimeCompose::PartBaseName("/x/archive.tar.gz"), "archive");
+  EXPECT_EQ(TMimeCompose::PartBaseName("/x/README"), "README");
+  EXPECT_EQ(TMimeCompose::PartBaseName("/x/.profile"), "attach");
 }
 
 TEST(MimeCompose, OneSmallAttachmentGivesOneMessageClosedTwice) {
@@ -219,9 +227,11 @@ TEST(MimeCompose, SeveralAttachmentsSendTheTextOnceAndEachArrivesWhole) {
     std::string a = test::WriteFile(dir + "big.dat", big);
     std::string b = test::WriteFile(dir + "small.gif", small);
     std::string e = test::WriteFile(dir + "empty", empty);
-    ASSERT_TRUE(c.compose.Post({"One text for all three."}, {a, b, e}));
+    auto paths = c.compose.PostMessages({"One text for all three."}, {a, b, e});
+    ASSERT_TRUE(paths.has_value());
 
     // The Out Box in name order is the posting order.
+    EXPECT_EQ(*paths, BoxFiles(c.outBox));
     auto messages = c.ReadBack();
     ASSERT_EQ(messages.size(), c.composed.size());
     ASSERT_EQ(messages.size(), 6u);  // four for big.dat, one each for the others
