@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <fstream>
 
-#include "platform/random.h"
 #include "platform/text.h"
 
 namespace korrin::tool {
@@ -108,13 +107,23 @@ void AppendFolded(std::string& out, size_t& lineLen, std::string_view words) {
   }
 }
 
-std::string NewBoundaryText(const std::string& body) {
-  static const char digits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
-  while (true) {
-    // "=_" never occurs in base64 or quoted-printable text.
+// The boundary of a message: made of a hash of the message, so the same
+// message always gets the same mailbox text (whichever process writes
+// it); "=_" never occurs in base64 or quoted-printable text.
+std::string NewBoundaryText(const TMboxMessage& m) {
+  uint64_t h = 1469598103934665603ull;
+  auto mix = [&h](std::string_view s) {
+    for (unsigned char c : s) h = (h ^ c) * 1099511628211ull;
+  };
+  mix(m.MessageId);
+  mix(m.Body);
+  for (const auto& a : m.Attachments) mix(a.Name);
+  static const char digits[] = "0123456789abcdef";
+  for (int round = 0;; ++round) {
     std::string b = "=_korrin_";
-    for (int i = 0; i < 24; ++i) b.push_back(digits[Random(36)]);
-    if (body.find(b) == std::string::npos) return b;
+    uint64_t v = h + static_cast<uint64_t>(round) * 0x9E3779B97F4A7C15ull;
+    for (int i = 0; i < 16; ++i, v >>= 4) b.push_back(digits[v & 15]);
+    if (m.Body.find(b) == std::string::npos) return b;
   }
 }
 
@@ -371,12 +380,15 @@ bool TMboxWriter::Write(const TMboxMessage& m) {
     b += std::string("Content-Transfer-Encoding: ") + cte + "\n\n";
     appendText();
   } else {
-    boundary = NewBoundaryText(m.Body);
+    boundary = NewBoundaryText(m);
     b += "Content-Type: multipart/mixed; boundary=\"" + boundary + "\"\n\n";
     b += "This is a message in MIME format.\n\n--" + boundary + "\n";
     b += "Content-Type: text/plain; charset=utf-8\n";
     b += std::string("Content-Transfer-Encoding: ") + cte + "\n\n";
     appendText();
+    // The line end before a delimiter belongs to the delimiter: this one
+    // keeps the text's own last line end.
+    b.push_back('\n');
   }
   out_.write(b.data(), static_cast<std::streamsize>(b.size()));
   bool ok = true;
