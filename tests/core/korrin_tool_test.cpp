@@ -748,8 +748,11 @@ namespace {
 bool PythonWorks() { return std::system("python3 -c 'import mailbox, email.policy' >/dev/null 2>&1") == 0; }
 
 int CheckMbox(const std::string& mbox, const std::string& expected) {
+  // The script lies in the tests folder, beside this file's folder.
   const char* src = std::getenv("KORRIN_SOURCE_DIR");
-  std::string script = std::string(src ? src : ".") + "/tests/korrin_tool_mbox_check.py";
+  std::string script = std::string(src ? src : "") + "/tests/korrin_tool_mbox_check.py";
+  if (!src || !fs::exists(script))
+    script = (fs::path(__FILE__).parent_path().parent_path() / "korrin_tool_mbox_check.py").string();
   std::string cmd = "python3 " + Quote(script) + " " + Quote(mbox) + " " + Quote(expected);
   int status = std::system(cmd.c_str());
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
