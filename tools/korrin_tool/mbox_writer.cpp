@@ -1,6 +1,7 @@
 #include "korrin_tool/mbox_writer.h"
 
 #include <algorithm>
+#include <cstring>
 #include <fstream>
 
 #include "platform/text.h"
@@ -17,7 +18,16 @@ bool IsAText(unsigned char c) {
 }
 
 bool IsAscii(std::string_view s) {
-  return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  // Eight bytes at a time: any high bit set means a byte of 0x80 or more.
+  size_t i = 0;
+  uint64_t any = 0;
+  for (; i + 8 <= s.size(); i += 8) {
+    uint64_t w;
+    std::memcpy(&w, s.data() + i, 8);
+    any |= w;
+  }
+  for (; i < s.size(); ++i) any |= static_cast<unsigned char>(s[i]);
+  return (any & 0x8080808080808080ull) == 0;
 }
 
 // Control characters have no place in a header: each becomes a blank.
@@ -47,6 +57,7 @@ bool IsAddrSpec(std::string_view s) {
 // The first e-mail address among the name's words ("<>", "()" and quotes
 // around it removed); empty when there is none.
 std::string AddressInName(std::string_view name, std::string* rest) {
+  if (name.find('@') == std::string_view::npos) return {};
   std::string text(name);
   size_t i = 0;
   while (i < text.size()) {
@@ -304,10 +315,10 @@ bool TMboxWriter::Write(const TMboxMessage& m) {
   std::string& b = buffer_;
   b.clear();
   const std::string from = AddressOf(m.FromName, domain_);
-  b += "From " + from + " " +
-       (m.Date ? MboxFromDate(*m.Date) : std::string("Thu Jan  1 00:00:00 1970")) + "\n";
-  b += "From: " + Mailbox(m.FromName, domain_) + "\n";
-  b += "To: " + Mailbox(m.ToName, domain_) + "\n";
+  b.append("From ").append(from).push_back(' ');
+  b.append(m.Date ? MboxFromDate(*m.Date) : std::string("Thu Jan  1 00:00:00 1970")).push_back('\n');
+  b.append("From: ").append(Mailbox(m.FromName, domain_)).push_back('\n');
+  b.append("To: ").append(Mailbox(m.ToName, domain_)).push_back('\n');
   // Carbon copies: one mailbox per comma-separated name, folded between them.
   std::string cc;
   size_t lineLen = 3;
@@ -333,28 +344,27 @@ bool TMboxWriter::Write(const TMboxMessage& m) {
     lineLen = nl == std::string::npos ? lineLen + box.size() : box.size() - nl - 1;
   }
   if (!cc.empty()) b += "Cc:" + cc + "\n";
-  b += UnstructuredHeader("Subject", m.Subject) + "\n";
-  if (m.Date) b += "Date: " + Rfc5322Date(*m.Date) + "\n";
-  b += "Message-ID: <" + m.MessageId + ">\n";
+  b.append(UnstructuredHeader("Subject", m.Subject)).push_back('\n');
+  if (m.Date) b.append("Date: ").append(Rfc5322Date(*m.Date)).push_back('\n');
+  b.append("Message-ID: <").append(m.MessageId).append(">\n");
   if (!m.InReplyTo.empty()) {
-    b += "In-Reply-To: <" + m.InReplyTo + ">\n";
-    b += "References: <" + m.InReplyTo + ">\n";
+    b.append("In-Reply-To: <").append(m.InReplyTo).append(">\n");
+    b.append("References: <").append(m.InReplyTo).append(">\n");
   }
-  for (const auto& [name, value] : m.ExtraHeaders) b += UnstructuredHeader(name, value) + "\n";
+  for (const auto& [name, value] : m.ExtraHeaders) b.append(UnstructuredHeader(name, value)).push_back('\n');
   if (m.Read) b += "Status: RO\n";
   b += "MIME-Version: 1.0\n";
 
   // The text part: 7bit or 8bit as it stands, quoted-printable when a line is too long.
   const std::string& text = m.Body;
-  bool ascii = true, tooLong = false;
-  for (size_t i = 0, start = 0; i <= text.size(); ++i) {
-    if (i == text.size() || text[i] == '\n') {
-      if (i - start > kMaxLine) tooLong = true;
-      start = i + 1;
-    } else if (static_cast<unsigned char>(text[i]) >= 0x80) {
-      ascii = false;
-    }
+  bool tooLong = false;
+  for (const char *p = text.data(), *end = p + text.size(); p < end && !tooLong;) {
+    const char* nl = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
+    if (!nl) nl = end;
+    tooLong = static_cast<size_t>(nl - p) > kMaxLine;
+    p = nl + 1;
   }
+  const bool ascii = IsAscii(text);
   const char* cte = tooLong ? "quoted-printable" : ascii ? "7bit" : "8bit";
   auto appendText = [&] {
     for (size_t start = 0; start < text.size();) {

@@ -43,6 +43,23 @@ bool BodyMayHoldMime(std::string_view body) {
   return false;
 }
 
+bool BodyHasPacketLines(std::string_view body) {
+  static const char* const kHeads[] = {"X-Mail", "X-News", "X-Send", "X-Read", "Mime-V", "NNTP-P"};
+  size_t start = 0;
+  while (start < body.size()) {
+    size_t end = body.find('\xE3', start);
+    if (end == std::string_view::npos) end = body.size();
+    std::string_view line = body.substr(start, end - start);
+    if (!line.empty() && line[0] == '\x01') return true;
+    if (line.size() >= 2 && line[1] == '@') return true;
+    if (line.size() >= 6)
+      for (const char* h : kHeads)
+        if (line.compare(0, 6, h) == 0) return true;
+    start = end + 1;
+  }
+  return false;
+}
+
 TMessagesMap::~TMessagesMap() {
   if (data_) ::munmap(const_cast<char*>(data_), size_);
 }

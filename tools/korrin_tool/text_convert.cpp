@@ -1,5 +1,6 @@
 #include "korrin_tool/text_convert.h"
 
+#include <cstdint>
 #include <cstring>
 
 #include "platform/codepage.h"
@@ -45,6 +46,15 @@ void Append(std::string& out, std::string_view in, const TUtf8Table& table, bool
   while (p < end) {
     // A run of bytes that stay as they are.
     const unsigned char* run = p;
+    if (!controlsToo) {
+      // Eight bytes at a time while none is NUL or 0x80 and above.
+      while (end - p >= 8) {
+        uint64_t w;
+        std::memcpy(&w, p, 8);
+        if (((w | ((w - 0x0101010101010101ull) & ~w)) & 0x8080808080808080ull) != 0) break;
+        p += 8;
+      }
+    }
     while (p < end && *p < 0x80 && ((*p >= 0x20 && (*p != 0x7F || !controlsToo)) || (*p != 0 && !controlsToo) || *p == '\t'))
       ++p;
     out.append(reinterpret_cast<const char*>(run), static_cast<size_t>(p - run));

@@ -771,6 +771,8 @@ public:
     if (!temp_.empty()) ::unlink(temp_.c_str());
   }
   std::ostream& Stream() { return stream_; }
+  // The file being written (its final name comes with Commit).
+  const std::string& TempPath() const { return temp_; }
   void Commit() {
     stream_.flush();
     stream_.close();
@@ -854,22 +856,35 @@ public:
     TTesselMime mime;
     TMboxMessage m;
     const std::string body = scratch + "MimeText.tmp";
+    // Messages without kludge lines are read at their block from one open
+    // file; the others through their folder's index, as the windows do.
+    TMessagesFile messages;
+    if (map_.IsOpen()) messages.Open(packet_.Directory(), TOpenMode::omRead, false);
     for (size_t k = first; k < last; ++k) {
       if ((k & 255) == 0) CheckInterrupted();
       const TExportJob& job = jobs[k];
+      std::string_view raw = map_.Body(job.block);
       // The codec only changes what bodies with MIME or uuencode lines show.
-      bool codec = !map_.IsOpen() || BodyMayHoldMime(map_.Body(job.block));
+      const bool codec = !map_.IsOpen() || BodyMayHoldMime(raw);
       msg.SetMimeCTRL(codec ? &mime : nullptr);
-      if (codec) mime.Clear();
-      if (!msg.LoadFromPacket(packet_.Directory(), job.position, *job.rec) || msg.IndexPosition() != job.position) {
+      bool read = false;
+      if (messages.IsOpen() && job.block > 0 && messages.HoldsHeader(job.block) && !BodyHasPacketLines(raw)) {
+        messages.File().Seek(BlockOffset(job.block));
+        read = msg.ReadFrom(messages.File());
+      } else {
+        read = msg.LoadFromPacket(packet_.Directory(), job.position, *job.rec) && msg.IndexPosition() == job.position &&
+               msg.BlockNumber() == job.block;
+      }
+      if (!read) {
         ++counts.unreadable;
         continue;
       }
-      Fill(msg, *job.rec, m);
+      Fill(msg, *job.rec, job.block, m);
       m.Attachments.clear();
       if (codec && attachments_ && mime.AttachmentFound() && !mime.FileNames().empty()) {
         const std::vector<std::string> names = mime.FileNames();
-        if (msg.ExportBody(body)) {
+        // The codec reads the raw body, as the viewer hands it over.
+        if (messages.IsOpen() ? messages.ExportBody(job.block, body) : msg.ExportBody(body)) {
           std::set<std::string> seen;
           for (size_t a = 0; a < names.size(); ++a) {
             std::string fileName = TargetName(names[a]);
@@ -899,7 +914,7 @@ public:
   }
 
 private:
-  void Fill(const TQWKMsg& msg, const TConfRec& rec, TMboxMessage& m) {
+  void Fill(const TQWKMsg& msg, const TConfRec& rec, int64_t block, TMboxMessage& m) {
     const int conference = msg.Conference();
     const std::string number = Trim(msg.Number());
     m.FromName = MailText(LongerText(msg.LongFrom(), msg.MsgFROM()));
@@ -909,7 +924,7 @@ private:
     m.Date = ParseQWKDateTime(msg.PostDate(), msg.PostTime());
     if (!m.Date) m.Date = packetDate_;
     const std::string numberId =
-        number.empty() ? "b" + std::to_string(msg.BlockNumber()) : MessageIdText(MailText(number));
+        number.empty() ? "b" + std::to_string(block) : MessageIdText(MailText(number));
     m.MessageId = numberId + "." + std::to_string(conference) + "@" + idDomain_;
     m.InReplyTo.clear();
     if (auto refer = ParseInt(msg.ReferNum()); refer && *refer > 0)
@@ -996,7 +1011,9 @@ public:
   }
 
   // Writes range 0, then appends the helpers' parts in order.
-  TExportCounts Finish(std::ostream& mbox, const std::string& scratch) {
+  // `file`, when given, is the path the stream writes to: the parts are
+  // then appended by the kernel instead of through the stream.
+  TExportCounts Finish(std::ostream& mbox, const std::string& scratch, const std::string& file = "") {
     TExportCounts total = exporter_.Run(jobs_, bounds_[0], bounds_[1], mbox, scratch);
     std::vector<char> chunk(1 << 20);
     for (auto& h : helpers_) {
@@ -1032,6 +1049,10 @@ public:
       total.attachments += result.counts.attachments;
       total.unreadable += result.counts.unreadable;
       total.badAttachments += result.counts.badAttachments;
+      if (!file.empty() && AppendFile(h.part, file, mbox)) {
+        ::unlink(h.part.c_str());
+        continue;
+      }
       std::ifstream in(h.part, std::ios::binary);
       while (in) {
         in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
@@ -1054,6 +1075,33 @@ private:
     int code;
     TExportCounts counts;
   };
+
+  // Appends a part to the file the stream writes to, in the kernel. False
+  // (nothing appended) when the kernel cannot copy between the two files.
+  static bool AppendFile(const std::string& part, const std::string& file, std::ostream& mbox) {
+    mbox.flush();
+    if (!mbox) throw EToolError(kExitUnreadable, "cannot write the mailbox");
+    int in = ::open(part.c_str(), O_RDONLY | O_CLOEXEC);
+    int out = ::open(file.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    bool ok = in >= 0 && out >= 0;
+    bool started = false;
+    while (ok) {
+      ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, 1 << 30, 0);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) {
+        // Nothing copied yet: the caller copies it the plain way.
+        if (started) throw EToolError(kExitUnreadable, "cannot write the mailbox");
+        ok = false;
+        break;
+      }
+      if (n == 0) break;
+      started = true;
+    }
+    if (in >= 0) ::close(in);
+    if (out >= 0 && ::close(out) != 0 && ok) throw EToolError(kExitUnreadable, "cannot write the mailbox");
+    if (ok) mbox.seekp(0, std::ios::end);
+    return ok;
+  }
 
   [[noreturn]] void RunHelper(size_t range, const THelper& h, int fd) {
     TResult result{kExitOk, {}};
@@ -1136,7 +1184,7 @@ int CmdExport(const TCommandLine& cl, std::ostream& out, std::ostream& err) {
   try {
     TExportWorkers workers(work, exporter, jobs, processes);
     workers.Start();
-    counts = workers.Finish(mbox, work.ScratchFolder());
+    counts = workers.Finish(mbox, work.ScratchFolder(), file ? file->TempPath() : std::string());
   } catch (const EToolError& e) {
     if (e.Code() != kExitUnreadable) throw;
     throw EToolError(kExitUnreadable, (toStdout ? std::string("standard output") : *target) + ": " + e.what());
