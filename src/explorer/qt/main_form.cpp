@@ -41,6 +41,7 @@
 #include "platform/qt/qt_platform.h"
 #include "reading/qt/tag_line_man.h"
 #include "reading/quoted_line.h"
+#include "reading/qt/msg_view.h"
 #include "widgets/explorer_button.h"
 #include "widgets/mail_images.h"
 #include "widgets/progress_gauge.h"
@@ -92,6 +93,12 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
 }
 
 TMainForm::~TMainForm() {
+  // The viewer reads this window's tree and list: it goes first.
+  for (TMSGView* v : {msgView_.data(), closedView_.data()})
+    if (v) {
+      v->disconnect(this);
+      delete v;
+    }
   tree_->Tree().OnChange = nullptr;
   tree_->Tree().OnRebuilt = nullptr;
   quickMsg_.SetOnHDRChange(nullptr);
@@ -183,6 +190,13 @@ void TMainForm::BuildActions() {
                                                : "Mail Finder",
            {}, "", 8002, nullptr)
         ->setVisible(false);
+  connect(actions_["MSGViewer1"], &QAction::triggered, this, [this] {
+    if (!msgView_) return;
+    if (msgView_->isMinimized()) msgView_->showNormal();
+    msgView_->show();
+    msgView_->raise();
+    msgView_->activateWindow();
+  });
   // Mail
   Action("MarkasRead1", "Mark as Read", QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::Key_R), "", 8002, nullptr);
   Action("MarkasUnRead1", "Mark as UnRead", QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::Key_U), "", 8002, nullptr);
@@ -190,8 +204,7 @@ void TMainForm::BuildActions() {
   Action("NewMessage1", "New Message", QKeySequence(Qt::CTRL | Qt::Key_N), "Write a new message", 8019, nullptr)
       ->setVisible(false);
   Action("ViewMessage1", "View Message", QKeySequence(Qt::CTRL | Qt::Key_V), "View the message", 8011,
-         &TMainForm::ReadBtnClick)
-      ->setVisible(false);
+         &TMainForm::ReadBtnClick);
   Action("ReplytoMessage1", "Reply to Message", QKeySequence(Qt::CTRL | Qt::Key_R), "Reply to the message", 8021, nullptr)
       ->setVisible(false);
   Action("ForwardMessage1", "Forward Message", QKeySequence(Qt::CTRL | Qt::Key_F), "Forward the message", 8022, nullptr)
@@ -772,6 +785,7 @@ void TMainForm::UpdateCommandStates() {
 // ---------------------------------------------------------------- packets
 
 void TMainForm::OpenBtnClick() {
+  CloseMsgView();
   if (tree_->Tree().PacketLoaded() && !life_->ClosePacket()) return;
   SetBusy(true);
   auto path = GetPrompts().OpenFile("Open Packet", kOpenFilter, settings_.Packets);
@@ -792,17 +806,25 @@ bool TMainForm::OpenPacketFile(const std::string& path) {
       tree_->Tree().NextConference(0);  // the first conference
       if (!list_->List().Rows().empty()) {
         SelectRow(0);
-        if (QuickViewerShown()) ShowQuickView();
+        if (settings_.DisplayFirstMessage) {
+          MainStatusCaption->setText("Loading MSG Viewer . . .");
+          MainStatusCaption->repaint();
+          list_->List().DoubleClick(0);
+        } else if (QuickViewerShown()) {
+          ShowQuickView();
+        }
       }
     }
     HideStatusPanel();
   }
   SetBusy(false);
+  if (msgView_) msgView_->UpdateButtons();  // opened while busy: its commands come alive now
   return ok;
 }
 
 void TMainForm::CloseBtnClick() {
   if (!tree_->Tree().PacketLoaded()) return;
+  CloseMsgView();
   life_->ClosePacket();
   ClearQuickView();
   UpdateCommandStates();
@@ -840,6 +862,7 @@ void TMainForm::QWKPOCombobox1Click() {
   const std::string shown = tree_->Tree().BBSID();
   if (chosen >= 0 && QWKPostOffice1.Node(chosen).BBSID == shown) return;
   if (tree_->Tree().PacketLoaded()) {
+    CloseMsgView();
     // Back to the packet's post office while it is asked whether the packet may close.
     std::string wanted = chosen >= 0 ? QWKPostOffice1.Node(chosen).BBSID : std::string();
     for (int i = 0; i < QWKPostOffice1.Count(); ++i)
@@ -878,15 +901,30 @@ void TMainForm::SelectRow(int row) {
 }
 
 void TMainForm::OpenMessage(const TConfRec* rec, int index, int count) {
-  if (index < 0 || !SelectedRecord()) return;
-  (void)rec;
+  if (index < 0 || !SelectedRecord() || !rec) return;
   (void)count;
-  // The message viewer window opens messages; until it exists the quick viewer shows them.
-  if (!QuickViewerShown()) {
-    actions_["QuickViewer1"]->setChecked(true);
-    ApplyQuickViewer();
+  if (rec->Kind == TFolderKind::fkConference) list_->List().MarkSelectedRead(index);
+  if (QuickViewerShown()) SetQuickViewerShown(false);
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  const TConfRec folder = *rec;  // the viewer may move the tree's selection
+  if (!msgView_) {
+    msgView_ = new TMSGView(*this);
+    connect(msgView_, &QObject::destroyed, this, [this] { lastViewedIndex_ = SelectedRow(); });
   }
-  ShowQuickView();
+  msgView_->ViewMessage(tree_->Tree().Directory(), index + 1, folder);
+  QApplication::restoreOverrideCursor();
+}
+
+TMSGView* TMainForm::MsgView() const { return msgView_.data(); }
+
+void TMainForm::CloseMsgView() {
+  if (!msgView_) return;
+  lastViewedIndex_ = SelectedRow();
+  if (closedView_) delete closedView_.data();
+  // Freed when control is back in the event loop (the viewer may be the caller).
+  closedView_ = msgView_;
+  msgView_ = nullptr;
+  closedView_->close();
 }
 
 void TMainForm::ReadBtnClick() {
@@ -917,6 +955,7 @@ void TMainForm::ApplyQuickViewer() {
   int h = settings_.QuickViewerHeight > 0 ? settings_.QuickViewerHeight : 100;
   settings_.QuickViewer = want;
   if (want) {
+    CloseMsgView();
     int top = FileManPanel->height();
     ViewerPanel->show();
     if (!isMaximized()) resize(width(), height() + h);
@@ -1118,6 +1157,7 @@ void TMainForm::DeleteButtonClick() {
   const TConfRec* rec = SelectedRecord();
   int row = SelectedRow();
   if (!rec || !IsBoxKind(rec->Kind) || row < 0) return;
+  CloseMsgView();
   std::string path = list_->List().SelectedFilePath(row);
   if (!path.empty()) {
     std::error_code ec;
@@ -1137,6 +1177,7 @@ void TMainForm::DeleteButtonClick() {
 void TMainForm::DeleteALLMessages1Click() {
   const TConfRec* rec = SelectedRecord();
   if (!rec || !IsBoxKind(rec->Kind)) return;
+  CloseMsgView();
   if (GetPrompts().ConfirmYesNo(DeleteAllQuestion(rec->Kind))) {
     const auto rows = list_->List().Rows();
     for (size_t i = 0; i < rows.size(); ++i) {
@@ -1171,6 +1212,7 @@ void TMainForm::ViewMenuAboutToShow() {
   actions_["Toolbar1"]->setChecked(TopPanel->isVisible());
   actions_["Statusline1"]->setChecked(statusBar()->isVisible());
   actions_["QuickViewer1"]->setChecked(QuickViewerShown());
+  actions_["MSGViewer1"]->setVisible(msgView_ != nullptr);
 }
 
 void TMainForm::MailMenuAboutToShow() {
@@ -1229,6 +1271,7 @@ void TMainForm::ShowOptions(int page) {
       tree_->Tree().Rebuild();
     }
     ApplyOverlayPictures();
+    if (msgView_) msgView_->ApplySettings(settings_);
     // Written at once, so that a crash later in the run cannot lose them.
     TMainSettings saved = settings_;
     saved.Location = NormalPlacement();
@@ -1247,8 +1290,20 @@ void TMainForm::ShowProperties() {
   src.PostOffice = &QWKPostOffice1;
   src.Tree = &tree_->Tree();
   src.Door = &DoorControl1;
+  src.ViewerMsg = msgView_ ? &msgView_->QWKMsg1() : nullptr;
   TPropertiesForm form(src, this);
   form.SelectPacketPage();
+  form.exec();
+}
+
+void TMainForm::ShowPropertiesOnLastPage() {
+  TPropertiesSource src;
+  src.PostOffice = &QWKPostOffice1;
+  src.Tree = &tree_->Tree();
+  src.Door = &DoorControl1;
+  src.ViewerMsg = msgView_ ? &msgView_->QWKMsg1() : nullptr;
+  TPropertiesForm form(src, msgView_ ? static_cast<QWidget*>(msgView_.data()) : this);
+  form.SelectLastPage();
   form.exec();
 }
 
@@ -1323,6 +1378,7 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool TMainForm::FormCloseQuery() {
+  CloseMsgView();
   QApplication::processEvents();
   if (tree_->Tree().PacketLoaded()) return life_->ClosePacket();
   return true;

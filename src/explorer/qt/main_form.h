@@ -39,6 +39,7 @@ class TMailListView;
 class TQWKPOCombobox;
 class TQuoteHighlighter;
 class TProgressGauge;
+class TMSGView;
 
 class TMainForm : public QMainWindow {
   Q_OBJECT
@@ -72,6 +73,12 @@ public:
   void QuickViewer1Click();
   void ShowOptions(int page);
   void ShowProperties();
+  // The properties dialog on its last page (the viewer's Properties command).
+  void ShowPropertiesOnLastPage();
+  // The message viewer while it exists, else nullptr.
+  TMSGView* MsgView() const;
+  // Closes the message viewer if it exists; the reference is cleared at once.
+  void CloseMsgView();
   void GoNextMessage();
   void GoPreviousMessage();
   void GoNextConference();
@@ -144,6 +151,8 @@ private:
   int busyCount_ = 0;
   int lastViewedIndex_ = -1;
   int lastViewedNode_ = -1;
+  QPointer<TMSGView> msgView_;
+  QPointer<TMSGView> closedView_;  // closed, its deletion still pending
   bool firstActivation_ = true;
   bool closing_ = false;
 

@@ -1,0 +1,1252 @@
+#include "reading/qt/msg_view.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDialog>
+#include <QDrag>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QLocale>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPlainTextEdit>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QSyntaxHighlighter>
+#include <QTextBlock>
+#include <QToolButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include <filesystem>
+
+#include "engine/mail_tree.h"
+#include "explorer/mail_list.h"
+#include "explorer/qt/about_box.h"
+#include "explorer/qt/font_setting_qt.h"
+#include "explorer/qt/help_window.h"
+#include "explorer/qt/mail_list_view.h"
+#include "explorer/qt/mail_tree_view.h"
+#include "explorer/qt/main_form.h"
+#include "explorer/settings.h"
+#include "platform/codepage.h"
+#include "platform/ini_file.h"
+#include "platform/paths.h"
+#include "platform/prompts.h"
+#include "platform/qt/qt_platform.h"
+#include "platform/shell.h"
+#include "reading/msg_view_commands.h"
+#include "reading/msg_view_header.h"
+#include "reading/msg_view_print.h"
+#include "reading/quoted_line.h"
+#include "widgets/explorer_button.h"
+#include "widgets/mail_images.h"
+
+namespace fs = std::filesystem;
+
+namespace korrin {
+
+// Draws quoted lines in the quote colour.
+class TViewerHighlighter : public QSyntaxHighlighter {
+public:
+  explicit TViewerHighlighter(QTextDocument* doc) : QSyntaxHighlighter(doc) {}
+  void SetColor(const QColor& c) {
+    if (c == color_) return;
+    color_ = c;
+    rehighlight();
+  }
+  QColor Color() const { return color_; }
+
+protected:
+  void highlightBlock(const QString& text) override {
+    if (IsQuotedLine(ToCp437(text))) setFormat(0, static_cast<int>(text.size()), color_);
+  }
+
+private:
+  QColor color_ = Qt::red;
+};
+
+// The strip under the header pane: dragging it shows a black bar, releasing
+// gives the header the bar's height.
+class THeaderSplitter : public QWidget {
+public:
+  THeaderSplitter(TMSGView* view, QWidget* parent) : QWidget(parent), view_(view) {
+    setObjectName("HeaderSplitter");
+    setFixedHeight(5);
+    setCursor(Qt::SplitVCursor);
+  }
+
+protected:
+  void mousePressEvent(QMouseEvent* e) override {
+    if (e->button() != Qt::LeftButton) return;
+    dragging_ = true;
+    MoveBar(e);
+    view_->splitBar_->show();
+    view_->splitBar_->raise();
+  }
+  void mouseMoveEvent(QMouseEvent* e) override {
+    if (dragging_) MoveBar(e);
+  }
+  void mouseReleaseEvent(QMouseEvent* e) override {
+    if (!dragging_ || e->button() != Qt::LeftButton) return;
+    dragging_ = false;
+    view_->SetHeaderHeight(HeaderHeightOnRelease(PanelY(e)));
+    view_->splitBar_->hide();
+  }
+  void paintEvent(QPaintEvent*) override {
+    QPainter p(this);
+    p.setPen(palette().color(QPalette::Mid));
+    p.drawLine(0, height() / 2 - 1, width(), height() / 2 - 1);
+    p.setPen(palette().color(QPalette::Light));
+    p.drawLine(0, height() / 2, width(), height() / 2);
+  }
+
+private:
+  // The mouse position measured from the header pane's top.
+  int PanelY(QMouseEvent* e) const { return mapTo(view_->CenterPanel, e->position().toPoint()).y(); }
+  void MoveBar(QMouseEvent* e) {
+    view_->splitBar_->setGeometry(0, HeaderSplitBarTop(PanelY(e)), view_->CenterPanel->width(), 2);
+  }
+  TMSGView* view_;
+  bool dragging_ = false;
+};
+
+// The search dialog: text, whole words, case and direction.
+class TFindDialog : public QDialog {
+public:
+  explicit TFindDialog(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint) {
+    setObjectName("FindDialog1");
+    setWindowTitle("Find");
+    auto* grid = new QGridLayout(this);
+    auto* label = new QLabel("Fi&nd what:", this);
+    FindEdit = new QLineEdit(this);
+    FindEdit->setObjectName("FindEdit");
+    label->setBuddy(FindEdit);
+    WholeWord = new QCheckBox("Match &whole word only", this);
+    WholeWord->setObjectName("WholeWord");
+    MatchCase = new QCheckBox("Match &case", this);
+    MatchCase->setObjectName("MatchCase");
+    auto* dir = new QGroupBox("Direction", this);
+    auto* dl = new QHBoxLayout(dir);
+    Up = new QRadioButton("&Up", dir);
+    Up->setObjectName("UpBtn");
+    Down = new QRadioButton("&Down", dir);
+    Down->setObjectName("DownBtn");
+    Down->setChecked(true);
+    dl->addWidget(Up);
+    dl->addWidget(Down);
+    FindNextBtn = new QPushButton("&Find Next", this);
+    FindNextBtn->setObjectName("FindNextBtn");
+    FindNextBtn->setDefault(true);
+    auto* cancel = new QPushButton("Cancel", this);
+    cancel->setObjectName("CancelBtn");
+    grid->addWidget(label, 0, 0);
+    grid->addWidget(FindEdit, 0, 1, 1, 2);
+    grid->addWidget(FindNextBtn, 0, 3);
+    grid->addWidget(WholeWord, 1, 0, 1, 2);
+    grid->addWidget(dir, 1, 2, 2, 1);
+    grid->addWidget(cancel, 1, 3);
+    grid->addWidget(MatchCase, 2, 0, 1, 2);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::close);
+    connect(FindEdit, &QLineEdit::textChanged, this,
+            [this](const QString& t) { FindNextBtn->setEnabled(!t.isEmpty()); });
+  }
+  TFindOptions Options() const {
+    TFindOptions o;
+    o.MatchCase = MatchCase->isChecked();
+    o.WholeWord = WholeWord->isChecked();
+    o.Down = Down->isChecked();
+    return o;
+  }
+  QLineEdit* FindEdit;
+  QCheckBox *WholeWord, *MatchCase;
+  QRadioButton *Up, *Down;
+  QPushButton* FindNextBtn;
+};
+
+namespace {
+const QColor kInk(40, 48, 64), kBlue(52, 110, 196), kPaper(250, 250, 246);
+
+// The viewer's own toolbar pictures, drawn like the program's other pictures.
+QIcon ViewerIcon(const char* what) {
+  QPixmap pm(64, 64);
+  pm.fill(Qt::transparent);
+  QPainter p(&pm);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.scale(2, 2);
+  p.setPen(QPen(kInk, 1.2));
+  std::string w = what;
+  if (w == "prev" || w == "next") {
+    bool next = w == "next";
+    p.setBrush(kBlue);
+    QPolygonF a = next ? QPolygonF({{5, 12}, {17, 12}, {17, 5}, {28, 16}, {17, 27}, {17, 20}, {5, 20}})
+                       : QPolygonF({{27, 12}, {15, 12}, {15, 5}, {4, 16}, {15, 27}, {15, 20}, {27, 20}});
+    p.drawPolygon(a);
+  } else if (w == "print") {
+    p.setBrush(kPaper);
+    p.drawRect(QRectF(9, 3, 14, 10));
+    p.setBrush(QColor(190, 196, 206));
+    p.drawRoundedRect(QRectF(3, 12, 26, 11), 2, 2);
+    p.setBrush(kPaper);
+    p.drawRect(QRectF(8, 19, 16, 10));
+    p.setPen(QPen(kInk, 0.8));
+    for (int y : {22, 25}) p.drawLine(11, y, 21, y);
+    p.setBrush(QColor(70, 170, 90));
+    p.setPen(Qt::NoPen);
+    p.drawEllipse(QPointF(25, 15.5), 1.4, 1.4);
+  } else if (w == "copy") {
+    for (int i = 0; i < 2; ++i) {
+      p.setBrush(kPaper);
+      QRectF r(4 + i * 8, 3 + i * 7, 15, 19);
+      p.drawRect(r);
+      p.setPen(QPen(kInk, 0.8));
+      for (int l = 0; l < 4; ++l) p.drawLine(QPointF(r.left() + 3, r.top() + 5 + l * 3.5), QPointF(r.right() - 3, r.top() + 5 + l * 3.5));
+      p.setPen(QPen(kInk, 1.2));
+    }
+  } else if (w == "help") {
+    p.setBrush(kBlue);
+    p.drawEllipse(QRectF(4, 4, 24, 24));
+    QFont f("DejaVu Sans");
+    f.setBold(true);
+    f.setPixelSize(18);
+    p.setFont(f);
+    p.setPen(Qt::white);
+    p.drawText(QRectF(4, 4, 24, 24), Qt::AlignCenter, "?");
+  }
+  return QIcon(pm);
+}
+
+// A faint copy of a picture for the backgrounds.
+QPixmap Faint(TMailImage image, int size, qreal opacity) {
+  QPixmap src = MailPixmap(image, size);
+  QPixmap pm(src.size());
+  pm.fill(Qt::transparent);
+  QPainter p(&pm);
+  p.setOpacity(opacity);
+  p.drawPixmap(0, 0, src);
+  return pm;
+}
+
+// The order of day, month and year in the locale's short date form.
+TDateOrder LocaleDateOrder() {
+  QString f = QLocale().dateFormat(QLocale::ShortFormat);
+  qsizetype d = f.indexOf('d'), m = f.indexOf('M'), y = f.indexOf('y');
+  if (d < 0 || m < 0 || y < 0) return TDateOrder::doMDY;
+  if (y < m && m < d) return TDateOrder::doYMD;
+  if (d < m) return TDateOrder::doDMY;
+  return TDateOrder::doMDY;
+}
+
+struct TNavigating {
+  explicit TNavigating(int& n) : n_(n) { ++n_; }
+  ~TNavigating() { --n_; }
+  int& n_;
+};
+
+QString ShortHint(const std::string& hint) { return FromUtf8(hint.substr(0, hint.find('|'))); }
+QString LongHint(const std::string& hint) {
+  size_t bar = hint.find('|');
+  return bar == std::string::npos ? FromUtf8(hint) : FromUtf8(hint.substr(bar + 1));
+}
+}  // namespace
+
+// ---------------------------------------------------------------- creation
+
+TMSGView::TMSGView(TMainForm& main)
+    : QMainWindow(nullptr),
+      main_(main),
+      nav_(main.MailTreeView1()->Tree(), main.MailListView1()->List(),
+           TMsgViewNavHost{[&main] { return main.MailListView1()->CurrentRow(); },
+                           [&main](int row) { main.MailListView1()->SetCurrentRow(row); },
+                           [&main](int row) { main.MailListView1()->List().DoubleClick(row); }}) {
+  setObjectName("MSGView");
+  setWindowTitle("Korrin Mail Viewer");
+  setWindowIcon(MailImage(TMailImage::miReadMessage));
+  setAttribute(Qt::WA_DeleteOnClose);
+  setMinimumSize(500, 300);
+  SetHelpContext(this, 8011);
+  msg_.SetMimeCTRL(&mime_);
+  msg_.SetQWKExtCTRL(&toReader_);
+  msg_.SetOnHDRChange([this](TQWKMsg*) { QWKMsg1HDRChange(); });
+  msg_.SetOnTextChange([this](TQWKMsg*) { QWKMsg1TextChange(); });
+  BuildActions();
+  BuildMenus();
+  BuildPanes();
+  BuildToolbar();
+  BuildStatus();
+  ApplySettings(main_.Settings());
+  ReadPlacement();
+  UpdateButtons();
+}
+
+TMSGView::~TMSGView() {
+  msg_.SetOnHDRChange(nullptr);
+  msg_.SetOnTextChange(nullptr);
+  if (findDialog_) delete findDialog_.data();
+}
+
+QAction* TMSGView::Action(const char* name, const QString& caption, const QKeySequence& shortcut, const QString& hint,
+                          int help) {
+  auto* a = new QAction(caption, this);
+  a->setObjectName(name);
+  if (!shortcut.isEmpty()) a->setShortcut(shortcut);
+  a->setStatusTip(hint);
+  a->setToolTip(hint.isEmpty() ? QString(caption).remove('&') : hint);
+  SetHelpContext(a, help);
+  actions_[name] = a;
+  addAction(a);
+  return a;
+}
+
+void TMSGView::BuildActions() {
+  auto on = [this](const char* name, auto fn) { connect(actions_.at(name), &QAction::triggered, this, fn); };
+  // File
+  Action("SaveMessage1", "&Save Message", QKeySequence(Qt::CTRL | Qt::Key_S), "Copy the message to the Save Box", 8011);
+  on("SaveMessage1", [this] { SaveBtnClick(); });
+  Action("PrintMessage1", "&Print message", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F12), "Print the message", 8011);
+  on("PrintMessage1", [this] { PrintButtonClick(); });
+  // The address book's windows come later: its commands stay hidden until then.
+  Action("OpenAddressBook1", "Open", {}, "Open the address book", 8003)->setVisible(false);
+  Action("AddSender1", "Add Sender", {}, "Add the sender to the address book", 8003)->setVisible(false);
+  Action("AddReciever1", "Add Reciever", {}, "Add the recipient to the address book", 8003)->setVisible(false);
+  Action("Properties1", "&Properties", {}, "Show the properties", 8006);
+  on("Properties1", [this] { Properties1Click(); });
+  Action("CloseViewer1", "&Close Viewer", QKeySequence(Qt::CTRL | Qt::Key_V), "Close the viewer", 8011);
+  on("CloseViewer1", [this] { close(); });
+  Action("Exit1", "&Exit Program", QKeySequence(Qt::CTRL | Qt::Key_E), "Exit the program", 8007);
+  on("Exit1", [this] { main_.close(); });
+  // Edit
+  Action("Copy1", "&Copy", QKeySequence(Qt::CTRL | Qt::Key_C), "Copy the selected text", 8011);
+  on("Copy1", [this] { Memo1->copy(); });
+  Action("SelectAll1", "&Select All", QKeySequence(Qt::CTRL | Qt::Key_A), "Select the whole text", 8011);
+  on("SelectAll1", [this] {
+    Memo1->selectAll();
+    UpdateButtons();
+  });
+  Action("Find1", "&Find", {}, "Search the text", 8011);
+  on("Find1", [this] { Find1Click(); });
+  Action("FindNext1", "&FindNext", {}, "Search again", 8011);
+  on("FindNext1", [this] { FindNext1Click(); });
+  // View
+  auto* tb = Action("Toolbar1", "&Toolbar", {}, "Show or hide the toolbar", 8011);
+  tb->setCheckable(true);
+  on("Toolbar1", [this](bool v) { Toolbar->setVisible(v); });
+  auto* sl = Action("Statusline1", "&Statusline", {}, "Show or hide the status line", 8011);
+  sl->setCheckable(true);
+  on("Statusline1", [this](bool v) { statusBar()->setVisible(v); });
+  Action("Options1", "&Options", QKeySequence(Qt::CTRL | Qt::Key_O), "Change the options", 5488);
+  on("Options1", [this] { Options1Click(); });
+  Action("AddressBook2", "Address Book", {}, "Show the address book", 8003)->setVisible(false);
+  Action("KorrinExplorer1", "Korrin Explorer", {}, "Show the explorer window", 8002);
+  on("KorrinExplorer1", [this] {
+    if (main_.isMinimized()) main_.showNormal();
+    main_.show();
+    main_.raise();
+    main_.activateWindow();
+  });
+  Action("MailFinder1", "Mail Finder", {}, "Show the mail finder", 5487)->setVisible(false);
+  // Mail: New, Reply and Forward are the main window's commands.
+  Action("NewMessage1", "&New Message", QKeySequence(Qt::CTRL | Qt::Key_N), "Write a new message", 8019);
+  Action("ReplytoMessage1", "&Reply to Message", QKeySequence(Qt::CTRL | Qt::Key_R), "Reply to the message", 8021);
+  Action("ForwardMessage1", "&Forward Message", QKeySequence(Qt::CTRL | Qt::Key_F), "Forward the message", 8022);
+  for (const char* n : {"NewMessage1", "ReplytoMessage1", "ForwardMessage1"}) actions_[n]->setVisible(false);
+  Action("ExtractFileInserts1", "Extract File Inserts", {}, "Extract every attached file", 8011);
+  on("ExtractFileInserts1", [this] { ExtractFileInserts1Click(); });
+  // Help
+  Action("Introduction1", "&Introduction", {}, "Open the help contents", 8026);
+  on("Introduction1", [] { THelp::ShowContents(); });
+  Action("UsingKorrinHelp1", "&Using Korrin Help", {}, "How to use the help", 8001);
+  on("UsingKorrinHelp1", [] { THelp::ShowTopic("hlp_Using_TesselHelp"); });
+  Action("ViewerHelp1", "&Viewer Help", {}, "Help on this window", 8011);
+  on("ViewerHelp1", [] { THelp::ShowTopic("hlp_Viewer"); });
+  Action("About1", "&About", {}, "About Korrin", 8026);
+  on("About1", [this] { TAboutBox::Execute(this, "Korrin Mail Viewer"); });
+  // Navigation (pop-up and buttons)
+  Action("NextMessage1", "Next Message", {}, "Show the next message", 8011);
+  on("NextMessage1", [this] { NextMessage(); });
+  Action("PreviousMessage1", "Previous Message", {}, "Show the previous message", 8011);
+  on("PreviousMessage1", [this] { PreviousMessage(); });
+  Action("NextConference1", "Next Conference", {}, "Go to the next conference", 8011);
+  on("NextConference1", [this] { NextConference(); });
+  Action("PreviousConference1", "Previous Conference", {}, "Go to the previous conference", 8011);
+  on("PreviousConference1", [this] { PreviousConference(); });
+  Action("AddressBook3", "Address Book", {}, "Open the address book", 8003)->setVisible(false);
+  Action("CloseMessageViewer1", "Close Message Viewer", {}, "Close the viewer", 8011);
+  on("CloseMessageViewer1", [this] { close(); });
+}
+
+void TMSGView::BuildMenus() {
+  auto menu = [this](const char* name, const QString& title, const QString& hint) {
+    QMenu* m = menuBar()->addMenu(title);
+    m->setObjectName(name);
+    m->menuAction()->setStatusTip(hint);
+    return m;
+  };
+  auto add = [this](QMenu* m, std::initializer_list<const char*> names) {
+    for (const char* n : names) {
+      if (std::string(n) == "-") m->addSeparator();
+      else m->addAction(actions_.at(n));
+    }
+  };
+  File1 = menu("File1", "&File", "Saving, printing and closing");
+  add(File1, {"SaveMessage1", "PrintMessage1", "-"});
+  AddressBook1 = File1->addMenu("Address Book");
+  AddressBook1->setObjectName("AddressBook1");
+  add(AddressBook1, {"OpenAddressBook1", "AddSender1", "AddReciever1"});
+  AddressBook1->menuAction()->setVisible(false);  // all of its commands wait for the address book
+  connect(AddressBook1, &QMenu::aboutToShow, this, &TMSGView::AddressMenuAboutToShow);
+  add(File1, {"Properties1", "-", "CloseViewer1", "Exit1"});
+  Edit1 = menu("Edit1", "&Edit", "Copying and searching the text");
+  add(Edit1, {"Copy1", "SelectAll1", "-", "Find1", "FindNext1"});
+  connect(Edit1, &QMenu::aboutToShow, this, &TMSGView::EditMenuAboutToShow);
+  View1 = menu("View1", "&View", "Bars, options and the other windows");
+  add(View1, {"Toolbar1", "Statusline1", "-", "Options1", "-", "AddressBook2", "KorrinExplorer1", "MailFinder1"});
+  connect(View1, &QMenu::aboutToShow, this, &TMSGView::ViewMenuAboutToShow);
+  Mail1 = menu("Mail1", "&Mail", "Writing and attachments");
+  add(Mail1, {"NewMessage1", "ReplytoMessage1", "ForwardMessage1", "-", "ExtractFileInserts1"});
+  connect(Mail1, &QMenu::aboutToShow, this, &TMSGView::MailMenuAboutToShow);
+  Help1 = menu("Help1", "&Help", "Help on the viewer");
+  add(Help1, {"Introduction1", "UsingKorrinHelp1", "ViewerHelp1", "-", "About1"});
+
+  PopupMenu1 = new QMenu(this);
+  PopupMenu1->setObjectName("PopupMenu1");
+  add(PopupMenu1, {"NextMessage1", "PreviousMessage1", "NextConference1", "PreviousConference1", "-", "NewMessage1",
+                   "ReplytoMessage1", "ForwardMessage1", "-", "AddressBook3", "Properties1", "-",
+                   "CloseMessageViewer1", "Exit1"});
+}
+
+void TMSGView::BuildToolbar() {
+  Toolbar = new QWidget(this);
+  Toolbar->setObjectName("Toolbar");
+  auto* row = new QHBoxLayout(Toolbar);
+  row->setContentsMargins(4, 2, 8, 2);
+  row->setSpacing(0);
+  struct Btn {
+    const char* name;
+    const char* caption;
+    QIcon icon;
+    const char* hint;
+    int help;
+    std::function<void()> click;
+  };
+  const Btn btns[] = {
+      {"PrevBtn", "Prev", ViewerIcon("prev"), "Previous Message", 8011, [this] { PreviousMessage(); }},
+      {"NextBtn", "Next", ViewerIcon("next"), "Next Message", 8011, [this] { NextMessage(); }},
+      {"NewBtn", "New", MailImage(TMailImage::miNew), "New Message", 8019, nullptr},
+      {"ReplyBtn", "Reply", MailImage(TMailImage::miReply), "Reply to Author", 8021, nullptr},
+      {"PrintButton", "Print", ViewerIcon("print"), "Print Message", 8011, [this] { PrintButtonClick(); }},
+      {"SaveBtn", "Save", MailImage(TMailImage::miSaveBox), "Save Message", 8011, [this] { SaveBtnClick(); }},
+      {"CopyBtn", "Copy", ViewerIcon("copy"), "Copy", 8011, [this] { Memo1->copy(); }},
+      {"ForwardBtn", "Forward", MailImage(TMailImage::miForward), "Forward Message", 8022, nullptr},
+      {"HelpBtn", "Help", ViewerIcon("help"), "Help", 8011, [] { THelp::ShowTopic("hlp_Viewer"); }}};
+  for (const Btn& b : btns) {
+    auto* button = new TExplorerButton(b.caption, b.icon, Toolbar);
+    button->setObjectName(b.name);
+    button->SetGlyphSize(26);
+    button->setToolTip(b.hint);
+    button->setStatusTip(b.hint);
+    SetHelpContext(button, b.help);
+    if (b.click) connect(button, &QAbstractButton::clicked, this, b.click);
+    row->addWidget(button);
+    buttons_[b.name] = button;
+  }
+  // New, Reply and Forward are the main window's commands, shown once it has them.
+  for (const char* n : {"NewBtn", "ReplyBtn", "ForwardBtn"}) buttons_[n]->setVisible(false);
+  row->addStretch(1);
+  MsgNumLabel = new QLabel(Toolbar);
+  MsgNumLabel->setObjectName("MsgNumLabel");
+  QFont f = MsgNumLabel->font();
+  f.setBold(true);
+  f.setPointSizeF(f.pointSizeF() * 1.15);
+  MsgNumLabel->setFont(f);
+  row->addWidget(MsgNumLabel);
+
+  auto* central = new QWidget(this);
+  auto* cl = new QVBoxLayout(central);
+  cl->setContentsMargins(0, 0, 0, 0);
+  cl->setSpacing(0);
+  cl->addWidget(Toolbar);
+  auto* line = new QFrame(central);
+  line->setFrameShape(QFrame::HLine);
+  line->setFrameShadow(QFrame::Sunken);
+  cl->addWidget(line);
+  cl->addWidget(CenterPanel, 1);
+  setCentralWidget(central);
+}
+
+void TMSGView::BuildPanes() {
+  CenterPanel = new QWidget(this);
+  CenterPanel->setObjectName("CenterPanel");
+  auto* cl = new QVBoxLayout(CenterPanel);
+  cl->setContentsMargins(0, 0, 0, 0);
+  cl->setSpacing(0);
+
+  // Header pane.
+  TopPanel = new QWidget(CenterPanel);
+  TopPanel->setObjectName("TopPanel");
+  TopPanel->setAutoFillBackground(true);
+  TopPanel->setFixedHeight(113);
+  TopPanel->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(TopPanel, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& p) { PopupMenu1->popup(TopPanel->mapToGlobal(p)); });
+  TransPic1 = new QLabel(TopPanel);
+  TransPic1->setObjectName("TransPic1");
+  TransPic1->setPixmap(Faint(TMailImage::miReadMessage, 96, 0.13));
+  TransPic1->setAttribute(Qt::WA_TransparentForMouseEvents);
+  TransPic1->adjustSize();
+  auto* hl = new QHBoxLayout(TopPanel);
+  hl->setContentsMargins(10, 5, 26, 5);
+  auto* grid = new QGridLayout;
+  grid->setHorizontalSpacing(10);
+  grid->setVerticalSpacing(1);
+  QFont bold = font();
+  bold.setBold(true);
+  auto caption = [&](const char* text, int row) {
+    auto* l = new QLabel(text, TopPanel);
+    l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    QPalette pal = l->palette();
+    pal.setColor(QPalette::WindowText, pal.color(QPalette::WindowText).lighter(160));
+    l->setPalette(pal);
+    grid->addWidget(l, row, 0);
+    return l;
+  };
+  auto value = [&](const char* name, int row, bool strong) {
+    auto* l = new QLabel(TopPanel);
+    l->setObjectName(name);
+    if (strong) l->setFont(bold);
+    l->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    l->setContextMenuPolicy(Qt::NoContextMenu);
+    l->setMinimumWidth(1);
+    grid->addWidget(l, row, 1);
+    return l;
+  };
+  caption("Posted :", 0);
+  DateLabel = value("DateLabel", 0, false);
+  caption("From :", 1);
+  FromLabel = value("FromLabel", 1, true);
+  caption("To :", 2);
+  ToLabel = value("ToLabel", 2, true);
+  caption("Subject :", 3);
+  Subjectlabel = value("Subjectlabel", 3, true);
+  caption("Posted in", 4);
+  ConfLabel = value("ConfLabel", 4, false);
+  ExLabel = value("ExLabel", 5, false);
+  QFont small = font();
+  small.setItalic(true);
+  ExLabel->setFont(small);
+  grid->setColumnStretch(1, 1);
+  hl->addLayout(grid, 1);
+  auto* right = new QVBoxLayout;
+  right->setSpacing(2);
+  StatusLabel = new QLabel(TopPanel);
+  StatusLabel->setObjectName("StatusLabel");
+  StatusLabel->setFont(bold);
+  StatusLabel->setAlignment(Qt::AlignRight | Qt::AlignTop);
+  StatusLabel->setMinimumWidth(QFontMetrics(bold).horizontalAdvance("P R I V A T E") + 6);
+  right->addWidget(StatusLabel);
+  right->addStretch(1);
+  auto confButton = [this](const char* name, const char* hint, Qt::ArrowType arrow, void (TMSGView::*slot)()) {
+    auto* b = new QToolButton(TopPanel);
+    b->setObjectName(name);
+    b->setArrowType(arrow);
+    b->setAutoRaise(true);
+    b->setToolTip(hint);
+    b->setStatusTip(hint);
+    b->setFixedSize(22, 18);
+    connect(b, &QToolButton::clicked, this, slot);
+    return b;
+  };
+  auto* confRow = new QHBoxLayout;
+  confRow->addStretch(1);
+  PrevConfBtn = confButton("PrevConfBtn", "Previous conference", Qt::UpArrow, &TMSGView::PreviousConference);
+  NextConfBtn = confButton("NextConfBtn", "Next conference", Qt::DownArrow, &TMSGView::NextConference);
+  confRow->addWidget(PrevConfBtn);
+  confRow->addWidget(NextConfBtn);
+  right->addLayout(confRow);
+  hl->addLayout(right);
+  cl->addWidget(TopPanel);
+
+  splitter_ = new THeaderSplitter(this, CenterPanel);
+  cl->addWidget(splitter_);
+
+  // Text and attachments.
+  Bottompanel = new QWidget(CenterPanel);
+  Bottompanel->setObjectName("Bottompanel");
+  auto* bl = new QVBoxLayout(Bottompanel);
+  bl->setContentsMargins(0, 0, 0, 0);
+  bl->setSpacing(2);
+  Memo1 = new QPlainTextEdit(Bottompanel);
+  Memo1->setObjectName("Memo1");
+  Memo1->setReadOnly(true);
+  Memo1->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  Memo1->setContextMenuPolicy(Qt::CustomContextMenu);
+  Memo1->document()->setDocumentMargin(8);
+  SetHelpContext(Memo1, 8011);
+  Memo1->installEventFilter(this);
+  Memo1->viewport()->installEventFilter(this);
+  connect(Memo1, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& p) { PopupMenu1->popup(Memo1->viewport()->mapToGlobal(p)); });
+  connect(Memo1, &QPlainTextEdit::selectionChanged, this, &TMSGView::UpdateButtons);
+  highlighter_ = new TViewerHighlighter(Memo1->document());
+  bl->addWidget(Memo1, 1);
+
+  AttachViewer = new QListWidget(Bottompanel);
+  AttachViewer->setObjectName("AttachViewer");
+  AttachViewer->setViewMode(QListView::IconMode);
+  AttachViewer->setMovement(QListView::Static);
+  AttachViewer->setFlow(QListView::LeftToRight);
+  AttachViewer->setWrapping(true);
+  AttachViewer->setResizeMode(QListView::Adjust);
+  AttachViewer->setIconSize(QSize(32, 32));
+  AttachViewer->setGridSize(QSize(110, 58));
+  AttachViewer->setWordWrap(true);
+  AttachViewer->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  AttachViewer->setDragDropMode(QAbstractItemView::NoDragDrop);
+  AttachViewer->setFixedHeight(66);
+  AttachViewer->setContextMenuPolicy(Qt::CustomContextMenu);
+  AttachViewer->viewport()->installEventFilter(this);
+  AttachViewer->hide();
+  connect(AttachViewer, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& p) { PopupMenu1->popup(AttachViewer->viewport()->mapToGlobal(p)); });
+  connect(AttachViewer, &QListWidget::itemSelectionChanged, this, [this] {
+    paperclip->setEnabled(!Busy() && !AttachViewer->selectedItems().isEmpty());
+    UpdateButtons();
+  });
+  connect(AttachViewer, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem*) { ExtractSelected(); });
+  bl->addWidget(AttachViewer);
+  cl->addWidget(Bottompanel, 1);
+
+  ViewerStatusPanel = new QFrame(Bottompanel);
+  ViewerStatusPanel->setObjectName("ViewerStatusPanel");
+  ViewerStatusPanel->setFrameShape(QFrame::Panel);
+  ViewerStatusPanel->setFrameShadow(QFrame::Raised);
+  ViewerStatusPanel->setAutoFillBackground(true);
+  auto* vl = new QHBoxLayout(ViewerStatusPanel);
+  vl->setContentsMargins(14, 10, 18, 10);
+  TransPic2 = new QLabel(ViewerStatusPanel);
+  TransPic2->setObjectName("TransPic2");
+  TransPic2->setPixmap(MailPixmap(TMailImage::miAttachment, 32));
+  vl->addWidget(TransPic2);
+  auto* busyText = new QLabel("Decoding insert . . .", ViewerStatusPanel);
+  busyText->setFont(bold);
+  vl->addWidget(busyText);
+  ViewerStatusPanel->adjustSize();
+  ViewerStatusPanel->hide();
+
+  splitBar_ = new QFrame(CenterPanel);
+  splitBar_->setObjectName("SplitBar");
+  splitBar_->setAutoFillBackground(true);
+  QPalette black = splitBar_->palette();
+  black.setColor(QPalette::Window, Qt::black);
+  splitBar_->setPalette(black);
+  splitBar_->hide();
+}
+
+void TMSGView::BuildStatus() {
+  QStatusBar* bar = statusBar();
+  bar->setObjectName("Statusline");
+  bar->setSizeGripEnabled(true);
+  NumberPanel = new QLabel(bar);
+  NumberPanel->setObjectName("NumberPanel");
+  NumberPanel->setFrameShape(QFrame::Panel);
+  NumberPanel->setFrameShadow(QFrame::Sunken);
+  NumberPanel->setMinimumWidth(150);
+  StatusPanel = new QLabel(bar);
+  StatusPanel->setObjectName("StatusPanel");
+  StatusPanel->setFrameShape(QFrame::Panel);
+  StatusPanel->setFrameShadow(QFrame::Sunken);
+  paperclip = new QToolButton(bar);
+  paperclip->setObjectName("paperclip");
+  paperclip->setIcon(MailImage(TMailImage::miAttachment));
+  paperclip->setIconSize(QSize(16, 16));
+  paperclip->setAutoRaise(true);
+  paperclip->setToolTip("Extract Attached File");
+  paperclip->setStatusTip("Extract Attached File");
+  paperclip->setEnabled(false);
+  connect(paperclip, &QToolButton::clicked, this, &TMSGView::ExtractSelected);
+  bar->addWidget(NumberPanel);
+  bar->addWidget(StatusPanel, 1);
+  bar->addPermanentWidget(paperclip);
+  for (auto& [name, b] : buttons_) b->installEventFilter(this);
+  for (QWidget* w : std::initializer_list<QWidget*>{PrevConfBtn, NextConfBtn, paperclip}) w->installEventFilter(this);
+}
+
+// ---------------------------------------------------------------- settings and placement
+
+void TMSGView::ApplySettings(const TMainSettings& settings) {
+  QFont f = FontFromSetting(settings.ViewerFont);
+  f.setStyleHint(QFont::TypeWriter);
+  f.setFamilies({f.family(), QStringLiteral("DejaVu Sans Mono"), QStringLiteral("Monospace")});
+  Memo1->setFont(f);
+  QPalette pal = Memo1->palette();
+  pal.setColor(QPalette::Text, ColorFromNumber(settings.ViewerFont.Color));
+  Memo1->setPalette(pal);
+  highlighter_->SetColor(ColorFromNumber(settings.QuoteFont.Color));
+  ShowPictures();
+}
+
+void TMSGView::ShowPictures() {
+  bool on = main_.Settings().OverlayPictures;
+  TransPic1->setVisible(on);
+  TransPic2->setVisible(on);
+  QPalette pal = TopPanel->palette();
+  QColor base = QApplication::palette().color(QPalette::Window);
+  if (on) {
+    QLinearGradient g(0, 0, 0, 113);
+    g.setColorAt(0, base.lighter(110));
+    g.setColorAt(1, base.darker(104));
+    pal.setBrush(QPalette::Window, g);
+  } else {
+    pal.setBrush(QPalette::Window, base);
+  }
+  TopPanel->setPalette(pal);
+  TransPic1->move(TopPanel->width() - TransPic1->width() - 70, (TopPanel->height() - TransPic1->height()) / 2);
+  TransPic1->lower();
+}
+
+void TMSGView::ReadPlacement() {
+  TIniFile ini(IncludeTrailingBackslash(ProgramFolder()) + kIniFileName);
+  TIniPlacement p = ReadIniPlacement(ini, "Viewer", true);
+  const TWindowPlacement& w = p.Placement;
+  setGeometry(w.Left, w.Top, std::max(w.Width, 500), std::max(w.Height, 300));
+  Toolbar->setVisible(p.Toolbar);
+  statusBar()->setVisible(p.Statusline);
+  actions_["Toolbar1"]->setChecked(p.Toolbar);
+  actions_["Statusline1"]->setChecked(p.Statusline);
+  if (w.WindowState == TWindowState::wsMaximized) {
+    setWindowState(Qt::WindowMaximized);
+    lastState_ = Qt::WindowMaximized;
+  } else if (w.WindowState == TWindowState::wsMinimized) {
+    setWindowState(Qt::WindowMinimized);
+  }
+}
+
+void TMSGView::WritePlacement() {
+  QRect r = normalGeometry().isValid() ? normalGeometry() : geometry();
+  TIniPlacement p;
+  p.Placement = TWindowPlacement{r.left(), r.top(), r.width(), r.height(), TWindowState::wsNormal};
+  if (isMaximized()) p.Placement.WindowState = TWindowState::wsMaximized;
+  if (isMinimized()) p.Placement.WindowState = TWindowState::wsMinimized;
+  p.Toolbar = !Toolbar->isHidden();
+  p.Statusline = !statusBar()->isHidden();
+  TIniFile ini(IncludeTrailingBackslash(ProgramFolder()) + kIniFileName);
+  if (!WriteIniPlacement(ini, "Viewer", p, true)) GetPrompts().Error("Could not write file - " + ini.FileName());
+}
+
+// ---------------------------------------------------------------- showing a message
+
+void TMSGView::ViewMessage(const std::string& packetFolder, int n, const TConfRec& folder) {
+  TNavigating guard(navigating_);
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  if (folder.Kind == TFolderKind::fkConference) {
+    boxFile_.clear();
+    msg_.SetConfName("");
+    msg_.LoadFromPacket(packetFolder, n, folder);
+  } else {
+    std::error_code ec;
+    if (!folder.SelectedFile.empty() && fs::is_regular_file(folder.SelectedFile, ec)) {
+      boxFile_ = folder.SelectedFile;
+      msg_.SetPacketDirectory(packetFolder);  // the conference flags come from the open packet
+      msg_.SetConfName("");  // a box file names no conference; the label says which box
+      msg_.LoadFromFile(boxFile_, folder);
+    }
+  }
+  nav_.Remember();
+  if (!isActiveWindow()) ownActivation_ = true;
+  if (shownOnce_) {
+    if (isMinimized()) setWindowState(lastState_ & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+    nav_.Reselect();
+  } else {
+    shownOnce_ = true;
+    show();
+    raise();
+    activateWindow();
+  }
+  QApplication::restoreOverrideCursor();
+  UpdateButtons();
+}
+
+void TMSGView::QWKMsg1HDRChange() {
+  TMailListView* list = main_.MailListView1();
+  int row = list->CurrentRow();
+  int count = static_cast<int>(list->List().Rows().size());
+  TMsgViewHeader h = MsgViewHeader(msg_, row, count, LocaleDateOrder());
+  DateLabel->setText(FromCp437(h.Date));
+  FromLabel->setText(FromCp437(h.From));
+  ToLabel->setText(FromCp437(h.To));
+  Subjectlabel->setText(FromCp437(h.Subject));
+  ConfLabel->setText(FromCp437(h.Conf));
+  ExLabel->setText(FromCp437(h.Ex));
+  if (h.Status) StatusLabel->setText(FromUtf8(*h.Status));
+  MsgNumLabel->setText(FromUtf8(h.MsgNum));
+  NumberPanel->setText(FromCp437(h.NumberPanel));
+  UpdateButtons();
+}
+
+void TMSGView::QWKMsg1TextChange() {
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  QStringList lines;
+  lines.reserve(static_cast<qsizetype>(msg_.Text().size()));
+  for (const auto& l : msg_.Text()) lines << FromCp437(l);
+  Memo1->setPlainText(lines.join('\n'));
+  Memo1->moveCursor(QTextCursor::Start);
+  Memo1->verticalScrollBar()->setValue(0);
+  RebuildAttachments();
+  QApplication::restoreOverrideCursor();
+  UpdateButtons();
+}
+
+void TMSGView::RebuildAttachments() {
+  AttachViewer->clear();
+  if (mime_.AttachmentFound()) {
+    AttachViewer->show();
+  } else {
+    AttachViewer->hide();
+  }
+  for (const auto& name : mime_.FileNames()) {
+    std::string caption = AttachmentCaption(name);
+    auto* item = new QListWidgetItem(FileIcon(FromCp437(caption)), FromCp437(caption), AttachViewer);
+    item->setData(Qt::UserRole, QByteArray::fromStdString(caption));
+    item->setToolTip(FileTypeName(FromCp437(caption)));
+  }
+  paperclip->setEnabled(!AttachViewer->isHidden() && !Busy() && !AttachViewer->selectedItems().isEmpty());
+}
+
+bool TMSGView::Busy() const { return main_.BusyCount() > 0; }
+
+void TMSGView::UpdateButtons() {
+  if (!Memo1 || !buttons_.count("SaveBtn")) return;
+  TMsgViewStates s = MsgViewStates(Kind(), Busy(), Memo1->textCursor().hasSelection());
+  actions_["Copy1"]->setEnabled(s.Copy);
+  buttons_["CopyBtn"]->setEnabled(s.Copy);
+  PrevConfBtn->setEnabled(s.PrevNextConf);
+  NextConfBtn->setEnabled(s.PrevNextConf);
+  actions_["ReplytoMessage1"]->setEnabled(s.Reply);
+  buttons_["ReplyBtn"]->setEnabled(s.Reply);
+  actions_["ForwardMessage1"]->setEnabled(s.Forward);
+  buttons_["ForwardBtn"]->setEnabled(s.Forward);
+  actions_["SaveMessage1"]->setEnabled(s.Save);
+  buttons_["SaveBtn"]->setEnabled(s.Save);
+  std::string hint = ReplyButtonHint(Kind());
+  buttons_["ReplyBtn"]->setToolTip(ShortHint(hint));
+  buttons_["ReplyBtn"]->setStatusTip(LongHint(hint));
+}
+
+void TMSGView::SetBusy(bool on) {
+  main_.SetBusy(on);
+  bool busy = Busy();
+  if (busy) setCursor(Qt::WaitCursor);
+  else unsetCursor();
+  for (QMenu* m : {File1, Edit1, View1, Mail1, Help1}) m->setEnabled(!busy);
+  for (const char* n : {"PrintButton", "NewBtn", "HelpBtn"}) buttons_[n]->setEnabled(!busy);
+  Memo1->setEnabled(!busy);
+  AttachViewer->setEnabled(!busy);
+  UpdateButtons();
+  paperclip->setEnabled(!busy && !AttachViewer->selectedItems().isEmpty());
+}
+
+// ---------------------------------------------------------------- navigation
+
+// While the viewer steps, the main list refills and lets events run: the
+// viewer's own activation must not put the old selection back meanwhile.
+void TMSGView::NextMessage() {
+  TNavigating guard(navigating_);
+  nav_.NextMessage(Kind());
+}
+void TMSGView::PreviousMessage() {
+  TNavigating guard(navigating_);
+  nav_.PreviousMessage(Kind());
+}
+void TMSGView::NextConference() {
+  TNavigating guard(navigating_);
+  nav_.NextConference(Kind(), msg_.ConfRecord().Ordinal);
+}
+void TMSGView::PreviousConference() {
+  TNavigating guard(navigating_);
+  nav_.PreviousConference(Kind(), msg_.ConfRecord().Ordinal);
+}
+
+void TMSGView::KeyNextPage() {
+  QScrollBar* bar = Memo1->verticalScrollBar();
+  if (bar->value() >= bar->maximum()) {
+    NextMessage();
+  } else {
+    bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+  }
+}
+
+// ---------------------------------------------------------------- saving and printing
+
+void TMSGView::SaveBtnClick() {
+  if (Kind() != TFolderKind::fkConference) return;
+  SaveToSaveBox(msg_, main_.PostOffice().PostOfficeDirectory());
+}
+
+void TMSGView::PrintButtonClick() {
+  if (QPrinterInfo::availablePrinters().isEmpty()) {
+    // Without a printer the page goes into a PDF file.
+    auto path = GetPrompts().SaveFile("Print to PDF file", "PDF Files (*.pdf);;All Files (*)", main_.Settings().Packets,
+                                      "message.pdf");
+    if (path && !PrintToPdf(FromUtf8(*path))) GetPrompts().Error("Could not write file - " + *path);
+    return;
+  }
+  QPrinter printer(QPrinter::HighResolution);
+  QPrintDialog dialog(&printer, this);
+  dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
+  if (dialog.exec() == QDialog::Accepted) PrintTo(printer);
+}
+
+bool TMSGView::PrintToPdf(const QString& path, int copies) {
+  {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(path);
+    printer.setCopyCount(std::max(1, copies));
+    PrintTo(printer);
+  }
+  std::error_code ec;
+  return fs::file_size(path.toStdString(), ec) > 0 && !ec;
+}
+
+void TMSGView::PrintTo(QPrinter& printer) {
+  QPainter p;
+  if (!p.begin(&printer)) {
+    GetPrompts().Error("Could not print the message.");
+    return;
+  }
+  QFont font(QStringLiteral("DejaVu Sans Mono"), 10);
+  font.setStyleHint(QFont::TypeWriter);
+  font.setFixedPitch(true);
+  font.setFamilies({QStringLiteral("DejaVu Sans Mono"), QStringLiteral("Monospace")});
+  p.setFont(font);
+  QFontMetrics fm = p.fontMetrics();
+  QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
+  int charWidth = std::max(1, fm.horizontalAdvance(QLatin1Char('M')));
+  int lineHeight = std::max(1, fm.lineSpacing());
+  int width = std::max(1, page.width() / charWidth);
+  int perPage = std::max(1, page.height() / lineHeight);
+  QString number = MsgNumLabel->text();
+  int position = 0, count = 0;
+  if (auto of = number.indexOf(" of "); of > 0) {
+    position = number.left(of).toInt();
+    count = number.mid(of + 4).toInt();
+  }
+  auto pages = TMsgViewPrint::Pages(TMsgViewPrint::PageLines(msg_, position, count, msg_.Text()), width, perPage);
+  // Each copy is a run of its own unless the printer makes the copies.
+  int runs = printer.supportsMultipleCopies() ? 1 : std::max(1, printer.copyCount());
+  bool first = true;
+  for (int run = 0; run < runs; ++run)
+    for (const auto& lines : pages) {
+      if (!first) printer.newPage();
+      first = false;
+      int y = fm.ascent();
+      for (const auto& line : lines) {
+        p.drawText(0, y, FromCp437(line));
+        y += lineHeight;
+      }
+    }
+  p.end();
+}
+
+// ---------------------------------------------------------------- links and finding
+
+void TMSGView::OpenLinkAt(int position) {
+  QTextBlock block = Memo1->document()->findBlock(position);
+  if (!block.isValid()) return;
+  std::string line = ToCp437(block.text());
+  std::string word = WordAt(line, static_cast<size_t>(std::max(0, position - block.position())));
+  auto link = LinkFromWord(word);
+  if (!link) return;
+  std::string target = Cp437ToUtf8(*link);
+  if (GetShell().OpenDocument(target) <= 32) GetPrompts().Error("Could not execute associated program with " + target);
+}
+
+void TMSGView::Find1Click() {
+  if (!findDialog_) {
+    findDialog_ = new TFindDialog(this);
+    connect(findDialog_->FindNextBtn, &QPushButton::clicked, this, [this] {
+      lastFind_ = findDialog_->FindEdit->text();
+      lastOptions_ = findDialog_->Options();
+      FindText(lastFind_, lastOptions_);
+    });
+  }
+  findDialog_->FindEdit->setText(lastFind_);
+  findDialog_->FindEdit->selectAll();
+  findDialog_->show();
+  findDialog_->raise();
+  findDialog_->activateWindow();
+}
+
+void TMSGView::FindNext1Click() {
+  if (lastFind_.isEmpty()) {
+    Find1Click();
+    return;
+  }
+  FindText(lastFind_, lastOptions_);
+}
+
+bool TMSGView::FindText(const QString& text, const TFindOptions& options) {
+  lastFind_ = text;
+  lastOptions_ = options;
+  QTextCursor c = Memo1->textCursor();
+  size_t from = static_cast<size_t>(options.Down ? c.selectionEnd() : c.selectionStart());
+  size_t at = TTextFinder::Find(Memo1->toPlainText().toStdU32String(), text.toStdU32String(), from, options);
+  if (at == TTextFinder::npos) {
+    GetPrompts().Information("The search string \"" + ToUtf8(text) + "\" not found.");
+    return false;
+  }
+  c.setPosition(static_cast<int>(at));
+  c.setPosition(static_cast<int>(at) + static_cast<int>(text.size()), QTextCursor::KeepAnchor);
+  Memo1->setTextCursor(c);
+  Memo1->ensureCursorVisible();
+  UpdateButtons();
+  return true;
+}
+
+// ---------------------------------------------------------------- attachments
+
+bool TMSGView::MainFolderHasRecord() const {
+  TMailTreeNode* node = main_.MailTreeView1()->Tree().Selected();
+  return node && node->Record;
+}
+
+QStringList TMSGView::SelectedCaptions() const {
+  QStringList out;
+  for (int i = 0; i < AttachViewer->count(); ++i)
+    if (AttachViewer->item(i)->isSelected()) out << AttachViewer->item(i)->text();
+  return out;
+}
+
+void TMSGView::Extract(const QStringList& captions) {
+  auto folder = GetPrompts().PickFolder("Select folder to decode file to:", main_.Settings().Packets);
+  if (!folder) return;
+  std::vector<std::string> names;
+  for (int i = 0; i < AttachViewer->count(); ++i)
+    if (captions.contains(AttachViewer->item(i)->text()))
+      names.push_back(AttachViewer->item(i)->data(Qt::UserRole).toByteArray().toStdString());
+  ShowDecoding(true);
+  ExtractAttachments(msg_, mime_, boxFile_, main_.TempDirectory(), names, *folder);
+  ShowDecoding(false);
+}
+
+void TMSGView::ShowDecoding(bool on) {
+  if (on) {
+    SetBusy(true);
+    ViewerStatusPanel->adjustSize();
+    ViewerStatusPanel->move((Bottompanel->width() - ViewerStatusPanel->width()) / 2,
+                            (Bottompanel->height() - ViewerStatusPanel->height()) / 2);
+    ViewerStatusPanel->show();
+    ViewerStatusPanel->raise();
+    ViewerStatusPanel->repaint();
+  } else {
+    ViewerStatusPanel->hide();
+    SetBusy(false);
+  }
+}
+
+void TMSGView::ExtractSelected() {
+  if (!MainFolderHasRecord()) return;
+  QListWidgetItem* item = AttachViewer->currentItem();
+  if (!item || !item->isSelected()) {
+    auto selected = AttachViewer->selectedItems();
+    item = selected.isEmpty() ? nullptr : selected.first();
+  }
+  if (!item) return;
+  Extract({item->text()});
+}
+
+void TMSGView::ExtractFileInserts1Click() {
+  QStringList all;
+  for (int i = 0; i < AttachViewer->count(); ++i) all << AttachViewer->item(i)->text();
+  if (!all.isEmpty()) Extract(all);
+}
+
+QStringList TMSGView::PrepareDragFiles() {
+  QStringList files;
+  std::vector<std::string> names;
+  for (auto* item : AttachViewer->selectedItems()) names.push_back(item->data(Qt::UserRole).toByteArray().toStdString());
+  if (names.empty() || main_.TempDirectory().empty()) return files;
+  // A folder of its own, so that no attachment can replace a file of the unpacked packet.
+  auto folder = CreateUniqueFolder(IncludeTrailingBackslash(main_.TempDirectory()));
+  if (!folder) return files;
+  ShowDecoding(true);
+  for (const auto& path : ExtractAttachments(msg_, mime_, boxFile_, main_.TempDirectory(), names, *folder)) {
+    std::error_code ec;
+    if (fs::is_regular_file(path, ec)) files << FromUtf8(path);
+  }
+  ShowDecoding(false);
+  return files;
+}
+
+void TMSGView::StartAttachmentDrag() {
+  QStringList files = PrepareDragFiles();
+  if (files.isEmpty()) {
+    GetPrompts().Error("Something went wrong decoding and moving files!");
+    return;
+  }
+  auto* data = new QMimeData;
+  QList<QUrl> urls;
+  for (const auto& f : files) urls << QUrl::fromLocalFile(f);
+  data->setUrls(urls);
+  auto* drag = new QDrag(this);
+  drag->setMimeData(data);
+  drag->setPixmap(MailPixmap(TMailImage::miAttachment, 32));
+  bool accepted = main_.acceptDrops();
+  main_.setAcceptDrops(false);
+  drag->exec(Qt::MoveAction, Qt::MoveAction);
+  main_.setAcceptDrops(accepted);
+}
+
+// ---------------------------------------------------------------- other commands
+
+void TMSGView::Options1Click() {
+  main_.ShowOptions(2);
+  update();
+}
+
+void TMSGView::Properties1Click() { main_.ShowPropertiesOnLastPage(); }
+
+void TMSGView::SetHeaderHeight(int height) {
+  TopPanel->setFixedHeight(std::max(0, height));
+  ShowPictures();
+}
+
+int TMSGView::HeaderHeight() const { return TopPanel->maximumHeight(); }
+
+void TMSGView::MailMenuAboutToShow() {
+  TMailTreeNode* node = main_.MailTreeView1()->Tree().Selected();
+  actions_["ReplytoMessage1"]->setText(FromUtf8(ViewerReplyMenuCaption(node ? node->Record.get() : nullptr)));
+  actions_["ExtractFileInserts1"]->setEnabled(!AttachViewer->isHidden());
+}
+
+void TMSGView::ViewMenuAboutToShow() {
+  actions_["Toolbar1"]->setChecked(!Toolbar->isHidden());
+  actions_["Statusline1"]->setChecked(!statusBar()->isHidden());
+  // The address book and the mail finder: shown while those windows exist.
+  actions_["AddressBook2"]->setVisible(false);
+  actions_["MailFinder1"]->setVisible(false);
+}
+
+void TMSGView::EditMenuAboutToShow() { actions_["Copy1"]->setEnabled(Memo1->textCursor().hasSelection()); }
+
+void TMSGView::AddressMenuAboutToShow() {
+  actions_["AddReciever1"]->setEnabled(AddRecieverEnabled(ToCp437(ToLabel->text())));
+}
+
+// ---------------------------------------------------------------- events
+
+void TMSGView::closeEvent(QCloseEvent* event) {
+  if (findDialog_) findDialog_->close();
+  WritePlacement();
+  event->accept();
+}
+
+void TMSGView::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::WindowStateChange && !(windowState() & Qt::WindowMinimized))
+    lastState_ = windowState();
+  QMainWindow::changeEvent(event);
+}
+
+bool TMSGView::event(QEvent* event) {
+  switch (event->type()) {
+    case QEvent::StatusTip: {
+      QString tip = static_cast<QStatusTipEvent*>(event)->tip();
+      StatusPanel->setText(tip.isEmpty() ? QString() : " " + tip);
+      return true;
+    }
+    case QEvent::WindowActivate:
+      Memo1->setFocus();
+      // The activation that showing a message asked for finds the selection
+      // just remembered; it may arrive while the main window is busy with
+      // another folder, which it must not take away.
+      if (!ownActivation_ && !navigating_ && !Busy() && isVisible()) nav_.ReselectWhenUnselected();
+      ownActivation_ = false;
+      ShowPictures();
+      break;
+    case QEvent::WindowDeactivate: ownActivation_ = false; break;
+    case QEvent::Resize:
+    case QEvent::Show: {
+      bool r = QMainWindow::event(event);
+      ShowPictures();
+      return r;
+    }
+    default: break;
+  }
+  return QMainWindow::event(event);
+}
+
+bool TMSGView::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == Memo1 && event->type() == QEvent::KeyPress) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
+    if (mods == Qt::AltModifier && (key->key() == Qt::Key_Left || key->key() == Qt::Key_Right)) {
+      if (Kind() == TFolderKind::fkConference) key->key() == Qt::Key_Left ? PreviousConference() : NextConference();
+      return true;
+    }
+    if (mods == Qt::NoModifier) {
+      switch (key->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Space: KeyNextPage(); return true;
+        case Qt::Key_Escape: close(); return true;
+        case Qt::Key_Left: PreviousMessage(); return true;
+        case Qt::Key_Right: NextMessage(); return true;
+        default: break;
+      }
+    }
+  }
+  if (watched == Memo1->viewport()) {
+    if (event->type() == QEvent::MouseButtonRelease) {
+      QMetaObject::invokeMethod(this, &TMSGView::UpdateButtons, Qt::QueuedConnection);
+    } else if (event->type() == QEvent::MouseButtonDblClick) {
+      auto* m = static_cast<QMouseEvent*>(event);
+      if (m->button() == Qt::LeftButton) OpenLinkAt(Memo1->cursorForPosition(m->position().toPoint()).position());
+    }
+  }
+  if (watched == AttachViewer->viewport()) {
+    auto* m = static_cast<QMouseEvent*>(event);
+    switch (event->type()) {
+      case QEvent::MouseButtonPress:
+        dragStart_ = m->button() == Qt::LeftButton ? m->position().toPoint() : QPoint(-1, -1);
+        break;
+      case QEvent::MouseMove:
+        if ((m->buttons() & Qt::LeftButton) && dragStart_.x() >= 0 && !AttachViewer->selectedItems().isEmpty()) {
+          QPoint d = m->position().toPoint() - dragStart_;
+          if (std::abs(d.x()) > 20 || std::abs(d.y()) > 20) {
+            dragStart_ = QPoint(-1, -1);
+            StartAttachmentDrag();
+            return true;
+          }
+        }
+        break;
+      case QEvent::MouseButtonRelease: dragStart_ = QPoint(-1, -1); break;
+      default: break;
+    }
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+}  // namespace korrin

@@ -1,0 +1,157 @@
+#pragma once
+// The message viewer window: one message at a time with its header pane,
+// the text, and the list of its attachments; stepping through the main
+// window's folder, saving to the Save Box, printing, links, finding text,
+// extracting and dragging out attachments.
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <map>
+#include <string>
+
+#include "engine/qwk_msg.h"
+#include "engine/to_reader.h"
+#include "reading/msg_view_navigator.h"
+#include "reading/tessel_mime.h"
+#include "reading/text_finder.h"
+
+class QAction;
+class QFrame;
+class QLabel;
+class QListWidget;
+class QMenu;
+class QMimeData;
+class QPlainTextEdit;
+class QPrinter;
+class QToolButton;
+class QAbstractButton;
+
+namespace korrin {
+
+class TMainForm;
+struct TMainSettings;
+class TViewerHighlighter;
+class THeaderSplitter;
+class TFindDialog;
+
+class TMSGView : public QMainWindow {
+  Q_OBJECT
+public:
+  // The viewer reads and drives the main window's tree and list.
+  explicit TMSGView(TMainForm& main);
+  ~TMSGView() override;
+
+  // Shows message n of the conference (kind 6) or the box file named in the
+  // folder record (other kinds), remembering the main window's selected node
+  // and row; a new viewer is shown, an existing one brought back.
+  void ViewMessage(const std::string& packetFolder, int n, const TConfRec& folder);
+
+  TQWKMsg& QWKMsg1() { return msg_; }
+  TTesselMime& TesselMime1() { return mime_; }
+  // The message's folder kind (of the folder it was loaded from).
+  TFolderKind Kind() const { return msg_.ConfRecord().Kind; }
+
+  // Commands.
+  void NextMessage();
+  void PreviousMessage();
+  void NextConference();
+  void PreviousConference();
+  void SaveBtnClick();
+  void PrintButtonClick();
+  // Prints the page to a PDF file without a dialog; false when it cannot be written.
+  bool PrintToPdf(const QString& path, int copies = 1);
+  void Find1Click();
+  void FindNext1Click();
+  // Searches the text from the caret as the find dialog does; false when not found (after the box).
+  bool FindText(const QString& text, const TFindOptions& options);
+  void OpenLinkAt(int position);
+  void ExtractSelected();  // double click on a row, paperclip
+  void ExtractFileInserts1Click();
+  // Extracts the selected rows into a new folder of the work folder for a
+  // drag; the files, empty when nothing could be written.
+  QStringList PrepareDragFiles();
+  void StartAttachmentDrag();
+  void Options1Click();
+  void Properties1Click();
+  void SetHeaderHeight(int height);
+  int HeaderHeight() const;
+
+  // Viewer font and quote colour from the settings (on creation and after the options).
+  void ApplySettings(const TMainSettings& settings);
+  // Button state of the message's kind, selection and busy state.
+  void UpdateButtons();
+  void SetBusy(bool on);
+  bool Busy() const;
+
+protected:
+  void closeEvent(QCloseEvent* event) override;
+  void changeEvent(QEvent* event) override;
+  bool event(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+  friend class THeaderSplitter;
+  QAction* Action(const char* name, const QString& caption, const QKeySequence& shortcut, const QString& hint,
+                  int help);
+  void BuildActions();
+  void BuildMenus();
+  void BuildToolbar();
+  void BuildPanes();
+  void BuildStatus();
+  void ReadPlacement();
+  void WritePlacement();
+  void QWKMsg1HDRChange();
+  void QWKMsg1TextChange();
+  void RebuildAttachments();
+  void ShowPictures();
+  void Extract(const QStringList& captions);
+  // Busy with the "Decoding insert . . ." notice, or back.
+  void ShowDecoding(bool on);
+  QStringList SelectedCaptions() const;
+  bool MainFolderHasRecord() const;
+  void MailMenuAboutToShow();
+  void ViewMenuAboutToShow();
+  void EditMenuAboutToShow();
+  void AddressMenuAboutToShow();
+  void PrintTo(QPrinter& printer);
+  void KeyNextPage();
+
+  TMainForm& main_;
+  TQWKMsg msg_;
+  TTesselMime mime_;
+  TToReader toReader_;
+  TMsgViewNavigator nav_;
+  std::string boxFile_;          // the box file shown (kinds 2, 3, 4)
+  Qt::WindowStates lastState_ = Qt::WindowNoState;
+  QPoint dragStart_{-1, -1};
+  bool shownOnce_ = false;
+  int navigating_ = 0;  // inside a step through the main list
+  bool ownActivation_ = false;  // an activation asked for by showing a message
+  QString lastFind_;
+  TFindOptions lastOptions_;
+
+  // Widgets.
+  QWidget* CenterPanel = nullptr;
+  QWidget* TopPanel = nullptr;
+  QWidget* Bottompanel = nullptr;
+  QWidget* Toolbar = nullptr;
+  QLabel *DateLabel = nullptr, *FromLabel = nullptr, *ToLabel = nullptr, *Subjectlabel = nullptr,
+         *ConfLabel = nullptr, *StatusLabel = nullptr, *ExLabel = nullptr, *MsgNumLabel = nullptr;
+  QLabel *NumberPanel = nullptr, *StatusPanel = nullptr;
+  QLabel *TransPic1 = nullptr, *TransPic2 = nullptr;
+  QToolButton *PrevConfBtn = nullptr, *NextConfBtn = nullptr, *paperclip = nullptr;
+  QPlainTextEdit* Memo1 = nullptr;
+  QListWidget* AttachViewer = nullptr;
+  QFrame* ViewerStatusPanel = nullptr;
+  THeaderSplitter* splitter_ = nullptr;
+  QFrame* splitBar_ = nullptr;
+  TViewerHighlighter* highlighter_ = nullptr;
+  QPointer<TFindDialog> findDialog_;
+  std::map<std::string, QAction*> actions_;
+  std::map<std::string, QAbstractButton*> buttons_;
+  QMenu *File1 = nullptr, *Edit1 = nullptr, *View1 = nullptr, *Mail1 = nullptr, *Help1 = nullptr,
+        *AddressBook1 = nullptr, *PopupMenu1 = nullptr;
+};
+
+}  // namespace korrin
