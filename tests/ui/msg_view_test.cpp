@@ -1,6 +1,7 @@
 #include "reading/qt/msg_view.h"
 
 #include <QDialog>
+#include <QAction>
 #include <QLabel>
 #include <QLineEdit>
 #include <QStatusBar>
@@ -409,4 +410,30 @@ TEST(MSGView, LinksFindAndTheHeaderSplitter) {
   test::AnswerNextModal([](QWidget* w) { test::ClickButton(w, "Button1"); });
   form.CloseBtnClick();
   SetShell(nullptr);
+}
+
+TEST(MSGView, NewReplyAndForwardAreTheMainWindowsCommands) {
+  test::TRecordingPrompts prompts;
+  TMainForm form;
+  form.show();
+  ASSERT_TRUE(form.OpenPacketFile(MakePacket()));
+  TMSGView* view = form.MsgView();
+  ASSERT_NE(view, nullptr);
+  auto* reply = view->findChild<QAction*>("ReplytoMessage1");
+  if (form.metaObject()->indexOfMethod("ReplyBtnClick()") < 0) {
+    EXPECT_FALSE(reply->isVisible());
+    GTEST_SKIP() << "the main window has no editor commands";
+  }
+  EXPECT_TRUE(Find<QAbstractButton>(view, "ReplyBtn")->isVisibleTo(view));
+  EXPECT_TRUE(reply->isEnabled());
+  test::GrabToPng(view, "msg-view-mail-buttons");
+  // Reply runs on the row the viewer shows and closes the viewer.
+  view->NextMessage();
+  form.MailListView1()->SetCurrentRow(-1);
+  reply->trigger();
+  EXPECT_EQ(form.MsgView(), nullptr);
+  EXPECT_EQ(form.MailListView1()->CurrentRow(), 1);
+  // The editor window that opened goes before the main window.
+  for (auto* w : form.findChildren<QMainWindow*>())
+    if (w->inherits("korrin::TEditForm")) delete w;
 }

@@ -366,7 +366,19 @@ void TMSGView::BuildActions() {
   Action("NewMessage1", "&New Message", QKeySequence(Qt::CTRL | Qt::Key_N), "Write a new message", 8019);
   Action("ReplytoMessage1", "&Reply to Message", QKeySequence(Qt::CTRL | Qt::Key_R), "Reply to the message", 8021);
   Action("ForwardMessage1", "&Forward Message", QKeySequence(Qt::CTRL | Qt::Key_F), "Forward the message", 8022);
-  for (const char* n : {"NewMessage1", "ReplytoMessage1", "ForwardMessage1"}) actions_[n]->setVisible(false);
+  // They run the main window's slots of the same names (the editor's commands);
+  // without them the items stay hidden.
+  for (auto [name, slot] : {std::pair{"NewMessage1", "NewBtnClick"}, std::pair{"ReplytoMessage1", "ReplyBtnClick"},
+                            std::pair{"ForwardMessage1", "ForwardBtnClick"}}) {
+    std::string signature = std::string(slot) + "()";
+    bool exists = main_.metaObject()->indexOfMethod(signature.c_str()) >= 0;
+    actions_[name]->setVisible(exists);
+    const char* method = slot;
+    on(name, [this, method] {
+      nav_.ReselectWhenUnselected();  // the command acts on the main list's selected row
+      QMetaObject::invokeMethod(&main_, method, Qt::DirectConnection);
+    });
+  }
   Action("ExtractFileInserts1", "Extract File Inserts", {}, "Extract every attached file", 8011);
   on("ExtractFileInserts1", [this] { ExtractFileInserts1Click(); });
   // Help
@@ -449,12 +461,15 @@ void TMSGView::BuildToolbar() {
   const Btn btns[] = {
       {"PrevBtn", "Prev", ViewerIcon("prev"), "Previous Message", 8011, [this] { PreviousMessage(); }},
       {"NextBtn", "Next", ViewerIcon("next"), "Next Message", 8011, [this] { NextMessage(); }},
-      {"NewBtn", "New", MailImage(TMailImage::miNew), "New Message", 8019, nullptr},
-      {"ReplyBtn", "Reply", MailImage(TMailImage::miReply), "Reply to Author", 8021, nullptr},
+      {"NewBtn", "New", MailImage(TMailImage::miNew), "New Message", 8019,
+       [this] { actions_["NewMessage1"]->trigger(); }},
+      {"ReplyBtn", "Reply", MailImage(TMailImage::miReply), "Reply to Author", 8021,
+       [this] { actions_["ReplytoMessage1"]->trigger(); }},
       {"PrintButton", "Print", ViewerIcon("print"), "Print Message", 8011, [this] { PrintButtonClick(); }},
       {"SaveBtn", "Save", MailImage(TMailImage::miSaveBox), "Save Message", 8011, [this] { SaveBtnClick(); }},
       {"CopyBtn", "Copy", ViewerIcon("copy"), "Copy", 8011, [this] { Memo1->copy(); }},
-      {"ForwardBtn", "Forward", MailImage(TMailImage::miForward), "Forward Message", 8022, nullptr},
+      {"ForwardBtn", "Forward", MailImage(TMailImage::miForward), "Forward Message", 8022,
+       [this] { actions_["ForwardMessage1"]->trigger(); }},
       {"HelpBtn", "Help", ViewerIcon("help"), "Help", 8011, [] { THelp::ShowTopic("hlp_Viewer"); }}};
   for (const Btn& b : btns) {
     auto* button = new TExplorerButton(b.caption, b.icon, Toolbar);
@@ -467,8 +482,10 @@ void TMSGView::BuildToolbar() {
     row->addWidget(button);
     buttons_[b.name] = button;
   }
-  // New, Reply and Forward are the main window's commands, shown once it has them.
-  for (const char* n : {"NewBtn", "ReplyBtn", "ForwardBtn"}) buttons_[n]->setVisible(false);
+  // New, Reply and Forward are the main window's commands, shown when it has them.
+  buttons_["NewBtn"]->setVisible(actions_["NewMessage1"]->isVisible());
+  buttons_["ReplyBtn"]->setVisible(actions_["ReplytoMessage1"]->isVisible());
+  buttons_["ForwardBtn"]->setVisible(actions_["ForwardMessage1"]->isVisible());
   row->addStretch(1);
   MsgNumLabel = new QLabel(Toolbar);
   MsgNumLabel->setObjectName("MsgNumLabel");
