@@ -1108,7 +1108,7 @@ private:
     std::string message;
     try {
       std::error_code ec;
-      std::string home = work_.Root() + "home-" + std::to_string(range);
+      std::string home = work_.MemoryFolder() + "home-" + std::to_string(range);
       fs::create_directory(home, ec);
       fs::create_directory(h.scratch, ec);
       ::setenv("KORRIN_HOME", home.c_str(), 1);

@@ -62,9 +62,15 @@ TWorkFolder::TWorkFolder() {
   std::error_code ec;
   fs::create_directory(PacketFolder(), ec);
   fs::create_directory(ScratchFolder(), ec);
+  memory_ = root_;
+  const char* tmpdir = std::getenv("TMPDIR");
+  if ((tmpdir == nullptr || *tmpdir == '\0') && ::access("/dev/shm", W_OK | X_OK) == 0) {
+    std::string shm = "/dev/shm/korrin-tool-XXXXXX";
+    if (::mkdtemp(shm.data()) != nullptr) memory_ = IncludeTrailingBackslash(shm);
+  }
   const char* home = std::getenv("KORRIN_HOME");
   if (home == nullptr || *home == '\0') {
-    std::string own = root_ + "home";
+    std::string own = memory_ + "home";
     fs::create_directory(own, ec);
     ::setenv("KORRIN_HOME", own.c_str(), 1);
     homeSet_ = true;
@@ -75,6 +81,7 @@ TWorkFolder::~TWorkFolder() {
   if (homeSet_) ::unsetenv("KORRIN_HOME");
   std::error_code ec;
   fs::remove_all(root_, ec);
+  if (memory_ != root_) fs::remove_all(memory_, ec);
 }
 
 // --- unpacking

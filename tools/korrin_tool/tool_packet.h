@@ -88,9 +88,14 @@ public:
   std::string PacketFolder() const { return root_ + "packet/"; }
   // Scratch files (message bodies, attachments being decoded).
   std::string ScratchFolder() const { return root_ + "scratch/"; }
+  // For the small files rewritten for every message (the message record's
+  // temporary files): a private folder in memory (/dev/shm) when the user
+  // has not chosen a temporary folder with TMPDIR, else the root.
+  const std::string& MemoryFolder() const { return memory_; }
 
 private:
   std::string root_;
+  std::string memory_;
   bool homeSet_ = false;
 };
 
