@@ -39,6 +39,7 @@
 #include "platform/prompts.h"
 #include "platform/random.h"
 #include "platform/qt/qt_platform.h"
+#include "reading/qt/edit_form.h"
 #include "reading/qt/tag_line_man.h"
 #include "reading/quoted_line.h"
 #include "reading/qt/msg_view.h"
@@ -190,6 +191,9 @@ void TMainForm::BuildActions() {
                                                : "Mail Finder",
            {}, "", 8002, nullptr)
         ->setVisible(false);
+  connect(actions_["MSGEditor1"], &QAction::triggered, this, [this] {
+    if (Editor()) Editor()->BringToFront();
+  });
   connect(actions_["MSGViewer1"], &QAction::triggered, this, [this] {
     if (!msgView_) return;
     if (msgView_->isMinimized()) msgView_->showNormal();
@@ -201,14 +205,14 @@ void TMainForm::BuildActions() {
   Action("MarkasRead1", "Mark as Read", QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::Key_R), "", 8002, nullptr);
   Action("MarkasUnRead1", "Mark as UnRead", QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::Key_U), "", 8002, nullptr);
   for (const char* n : {"MarkasRead1", "MarkasUnRead1"}) actions_[n]->setVisible(false);
-  Action("NewMessage1", "New Message", QKeySequence(Qt::CTRL | Qt::Key_N), "Write a new message", 8019, nullptr)
-      ->setVisible(false);
+  Action("NewMessage1", "New Message", QKeySequence(Qt::CTRL | Qt::Key_N), "Write a new message", 8019,
+         &TMainForm::NewBtnClick);
   Action("ViewMessage1", "View Message", QKeySequence(Qt::CTRL | Qt::Key_V), "View the message", 8011,
          &TMainForm::ReadBtnClick);
-  Action("ReplytoMessage1", "Reply to Message", QKeySequence(Qt::CTRL | Qt::Key_R), "Reply to the message", 8021, nullptr)
-      ->setVisible(false);
-  Action("ForwardMessage1", "Forward Message", QKeySequence(Qt::CTRL | Qt::Key_F), "Forward the message", 8022, nullptr)
-      ->setVisible(false);
+  Action("ReplytoMessage1", "Reply to Message", QKeySequence(Qt::CTRL | Qt::Key_R), "Reply to the message", 8021,
+         &TMainForm::ReplyBtnClick);
+  Action("ForwardMessage1", "Forward Message", QKeySequence(Qt::CTRL | Qt::Key_F), "Forward the message", 8022,
+         &TMainForm::ForwardBtnClick);
   Action("Search1", "&Search", {}, "Search for mail", 5487, nullptr)->setVisible(false);
   Action("DeleteMessage1", "Delete Message", QKeySequence(Qt::CTRL | Qt::Key_D), "Delete the message", 8023,
          &TMainForm::DeleteButtonClick);
@@ -639,7 +643,14 @@ void TMainForm::FormCreate() {
   };
   life_->RefillList = [this] { list_->Refill(); };
   life_->Repaint = [this] { update(); };
-  life_->EditorOpen = [] { return false; };
+  life_->EditorOpen = [this] { return Editor() != nullptr; };
+  life_->EditorRecipient = [this] { return Editor() ? Editor()->Recipient() : std::string(); };
+  life_->BringEditorToFront = [this] {
+    if (Editor()) Editor()->BringToFront();
+  };
+  life_->DiscardEditor = [this] {
+    if (Editor()) Editor()->Discard();
+  };
   MainXZ.SetProcessMessages(MakeProcessMessages(20));
   MainXZ.SetOnStatus([this](const TXcdFileStats& s) {
     if (MainStatusPanel->isVisible()) StatusGauge->SetValue(s.Percent);
@@ -903,6 +914,10 @@ void TMainForm::SelectRow(int row) {
 void TMainForm::OpenMessage(const TConfRec* rec, int index, int count) {
   if (index < 0 || !SelectedRecord() || !rec) return;
   (void)count;
+  if (Editor()) {
+    Editor()->BringToFront();
+    return;
+  }
   if (rec->Kind == TFolderKind::fkConference) list_->List().MarkSelectedRead(index);
   if (QuickViewerShown()) SetQuickViewerShown(false);
   QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -1158,6 +1173,10 @@ void TMainForm::DeleteButtonClick() {
   int row = SelectedRow();
   if (!rec || !IsBoxKind(rec->Kind) || row < 0) return;
   CloseMsgView();
+  if (Editor()) {
+    Editor()->BringToFront();
+    return;
+  }
   std::string path = list_->List().SelectedFilePath(row);
   if (!path.empty()) {
     std::error_code ec;
@@ -1213,6 +1232,7 @@ void TMainForm::ViewMenuAboutToShow() {
   actions_["Statusline1"]->setChecked(statusBar()->isVisible());
   actions_["QuickViewer1"]->setChecked(QuickViewerShown());
   actions_["MSGViewer1"]->setVisible(msgView_ != nullptr);
+  actions_["MSGEditor1"]->setVisible(Editor() != nullptr);
 }
 
 void TMainForm::MailMenuAboutToShow() {
@@ -1272,6 +1292,7 @@ void TMainForm::ShowOptions(int page) {
     }
     ApplyOverlayPictures();
     if (msgView_) msgView_->ApplySettings(settings_);
+    if (Editor()) Editor()->ApplyEditorFont(settings_.EditorFont);
     // Written at once, so that a crash later in the run cannot lose them.
     TMainSettings saved = settings_;
     saved.Location = NormalPlacement();
@@ -1291,6 +1312,7 @@ void TMainForm::ShowProperties() {
   src.Tree = &tree_->Tree();
   src.Door = &DoorControl1;
   src.ViewerMsg = msgView_ ? &msgView_->QWKMsg1() : nullptr;
+  if (Editor()) src.EditorMsg = &Editor()->QWKMsg2();
   TPropertiesForm form(src, this);
   form.SelectPacketPage();
   form.exec();
@@ -1302,9 +1324,52 @@ void TMainForm::ShowPropertiesOnLastPage() {
   src.Tree = &tree_->Tree();
   src.Door = &DoorControl1;
   src.ViewerMsg = msgView_ ? &msgView_->QWKMsg1() : nullptr;
+  if (Editor()) src.EditorMsg = &Editor()->QWKMsg2();
   TPropertiesForm form(src, msgView_ ? static_cast<QWidget*>(msgView_.data()) : this);
   form.SelectLastPage();
   form.exec();
+}
+
+// ---------------------------------------------------------------- the message editor
+
+TEditForm* TMainForm::Editor() const { return editor_ && !editor_->Closed() ? editor_.data() : nullptr; }
+
+void TMainForm::NewBtnClick() {
+  CloseMsgView();
+  if (Editor()) {
+    Editor()->BringToFront();
+    return;
+  }
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  editor_ = new TEditForm(this);
+  editor_->QWKMsg2().SetPacketDirectory(tree_->Tree().Directory());
+  editor_->SelectConference(editor_->QWKMsg2().Conference());
+  editor_->show();
+  QApplication::restoreOverrideCursor();
+  UpdateCommandStates();
+}
+
+void TMainForm::ReplyBtnClick() { StartEditor(false); }
+
+void TMainForm::ForwardBtnClick() { StartEditor(true); }
+
+void TMainForm::StartEditor(bool forward) {
+  const TConfRec* rec = SelectedRecord();
+  int row = SelectedRow();
+  const auto& rows = list_->List().Rows();
+  if (!rec || row < 0 || row >= static_cast<int>(rows.size())) return;
+  CloseMsgView();
+  if (Editor()) {
+    Editor()->BringToFront();
+    return;
+  }
+  const auto& sub = rows[static_cast<size_t>(row)].SubItems;
+  std::string boxFile = IsBoxKind(rec->Kind) && sub.size() >= 6 ? sub[5] : std::string();
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  editor_ = new TEditForm(this);
+  if (!editor_->StartFrom(*rec, row, boxFile, forward)) editor_->Discard();
+  QApplication::restoreOverrideCursor();
+  UpdateCommandStates();
 }
 
 void TMainForm::ApplyOverlayPictures() {
@@ -1381,6 +1446,9 @@ bool TMainForm::FormCloseQuery() {
   CloseMsgView();
   QApplication::processEvents();
   if (tree_->Tree().PacketLoaded()) return life_->ClosePacket();
+  // No packet: a message being written is posted or given up through the
+  // editor's own question before the program ends.
+  if (Editor() && !Editor()->close()) return false;
   return true;
 }
 

@@ -36,6 +36,7 @@ namespace korrin {
 
 class TMailTreeView;
 class TMailListView;
+class TEditForm;
 class TQWKPOCombobox;
 class TQuoteHighlighter;
 class TProgressGauge;
@@ -73,6 +74,8 @@ public:
   void QuickViewer1Click();
   void ShowOptions(int page);
   void ShowProperties();
+  // The message editor while it is open (at most one exists).
+  TEditForm* Editor() const;
   // The properties dialog on its last page (the viewer's Properties command).
   void ShowPropertiesOnLastPage();
   // The message viewer while it exists, else nullptr.
@@ -89,6 +92,12 @@ public:
   void UpdateReplyCaption();
   bool QuickViewerShown() const;
   void SetQuickViewerShown(bool shown);
+
+public slots:
+  // New, Reply/Edit and Forward: the message editor.
+  void NewBtnClick();
+  void ReplyBtnClick();
+  void ForwardBtnClick();
 
 protected:
   void closeEvent(QCloseEvent* event) override;
@@ -132,6 +141,7 @@ private:
   void PopupMenu1AboutToShow();
   void PopupMenu2AboutToShow();
   void RebuildTree();
+  void StartEditor(bool forward);
   void ReadWindowPlacement();
   TWindowPlacement NormalPlacement() const;
 
@@ -147,6 +157,7 @@ private:
   TToDoor ToDoor1;
   TXceedZip MainXZ;
   std::unique_ptr<TPacketLifecycle> life_;
+  QPointer<TEditForm> editor_;  // cleared when the editor is destroyed
   std::string tempDirectory_;
   int busyCount_ = 0;
   int lastViewedIndex_ = -1;

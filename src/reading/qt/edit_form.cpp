@@ -1,0 +1,1046 @@
+#include "reading/qt/edit_form.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTextBlock>
+#include <QToolButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+#include "engine/mail_tree.h"
+#include "explorer/qt/about_box.h"
+#include "explorer/qt/font_setting_qt.h"
+#include "explorer/qt/help_window.h"
+#include "explorer/qt/mail_list_view.h"
+#include "explorer/qt/mail_tree_view.h"
+#include "explorer/qt/main_form.h"
+#include "explorer/help_topics.h"
+#include "platform/ini_file.h"
+#include "platform/paths.h"
+#include "platform/prompts.h"
+#include "platform/qt/qt_platform.h"
+#include "reading/mime_compose.h"
+#include "reading/qt/sel_tag_form.h"
+#include "widgets/mail_images.h"
+
+namespace korrin {
+
+namespace {
+constexpr int kHelpEditor = 8010;
+constexpr int kMinWidth = 460;
+constexpr int kMinHeight = 300;
+constexpr int kCaptionLeft = 6;
+constexpr int kFieldLeft = 88;
+constexpr int kStatusAreaWidth = 132;
+
+enum class TToolPicture { tpSend, tpUndo, tpCut, tpCopy, tpPaste, tpText, tpAttach, tpSignature, tpHelp, tpCancel };
+
+// The toolbar's pictures, drawn so that they stay sharp at any size.
+QIcon ToolPicture(TToolPicture kind) {
+  QPixmap pm(48, 48);
+  pm.fill(Qt::transparent);
+  QPainter p(&pm);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.scale(2, 2);
+  QPen ink(QColor(40, 52, 82), 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+  const QColor paper(252, 252, 246), blue(70, 120, 200), red(196, 52, 44), green(58, 140, 70);
+  auto page = [&](QRectF r) {
+    p.setPen(ink);
+    p.setBrush(paper);
+    p.drawRect(r);
+  };
+  switch (kind) {
+    case TToolPicture::tpSend: {
+      p.setPen(ink);
+      p.setBrush(QColor(250, 236, 190));
+      p.drawRect(QRectF(2.5, 7.5, 15, 10));
+      p.drawPolyline(QPolygonF({QPointF(2.5, 7.5), QPointF(10, 13), QPointF(17.5, 7.5)}));
+      p.setPen(QPen(green, 2.2, Qt::SolidLine, Qt::RoundCap));
+      p.drawLine(QPointF(14, 4), QPointF(21.5, 4));
+      p.drawLine(QPointF(18.5, 1.5), QPointF(21.5, 4));
+      p.drawLine(QPointF(18.5, 6.5), QPointF(21.5, 4));
+      break;
+    }
+    case TToolPicture::tpUndo: {
+      QPainterPath path;
+      path.moveTo(7, 9);
+      path.cubicTo(11, 4, 21, 5, 19, 14);
+      path.cubicTo(18, 18, 13, 20, 9, 19);
+      p.setPen(QPen(blue, 2.4, Qt::SolidLine, Qt::RoundCap));
+      p.setBrush(Qt::NoBrush);
+      p.drawPath(path);
+      p.setPen(Qt::NoPen);
+      p.setBrush(blue);
+      p.drawPolygon(QPolygonF({QPointF(3, 5), QPointF(10, 6), QPointF(5, 12)}));
+      break;
+    }
+    case TToolPicture::tpCut: {
+      p.setPen(QPen(QColor(90, 90, 100), 1.8, Qt::SolidLine, Qt::RoundCap));
+      p.drawLine(QPointF(7, 2), QPointF(14.5, 15));
+      p.drawLine(QPointF(17, 2), QPointF(9.5, 15));
+      p.setPen(QPen(red, 1.8));
+      p.setBrush(Qt::NoBrush);
+      p.drawEllipse(QPointF(7.5, 18), 3.3, 3.3);
+      p.drawEllipse(QPointF(16.5, 18), 3.3, 3.3);
+      break;
+    }
+    case TToolPicture::tpCopy:
+      page(QRectF(3.5, 2.5, 11, 14));
+      page(QRectF(9.5, 7.5, 11, 14));
+      p.setPen(QPen(QColor(120, 130, 150), 1));
+      for (double y = 11; y < 20; y += 3) p.drawLine(QPointF(12, y), QPointF(18, y));
+      break;
+    case TToolPicture::tpPaste:
+      p.setPen(ink);
+      p.setBrush(QColor(190, 140, 80));
+      p.drawRoundedRect(QRectF(3.5, 3.5, 14, 18), 1.5, 1.5);
+      p.setBrush(QColor(200, 200, 210));
+      p.drawRect(QRectF(7.5, 1.5, 6, 4));
+      page(QRectF(10.5, 9.5, 10, 12));
+      break;
+    case TToolPicture::tpText:
+      page(QRectF(4.5, 2.5, 15, 19));
+      p.setPen(QPen(blue, 1.3));
+      for (double y = 7; y < 20; y += 3) p.drawLine(QPointF(7, y), QPointF(17, y));
+      break;
+    case TToolPicture::tpAttach:
+      p.drawPixmap(QRectF(1, 1, 22, 22), MailPixmap(TMailImage::miAttachment, 44), QRectF(0, 0, 44, 44));
+      break;
+    case TToolPicture::tpSignature: {
+      QPainterPath path;
+      path.moveTo(2, 18);
+      path.cubicTo(5, 10, 7, 22, 10, 15);
+      path.cubicTo(12, 11, 13, 19, 16, 16);
+      p.setPen(QPen(blue, 1.6, Qt::SolidLine, Qt::RoundCap));
+      p.setBrush(Qt::NoBrush);
+      p.drawPath(path);
+      p.setPen(ink);
+      p.setBrush(QColor(230, 190, 60));
+      p.drawPolygon(QPolygonF({QPointF(15, 11), QPointF(21, 3), QPointF(23, 5), QPointF(17, 13)}));
+      p.drawLine(QPointF(2, 21), QPointF(20, 21));
+      break;
+    }
+    case TToolPicture::tpHelp: {
+      p.setPen(Qt::NoPen);
+      p.setBrush(blue);
+      p.drawEllipse(QRectF(2, 2, 20, 20));
+      QFont f("DejaVu Sans");
+      f.setBold(true);
+      f.setPixelSize(15);
+      p.setFont(f);
+      p.setPen(Qt::white);
+      p.drawText(QRectF(2, 2, 20, 20), Qt::AlignCenter, "?");
+      break;
+    }
+    case TToolPicture::tpCancel:
+      p.setPen(Qt::NoPen);
+      p.setBrush(red);
+      p.drawEllipse(QRectF(2, 2, 20, 20));
+      p.setPen(QPen(Qt::white, 2.6, Qt::SolidLine, Qt::RoundCap));
+      p.drawLine(QPointF(8, 8), QPointF(16, 16));
+      p.drawLine(QPointF(16, 8), QPointF(8, 16));
+      break;
+  }
+  return QIcon(pm);
+}
+
+QStringList ToLines(const std::vector<std::string>& utf8) {
+  QStringList lines;
+  for (const auto& l : utf8) lines << FromUtf8(l);
+  return lines;
+}
+
+QLabel* Caption(const QString& text, QWidget* parent, const char* name) {
+  auto* l = new QLabel(text, parent);
+  l->setObjectName(name);
+  l->setCursor(Qt::PointingHandCursor);
+  return l;
+}
+}  // namespace
+
+// ---------------------------------------------------------------- creation
+
+TEditForm::TEditForm(TMainForm* main) : QMainWindow(main, Qt::Window), main_(main) {
+  setObjectName("EditForm");
+  setAttribute(Qt::WA_DeleteOnClose);
+  setWindowTitle(kEditorCaption);
+  setWindowIcon(MailImage(TMailImage::miNew));
+  setMinimumSize(kMinWidth, kMinHeight);
+  SetHelpContext(this, kHelpEditor);
+  BuildActions();
+  BuildMenus();
+  BuildToolbar();
+  BuildHeader();
+  BuildTagBar();
+  BuildBody();
+
+  auto* central = new QWidget(this);
+  auto* cl = new QVBoxLayout(central);
+  cl->setContentsMargins(0, 0, 0, 0);
+  cl->setSpacing(0);
+  cl->addWidget(Toolbar);
+  auto* line = new QFrame(central);
+  line->setFrameShape(QFrame::HLine);
+  line->setFrameShadow(QFrame::Sunken);
+  cl->addWidget(line);
+  auto* head = new QWidget(central);
+  head->setObjectName("HeaderStrip");
+  auto* hl = new QHBoxLayout(head);
+  hl->setContentsMargins(0, 0, 0, 0);
+  hl->setSpacing(0);
+  hl->addWidget(HDRPanel, 1);
+  hl->addWidget(statusArea_);
+  cl->addWidget(head);
+  cl->addWidget(Panel2);
+  auto* body = new QWidget(central);
+  auto* bl = new QVBoxLayout(body);
+  bl->setContentsMargins(2, 2, 2, 2);
+  bl->setSpacing(2);
+  bl->addWidget(memo_, 1);
+  bl->addWidget(AttachViewer);
+  cl->addWidget(body, 1);
+  setCentralWidget(central);
+  StatusPanel->setParent(body);
+
+  // 1. font and placement
+  const TMainSettings& settings = main_->Settings();
+  ApplyEditorFont(settings.EditorFont);
+  ReadPlacement();
+  ApplyOverlay();
+
+  // 2-6, 8: the session takes the settings, the packet's conferences and the taglines.
+  TEditOptions options;
+  options.EMail = settings.EMail;
+  options.UseMime = settings.UseMime;
+  options.AddTags = settings.AddTags;
+  options.Signature = settings.Signature;
+  session_.SetOptions(options);
+  session_.SetOutBoxFolder(main_->Lifecycle().OutBoxFolder());
+  session_.SetWorkFolder(main_->TempDirectory());
+  session_.OnFormatting = [this](bool on) {
+    StatusPanel->setVisible(on);
+    if (on) {
+      StatusPanel->raise();
+      StatusPanel->repaint();
+    }
+  };
+  QWKMsg2().SetOnHDRChange([this](TQWKMsg*) { QWKMsg2HDRChange(); });
+  QWKMsg2().SetOnTextChange([this](TQWKMsg*) { QWKMsg2TextChange(); });
+  session_.Create(main_->MailTreeView1()->Tree().Directory(), ProgramFolder());
+  {
+    QSignalBlocker block(ConfBox);
+    for (const auto& c : session_.Conferences()) ConfBox->addItem(FromCp437(c));
+    ConfBox->setCurrentIndex(session_.ConferenceIndex());
+  }
+  ShowTagline(QWKMsg2().Tagline());
+  RefreshHeader();
+  UpdateEditCommands();
+  memo_->document()->setModified(false);
+
+  // The main window follows when the editor goes.
+  connect(this, &QObject::destroyed, main_, [main = main_] { main->UpdateCommandStates(); });
+}
+
+TEditForm::~TEditForm() {
+  QWKMsg2().SetOnHDRChange(nullptr);
+  QWKMsg2().SetOnTextChange(nullptr);
+}
+
+QAction* TEditForm::Action(const char* name, const QString& caption, const QKeySequence& shortcut,
+                           const QString& hint, int help) {
+  auto* a = new QAction(caption, this);
+  a->setObjectName(name);
+  if (!shortcut.isEmpty()) {
+    a->setShortcut(shortcut);
+    a->setShortcutContext(Qt::WindowShortcut);
+  }
+  a->setStatusTip(hint);
+  a->setToolTip(hint.isEmpty() ? QString(caption).remove('&') : hint);
+  SetHelpContext(a, help);
+  actions_[name] = a;
+  addAction(a);
+  return a;
+}
+
+QAction* TEditForm::Command(const char* name) const {
+  auto it = actions_.find(name);
+  return it == actions_.end() ? nullptr : it->second;
+}
+
+void TEditForm::BuildActions() {
+  // File
+  connect(Action("Sendmessage1", "&Post message", QKeySequence(Qt::CTRL | Qt::Key_P), "Send message", kHelpEditor),
+          &QAction::triggered, this, [this] { Sendmessage1Click(); });
+  // The address book comes with its own windows.
+  Action("AddressBook1", "&Address Book", {}, "Address Book", 8003)->setVisible(false);
+  connect(Action("Properties1", "&Properties", {}, "Show the properties", 8006), &QAction::triggered, this,
+          [this] { main_->ShowPropertiesOnLastPage(); });
+  connect(Action("Cancelmessage1", "&Cancel message (ESC)", {}, "Cancel", kHelpEditor), &QAction::triggered, this,
+          [this] { Discard(); });
+  // Edit
+  connect(Action("Undo1", "&Undo", QKeySequence(Qt::CTRL | Qt::Key_Z), "Undo", kHelpEditor), &QAction::triggered,
+          this, [this] {
+            memo_->undo();
+            UpdateEditCommands();
+          });
+  connect(Action("Cut1", "Cut", QKeySequence(Qt::CTRL | Qt::Key_X), "Cut", kHelpEditor), &QAction::triggered, this,
+          [this] {
+            memo_->cut();
+            UpdateEditCommands();
+          });
+  connect(Action("Copy1", "Copy", QKeySequence(Qt::CTRL | Qt::Key_C), "Copy", kHelpEditor), &QAction::triggered, this,
+          [this] {
+            memo_->copy();
+            UpdateEditCommands();
+          });
+  connect(Action("Paste1", "Paste", QKeySequence(Qt::CTRL | Qt::Key_V), "Paste", kHelpEditor), &QAction::triggered,
+          this, [this] {
+            memo_->paste();
+            UpdateEditCommands();
+          });
+  connect(Action("SellectAll1", "&Sellect All", QKeySequence(Qt::CTRL | Qt::Key_A), "Select the whole text",
+                 kHelpEditor),
+          &QAction::triggered, this, [this] {
+            memo_->selectAll();
+            UpdateEditCommands();
+          });
+  // The text box handles these keys itself while it has the focus.
+  for (const char* n : {"Undo1", "Cut1", "Copy1", "Paste1", "SellectAll1"})
+    actions_[n]->setShortcutContext(Qt::WidgetShortcut);
+  // View
+  auto* tb = Action("Toolbar1", "Toolbar", {}, "Show or hide the toolbar", kHelpEditor);
+  tb->setCheckable(true);
+  tb->setChecked(true);
+  connect(tb, &QAction::toggled, this, [this](bool on) { Toolbar->setVisible(on); });
+  connect(Action("Options1", "&Options", QKeySequence(Qt::CTRL | Qt::Key_O), "Change the options", 5488),
+          &QAction::triggered, this, [this] {
+            main_->ShowOptions(2);
+            update();
+          });
+  Action("AddressBook2", "&Address Book", {}, "Address Book", 8003)->setVisible(false);
+  connect(Action("KorrinExplorer1", "Korrin Explorer", {}, "Bring the explorer forward", kHelpEditor),
+          &QAction::triggered, this, [this] {
+            if (main_->isMinimized()) main_->showNormal();
+            main_->raise();
+            main_->activateWindow();
+          });
+  // Mail
+  connect(Action("NewMessage1", "&New message", QKeySequence(Qt::CTRL | Qt::Key_N), "Start a new message",
+                 kHelpEditor),
+          &QAction::triggered, this, [this] { NewMessage1Click(); });
+  connect(Action("Public1", "Public", {}, "A public message", kHelpEditor), &QAction::triggered, this, [this] {
+    session_.ChooseStatus(tStatus::sPublic);
+    RefreshHeader();
+  });
+  connect(Action("Private1", "Private", {}, "A private message", kHelpEditor), &QAction::triggered, this, [this] {
+    session_.ChooseStatus(tStatus::sPrivate);
+    RefreshHeader();
+  });
+  actions_["Public1"]->setCheckable(true);
+  actions_["Private1"]->setCheckable(true);
+  // Insert
+  connect(Action("Textfile1", "&Text file", QKeySequence(Qt::CTRL | Qt::Key_I), "Insert text file", kHelpEditor),
+          &QAction::triggered, this, [this] { InsertTextFile1Click(); });
+  connect(Action("Fileattachment1", "&File attachment", QKeySequence(Qt::CTRL | Qt::Key_U), "Insert file attachment",
+                 kHelpEditor),
+          &QAction::triggered, this, [this] { InsertBtnClick(); });
+  connect(Action("Signiture1", "&Signiture", QKeySequence(Qt::CTRL | Qt::Key_S), "Insert signature", kHelpEditor),
+          &QAction::triggered, this, [this] { Signiture1Click(); });
+  // Help
+  connect(Action("Introduction1", "&Introduction", {}, "Open the help contents", 8026), &QAction::triggered, this,
+          [] { THelp::ShowContents(); });
+  connect(Action("UsingKorrinHelp1", "&Using Korrin Help", {}, "How to use the help", 8001), &QAction::triggered,
+          this, [] { THelp::ShowTopic("hlp_Using_TesselHelp"); });
+  connect(Action("EditorHelp1", "&Editor Help", {}, "Help on the editor", kHelpEditor), &QAction::triggered, this,
+          [] { THelp::ShowTopic(kTopicEditor); });
+  connect(Action("About1", "&About", {}, "About Korrin", 8026), &QAction::triggered, this,
+          [this] { TAboutBox::Execute(this, kEditorCaption); });
+}
+
+void TEditForm::BuildMenus() {
+  auto menu = [this](const char* name, const QString& title) {
+    QMenu* m = menuBar()->addMenu(title);
+    m->setObjectName(name);
+    return m;
+  };
+  auto add = [this](QMenu* m, std::initializer_list<const char*> names) {
+    for (const char* n : names) {
+      if (std::string(n) == "-") {
+        m->addSeparator();
+      } else {
+        m->addAction(actions_.at(n));
+      }
+    }
+  };
+  add(menu("File1", "&File"), {"Sendmessage1", "-", "AddressBook1", "Properties1", "-", "Cancelmessage1"});
+  QMenu* edit = menu("Edit1", "&Edit");
+  add(edit, {"Undo1", "-", "Cut1", "Copy1", "Paste1", "-", "SellectAll1"});
+  connect(edit, &QMenu::aboutToShow, this, &TEditForm::UpdateEditCommands);
+  add(menu("View1", "&View"), {"Toolbar1", "-", "Options1", "-", "AddressBook2", "KorrinExplorer1"});
+  QMenu* mail = menu("Mail1", "&Mail");
+  add(mail, {"NewMessage1", "-"});
+  StatusMenu = mail->addMenu("Status");
+  StatusMenu->setObjectName("Status1");
+  add(StatusMenu, {"Public1", "Private1"});
+  connect(StatusMenu, &QMenu::aboutToShow, this, &TEditForm::StatusMenuAboutToShow);
+  add(menu("Insert1", "&Insert"), {"Textfile1", "Fileattachment1", "Signiture1"});
+  add(menu("Help1", "&Help"), {"Introduction1", "UsingKorrinHelp1", "EditorHelp1", "-", "About1"});
+}
+
+void TEditForm::BuildToolbar() {
+  Toolbar = new QWidget(this);
+  Toolbar->setObjectName("Toolbar");
+  Toolbar->setAutoFillBackground(true);
+  auto* row = new QHBoxLayout(Toolbar);
+  row->setContentsMargins(4, 2, 4, 2);
+  row->setSpacing(1);
+  auto button = [this, row](const char* name, TToolPicture picture, QAction* action, const QString& hint) {
+    auto* b = new QToolButton(Toolbar);
+    b->setObjectName(name);
+    b->setAutoRaise(true);
+    b->setIconSize(QSize(24, 24));
+    b->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    if (action) {
+      action->setIcon(ToolPicture(picture));
+      b->setDefaultAction(action);
+    } else {
+      b->setIcon(ToolPicture(picture));
+    }
+    b->setToolTip(hint);
+    b->setStatusTip(hint);
+    SetHelpContext(b, kHelpEditor);
+    row->addWidget(b);
+    return b;
+  };
+  button("SendBtn", TToolPicture::tpSend, actions_["Sendmessage1"], "Send message");
+  row->addSpacing(6);
+  button("UndoBtn", TToolPicture::tpUndo, actions_["Undo1"], "Undo");
+  button("CutBtn", TToolPicture::tpCut, actions_["Cut1"], "Cut");
+  button("CopyBtn", TToolPicture::tpCopy, actions_["Copy1"], "Copy");
+  button("PasteBtn", TToolPicture::tpPaste, actions_["Paste1"], "Paste");
+  row->addSpacing(6);
+  button("InsertTextBtn", TToolPicture::tpText, actions_["Textfile1"], "Insert text file");
+  button("InsertBtn", TToolPicture::tpAttach, actions_["Fileattachment1"], "Insert file attachment");
+  button("SignatureBtn", TToolPicture::tpSignature, actions_["Signiture1"], "Insert signature");
+  row->addSpacing(6);
+  auto* help = button("HelpBtn", TToolPicture::tpHelp, nullptr, "Help");
+  connect(help, &QToolButton::clicked, this, [] { THelp::ShowTopic(kTopicEditor); });
+  button("CancelBtn", TToolPicture::tpCancel, actions_["Cancelmessage1"], "Cancel");
+  auto* book = new QToolButton(Toolbar);
+  book->setObjectName("AddressBtn");
+  book->setIcon(MailImage(TMailImage::miAddress));
+  book->setIconSize(QSize(24, 24));
+  book->setAutoRaise(true);
+  book->setToolTip("Address Book");
+  book->hide();  // the address book windows come later
+  row->addWidget(book);
+  row->addStretch(1);
+  ExLabel = new QLabel(Toolbar);
+  ExLabel->setObjectName("ExLabel");
+  QFont f = ExLabel->font();
+  f.setItalic(true);
+  ExLabel->setFont(f);
+  ExLabel->setStyleSheet("color: #1f3f7a");
+  row->addWidget(ExLabel);
+}
+
+void TEditForm::BuildHeader() {
+  HDRPanel = new QWidget(this);
+  HDRPanel->setObjectName("HDRPanel");
+  HDRPanel->setFixedHeight(106);
+  HDRPanel->setAutoFillBackground(true);
+  SetHelpContext(HDRPanel, kHelpEditor);
+  ToCaption = Caption("To:", HDRPanel, "ToCaption");
+  CCCaption = Caption("Cc:", HDRPanel, "CCCaption");
+  SubjectCaption = Caption("Subject:", HDRPanel, "SubjectCaption");
+  ConfCaption = Caption("Conference:", HDRPanel, "ConfCaption");
+  ToEdit = new QLineEdit(HDRPanel);
+  ToEdit->setObjectName("ToEdit");
+  CCEdit = new QLineEdit(HDRPanel);
+  CCEdit->setObjectName("CCEdit");
+  CCEdit->setToolTip(kCCHint);
+  CCEdit->setStatusTip(kCCHint);
+  SubjectEdit = new QLineEdit(HDRPanel);
+  SubjectEdit->setObjectName("SubjectEdit");
+  ConfBox = new QComboBox(HDRPanel);
+  ConfBox->setObjectName("ConfBox");
+  ConfBox->setToolTip(kConfBoxHint);
+  ConfBox->setStatusTip(kConfBoxHint);
+  for (QWidget* w : std::initializer_list<QWidget*>{ToEdit, CCEdit, SubjectEdit, ConfBox}) {
+    SetHelpContext(w, kHelpEditor);
+    w->installEventFilter(this);
+  }
+  for (QLabel* l : {ToCaption, CCCaption, SubjectCaption, ConfCaption}) {
+    l->installEventFilter(this);
+    l->setToolTip(FromUtf8(session_.StatusHint()).section('|', 0, 0));
+  }
+  ExplorerButton1 = new QToolButton(HDRPanel);
+  ExplorerButton1->setObjectName("ExplorerButton1");
+  ExplorerButton2 = new QToolButton(HDRPanel);
+  ExplorerButton2->setObjectName("ExplorerButton2");
+  for (QToolButton* b : {ExplorerButton1, ExplorerButton2}) {
+    b->setIcon(MailImage(TMailImage::miAddress));
+    b->setAutoRaise(true);
+    b->hide();  // recipients from the address book come with its windows
+  }
+  connect(ToEdit, &QLineEdit::textChanged, this, [this](const QString& t) { session_.ToFieldChanged(ToUtf8(t)); });
+  connect(SubjectEdit, &QLineEdit::textChanged, this,
+          [this](const QString& t) { session_.SubjectFieldChanged(ToUtf8(t)); });
+  connect(ConfBox, &QComboBox::currentIndexChanged, this, &TEditForm::ConfBoxChange);
+  HDRPanel->installEventFilter(this);
+
+  statusArea_ = new QWidget(this);
+  statusArea_->setObjectName("StatusArea");
+  statusArea_->setFixedSize(kStatusAreaWidth, 106);
+  statusArea_->setAutoFillBackground(true);
+  auto* sl = new QVBoxLayout(statusArea_);
+  sl->setContentsMargins(4, 8, 8, 4);
+  sl->setSpacing(4);
+  StatusLabel = new QLabel(kStatusPublicText, statusArea_);
+  StatusLabel->setObjectName("StatusLabel");
+  StatusLabel->setAlignment(Qt::AlignCenter);
+  StatusLabel->setCursor(Qt::PointingHandCursor);
+  QFont bold = StatusLabel->font();
+  bold.setBold(true);
+  StatusLabel->setFont(bold);
+  StatusLabel->setFrameShape(QFrame::StyledPanel);
+  StatusLabel->setFrameShadow(QFrame::Sunken);
+  StatusLabel->setMinimumHeight(22);
+  StatusLabel->installEventFilter(this);
+  sl->addWidget(StatusLabel);
+  HDRPicture = new QLabel(statusArea_);
+  HDRPicture->setObjectName("HDRPicture");
+  HDRPicture->setAlignment(Qt::AlignCenter);
+  HDRPicture->setPixmap(MailPixmap(TMailImage::miNew, 56));
+  sl->addWidget(HDRPicture, 1);
+}
+
+void TEditForm::LayoutHeader() {
+  const int w = HDRPanel->width();
+  const int rowHeight = 22, step = 25, top = 4;
+  // The fields follow the header's width up to their largest size.
+  const int toWidth = std::clamp(w - 150, 40, 297);
+  const int subjectWidth = std::clamp(w - 122, 40, 325);
+  QLabel* captions[] = {ToCaption, CCCaption, SubjectCaption, ConfCaption};
+  QWidget* fields[] = {ToEdit, CCEdit, SubjectEdit, ConfBox};
+  for (int i = 0; i < 4; ++i) {
+    int y = top + i * step;
+    captions[i]->setGeometry(kCaptionLeft, y, kFieldLeft - kCaptionLeft - 4, rowHeight);
+    fields[i]->setGeometry(kFieldLeft, y, i < 2 ? toWidth : subjectWidth, rowHeight);
+  }
+  ExplorerButton1->setGeometry(kFieldLeft + toWidth + 2, top, rowHeight, rowHeight);
+  ExplorerButton2->setGeometry(kFieldLeft + toWidth + 2, top + step, rowHeight, rowHeight);
+}
+
+void TEditForm::BuildTagBar() {
+  Panel2 = new QWidget(this);
+  Panel2->setObjectName("Panel2");
+  Panel2->setFixedHeight(26);
+  Panel2->setAutoFillBackground(true);
+  auto* row = new QHBoxLayout(Panel2);
+  row->setContentsMargins(kCaptionLeft, 2, 46, 2);
+  row->setSpacing(6);
+  TagPicture = new QLabel(Panel2);
+  TagPicture->setObjectName("TagPicture");
+  TagPicture->setPixmap(MailPixmap(TMailImage::miReadMessage, 18));
+  TagPicture->setCursor(Qt::PointingHandCursor);
+  TagPicture->setToolTip("Remove the tagline");
+  TagPicture->installEventFilter(this);
+  row->addWidget(TagPicture);
+  TaglineCaption = Caption("Tagline:", Panel2, "TaglineCaption");
+  TaglineCaption->setToolTip("Pick another tagline");
+  TaglineCaption->installEventFilter(this);
+  row->addWidget(TaglineCaption);
+  TagLabel = new QLabel(kNoTaglineLabel, Panel2);
+  TagLabel->setObjectName("TagLabel");
+  TagLabel->setCursor(Qt::PointingHandCursor);
+  TagLabel->setToolTip("Remove the tagline");
+  TagLabel->setTextFormat(Qt::PlainText);
+  TagLabel->installEventFilter(this);
+  QFont f = TagLabel->font();
+  f.setItalic(true);
+  TagLabel->setFont(f);
+  row->addWidget(TagLabel, 1);
+  TagBtn = new QPushButton("...", Panel2);
+  TagBtn->setObjectName("TagBtn");
+  TagBtn->setFixedSize(40, 20);
+  TagBtn->setToolTip("Choose a tagline");
+  connect(TagBtn, &QPushButton::clicked, this, &TEditForm::TagBtnClick);
+  Panel2->installEventFilter(this);
+}
+
+void TEditForm::BuildBody() {
+  memo_ = new QPlainTextEdit(this);
+  memo_->setObjectName("Memo1");
+  memo_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  memo_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  memo_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  memo_->setTabChangesFocus(false);
+  SetHelpContext(memo_, kHelpEditor);
+  memo_->installEventFilter(this);
+  memo_->viewport()->installEventFilter(this);
+  memo_->viewport()->setAcceptDrops(true);
+  // Edit-command shortcuts act on the text box.
+  for (const char* n : {"Undo1", "Cut1", "Copy1", "Paste1", "SellectAll1"}) memo_->addAction(actions_[n]);
+  connect(memo_, &QPlainTextEdit::copyAvailable, this, [this](bool) { UpdateEditCommands(); });
+  connect(memo_, &QPlainTextEdit::undoAvailable, this, [this](bool) { UpdateEditCommands(); });
+  connect(QApplication::clipboard(), &QClipboard::dataChanged, this, &TEditForm::UpdateEditCommands);
+
+  AttachViewer = new QListWidget(this);
+  AttachViewer->setObjectName("AttachViewer");
+  AttachViewer->setViewMode(QListView::IconMode);
+  AttachViewer->setFlow(QListView::LeftToRight);
+  AttachViewer->setWrapping(false);
+  AttachViewer->setFixedHeight(72);
+  AttachViewer->hide();
+
+  StatusPanel = new QFrame(this);
+  StatusPanel->setObjectName("StatusPanel");
+  StatusPanel->setFrameShape(QFrame::Panel);
+  StatusPanel->setFrameShadow(QFrame::Raised);
+  StatusPanel->setAutoFillBackground(true);
+  auto* sp = new QHBoxLayout(StatusPanel);
+  auto* pic = new QLabel(StatusPanel);
+  pic->setPixmap(MailPixmap(TMailImage::miAttachment, 32));
+  sp->addWidget(pic);
+  auto* notice = new QLabel(kBusyNoticeText, StatusPanel);
+  QFont f = notice->font();
+  f.setBold(true);
+  notice->setFont(f);
+  sp->addWidget(notice);
+  StatusPanel->resize(240, 56);
+  StatusPanel->hide();
+}
+
+void TEditForm::ApplyEditorFont(const TFontSetting& font) {
+  memo_->setFont(FontFromSetting(font));
+  QPalette pal = memo_->palette();
+  pal.setColor(QPalette::Text, ColorFromNumber(font.Color));
+  memo_->setPalette(pal);
+}
+
+void TEditForm::ApplyOverlay() {
+  QColor base = QApplication::palette().color(QPalette::Window);
+  for (QWidget* w : {Toolbar, HDRPanel, statusArea_, Panel2}) {
+    QPalette pal = w->palette();
+    if (main_->Settings().OverlayPictures) {
+      QLinearGradient g(0, 0, 0, w == Panel2 ? 26 : 106);
+      g.setColorAt(0, base.lighter(110));
+      g.setColorAt(1, base.darker(105));
+      pal.setBrush(QPalette::Window, g);
+    } else {
+      pal.setBrush(QPalette::Window, base);
+    }
+    w->setPalette(pal);
+  }
+}
+
+// ---------------------------------------------------------------- placement
+
+void TEditForm::ReadPlacement() {
+  TIniFile ini(ProgramFolder() + kIniFileName);
+  TIniPlacement p = ReadIniPlacement(ini, kEditorIniSection, false);
+  const TWindowPlacement& w = p.Placement;
+  setGeometry(w.Left, w.Top, std::max(w.Width, kMinWidth), std::max(w.Height, kMinHeight));
+  actions_["Toolbar1"]->setChecked(p.Toolbar);
+  Toolbar->setVisible(p.Toolbar);
+  if (w.WindowState == TWindowState::wsMaximized) {
+    setWindowState(Qt::WindowMaximized);
+    lastState_ = Qt::WindowMaximized;
+  } else if (w.WindowState == TWindowState::wsMinimized) {
+    setWindowState(Qt::WindowMinimized);
+  }
+}
+
+void TEditForm::WritePlacement() {
+  QRect r = isMaximized() || isMinimized() ? normalGeometry() : geometry();
+  if (!r.isValid()) r = geometry();
+  TIniPlacement p;
+  p.Placement = {r.left(), r.top(), r.width(), r.height(), TWindowState::wsNormal};
+  if (isMaximized()) p.Placement.WindowState = TWindowState::wsMaximized;
+  if (isMinimized()) p.Placement.WindowState = TWindowState::wsMinimized;
+  p.Toolbar = actions_["Toolbar1"]->isChecked();
+  TIniFile ini(ProgramFolder() + kIniFileName);
+  WriteIniPlacement(ini, kEditorIniSection, p, false);
+}
+
+void TEditForm::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::WindowStateChange && !isMinimized())
+    lastState_ = windowState() & ~Qt::WindowMinimized;
+  if (event->type() == QEvent::ActivationChange && isActiveWindow()) UpdateEditCommands();
+  QMainWindow::changeEvent(event);
+}
+
+void TEditForm::BringToFront() {
+  if (isMinimized()) setWindowState(lastState_ & ~Qt::WindowMinimized);
+  show();
+  raise();
+  activateWindow();
+}
+
+// ---------------------------------------------------------------- the record's events
+
+void TEditForm::QWKMsg2HDRChange() { RefreshHeader(); }
+
+void TEditForm::QWKMsg2TextChange() {
+  QStringList lines;
+  for (const auto& l : QWKMsg2().Text()) lines << FromCp437(l);
+  memo_->setPlainText(lines.join('\n'));
+  memo_->moveCursor(QTextCursor::Start);
+  memo_->document()->setModified(false);
+  UpdateEditCommands();
+}
+
+void TEditForm::RefreshHeader() {
+  QString status = FromUtf8(session_.StatusText());
+  if (!status.isEmpty()) StatusLabel->setText(status);
+  ExLabel->setText(FromCp437(session_.FlagText()));
+  if (!QWKMsg2().Tagline().empty()) ShowTagline(QWKMsg2().Tagline());
+  session_.HeaderRefresh();
+  QString hint = FromUtf8(session_.StatusHint()).section('|', 0, 0);
+  for (QLabel* l : {StatusLabel, ToCaption, CCCaption, SubjectCaption, ConfCaption}) {
+    l->setToolTip(hint);
+    l->setStatusTip(hint);
+  }
+  actions_["Public1"]->setEnabled(session_.PublicEnabled());
+  actions_["Private1"]->setEnabled(session_.PrivateEnabled());
+}
+
+void TEditForm::ShowTagline(const std::string& tagline) {
+  tagline_ = tagline;
+  TagLabel->setText(tagline.empty() ? QString(kNoTaglineLabel) : FromCp437(tagline));
+}
+
+QString TEditForm::TagText() const { return TagLabel->text(); }
+
+void TEditForm::StatusMenuAboutToShow() {
+  actions_["Public1"]->setChecked(QWKMsg2().Status() == tStatus::sPublic);
+  actions_["Private1"]->setChecked(QWKMsg2().Status() == tStatus::sPrivate);
+  actions_["Public1"]->setEnabled(session_.PublicEnabled());
+  actions_["Private1"]->setEnabled(session_.PrivateEnabled());
+}
+
+void TEditForm::UpdateEditCommands() {
+  if (!memo_) return;
+  bool selected = memo_->textCursor().hasSelection();
+  actions_["Copy1"]->setEnabled(selected);
+  actions_["Cut1"]->setEnabled(selected);
+  actions_["Undo1"]->setEnabled(memo_->document()->isUndoAvailable());
+  actions_["Paste1"]->setEnabled(!QApplication::clipboard()->text().isEmpty());
+}
+
+// ---------------------------------------------------------------- conferences and status
+
+void TEditForm::ConfBoxChange(int index) {
+  session_.ConfBoxChange(index);
+  RefreshHeader();
+}
+
+void TEditForm::SelectConference(unsigned conference) {
+  int index = session_.FindConference(conference);
+  if (index < 0) return;
+  {
+    QSignalBlocker block(ConfBox);
+    ConfBox->setCurrentIndex(index);
+  }
+  ConfBoxChange(index);
+}
+
+void TEditForm::StatusClick() {
+  session_.ToggleStatus();
+  RefreshHeader();
+}
+
+// ---------------------------------------------------------------- starting from a message
+
+bool TEditForm::StartFrom(const TConfRec& folder, int row, const std::string& boxFile, bool forward) {
+  TQWKMsg& msg = QWKMsg2();
+  const std::string directory = main_->MailTreeView1()->Tree().Directory();
+  msg.SetPacketDirectory(directory);
+  if (forward) session_.BeginForward();
+  bool loaded = folder.Kind == TFolderKind::fkConference ? msg.LoadFromPacket(directory, row + 1, folder)
+                                                         : !boxFile.empty() && msg.LoadFromFile(boxFile, folder);
+  if (!loaded) return false;
+  TEditSession::TEditStart start;
+  if (forward) {
+    start = session_.PrepareForward();
+  } else if (folder.Kind == TFolderKind::fkOutBox) {
+    start = session_.PrepareOutBoxEdit(boxFile);
+    QWKMsg2TextChange();  // the text without its tagline line
+    ShowTagline(msg.Tagline());
+    ShowFoundAttachments();
+  } else {
+    QuoteMessage();
+    start = session_.PrepareReply();
+  }
+  ToEdit->setText(FromUtf8(start.To));
+  CCEdit->setText(FromUtf8(start.CC));
+  SubjectEdit->setText(FromUtf8(start.Subject));
+  SelectConference(start.Conference);
+  memo_->moveCursor(QTextCursor::Start);
+  memo_->document()->setModified(false);
+  show();
+  return true;
+}
+
+void TEditForm::QuoteMessage() {
+  auto lines = session_.QuoteMessage();
+  if (!lines) return;
+  QStringList text;
+  for (const auto& l : *lines) text << FromCp437(l);
+  memo_->setPlainText(text.join('\n'));
+  memo_->moveCursor(QTextCursor::Start);
+  memo_->document()->setModified(false);
+  UpdateEditCommands();
+}
+
+void TEditForm::ShowFoundAttachments() {
+  TTesselMime& mime = session_.TesselMime1();
+  if (!mime.AttachmentFound()) {
+    AttachViewer->hide();
+    return;
+  }
+  AttachViewer->clear();
+  AttachViewer->show();
+  for (const auto& name : mime.FileNames()) {
+    QString lower = FromCp437(name).toLower();
+    AttachViewer->addItem(new QListWidgetItem(FileIcon(lower), lower));
+  }
+}
+
+// ---------------------------------------------------------------- commands
+
+TEditFields TEditForm::Fields() const {
+  TEditFields f;
+  f.To = ToUtf8(ToEdit->text());
+  f.CC = ToUtf8(CCEdit->text());
+  f.Subject = ToUtf8(SubjectEdit->text());
+  for (const QString& line : memo_->toPlainText().split('\n')) f.Lines.push_back(ToUtf8(line));
+  return f;
+}
+
+std::string TEditForm::Recipient() const { return ToUtf8(ToEdit->text()); }
+
+bool TEditForm::Sendmessage1Click() {
+  if (posting_) return false;
+  posting_ = true;
+  QWKMsg2().SetTagline(tagline_);
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  bool ok = session_.Post(Fields());
+  QApplication::restoreOverrideCursor();
+  posting_ = false;
+  if (!ok) return false;
+  RefillOutBoxList();
+  memo_->document()->setModified(false);
+  close();
+  return true;
+}
+
+void TEditForm::RefillOutBoxList() {
+  TMailTree& tree = main_->MailTreeView1()->Tree();
+  if (tree.Selected() && tree.Selected() == tree.OutBox()) main_->MailListView1()->Refill();
+}
+
+void TEditForm::NewMessage1Click() {
+  memo_->clear();
+  ToEdit->clear();
+  SubjectEdit->clear();
+  ToEdit->setEnabled(true);
+  ConfBox->setEnabled(true);
+  memo_->document()->setModified(false);
+  UpdateEditCommands();
+}
+
+void TEditForm::InsertTextFile1Click() {
+  auto path = GetPrompts().OpenFile("Insert text file", kTextFileFilter, main_->Settings().Packets);
+  if (path) ImportTextFile(*path);
+}
+
+void TEditForm::AppendLines(const std::vector<std::string>& utf8Lines) {
+  QTextCursor c(memo_->document());
+  c.movePosition(QTextCursor::End);
+  QString text = ToLines(utf8Lines).join('\n');
+  bool empty = memo_->document()->isEmpty();
+  c.insertText(empty ? text : "\n" + text);
+  memo_->setTextCursor(c);
+  memo_->ensureCursorVisible();
+  UpdateEditCommands();
+}
+
+bool TEditForm::ImportTextFile(const std::string& path) {
+  auto lines = TEditSession::ImportTextFile(path);
+  if (!lines) return false;
+  AppendLines(*lines);
+  return true;
+}
+
+void TEditForm::Signiture1Click() { AppendLines(session_.SignatureLines()); }
+
+void TEditForm::TaglineCaptionClick() {
+  if (auto t = session_.PickRandomTagline(tagline_)) ShowTagline(*t);
+}
+
+void TEditForm::TagLabelClick() {
+  session_.RemoveTagline();
+  ShowTagline(std::string());
+}
+
+void TEditForm::TagBtnClick() {
+  QWKMsg2().SetTagline(tagline_);
+  if (TSelTagForm::Choose(TagLabel, QWKMsg2(), this)) ShowTagline(QWKMsg2().Tagline());
+}
+
+void TEditForm::InsertBtnClick() {
+  auto path = GetPrompts().OpenFile("Insert file attachment", "All files (*)", main_->Settings().Packets);
+  if (path) AddAttachment(*path);
+}
+
+void TEditForm::AddAttachment(const std::string& path) {
+  session_.Attachments().push_back(path);
+  QString caption = FromUtf8(TMimeCompose::AttachmentCaption(path));
+  AttachViewer->addItem(new QListWidgetItem(FileIcon(caption), caption));
+  AttachViewer->show();
+}
+
+void TEditForm::DropFile1DropFile(const std::vector<std::string>& names) {
+  QStringList args = QCoreApplication::arguments();
+  std::string first = args.size() > 1 ? ToUtf8(args[1]) : std::string();
+  auto name = TEditSession::DroppedFileName(names, first);
+  if (!name) return;
+  bool mime = session_.Options().UseMime;
+  if (GetPrompts().Box(TBoxKind::bkConfirmation, TMimeCompose::DropQuestion(*name, mime), TBoxButtons::bbYesNo) !=
+      TBoxAnswer::baNo)
+    AddAttachment(*name);
+}
+
+// ---------------------------------------------------------------- closing
+
+void TEditForm::Discard() {
+  memo_->document()->setModified(false);
+  close();
+}
+
+bool TEditForm::FormCloseQuery() {
+  if (!TEditSession::AskOnClose(memo_->document()->isModified())) return true;
+  if (!GetPrompts().ConfirmYesNo(kCloseQuestion)) return true;
+  // Yes: post; a message that cannot be posted keeps the editor open.
+  if (posting_) return false;
+  posting_ = true;
+  QWKMsg2().SetTagline(tagline_);
+  bool ok = session_.Post(Fields());
+  posting_ = false;
+  if (ok) {
+    memo_->document()->setModified(false);
+    RefillOutBoxList();
+  }
+  return ok;
+}
+
+void TEditForm::closeEvent(QCloseEvent* event) {
+  if (closed_) {
+    event->accept();
+    return;
+  }
+  if (!FormCloseQuery()) {
+    event->ignore();
+    return;
+  }
+  WritePlacement();
+  closed_ = true;
+  event->accept();
+}
+
+// ---------------------------------------------------------------- keys, clicks and drops
+
+void TEditForm::keyReleaseEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape && !event->isAutoRepeat()) {
+    close();  // no field has the focus: through the close question
+    return;
+  }
+  QMainWindow::keyReleaseEvent(event);
+}
+
+bool TEditForm::eventFilter(QObject* watched, QEvent* event) {
+  switch (event->type()) {
+    case QEvent::KeyRelease: {
+      auto* key = static_cast<QKeyEvent*>(event);
+      bool field = watched == memo_ || watched == ToEdit || watched == CCEdit || watched == SubjectEdit ||
+                   watched == ConfBox;
+      if (field && key->key() == Qt::Key_Escape && !key->isAutoRepeat()) {
+        Discard();
+        return true;
+      }
+      if (watched == ToEdit) session_.UpdateSenderLine(ToUtf8(ToEdit->text()));
+      if (watched == memo_) UpdateEditCommands();
+      break;
+    }
+    case QEvent::MouseButtonRelease:
+      if (watched == memo_->viewport()) {
+        UpdateEditCommands();
+      } else if (watched == StatusLabel || watched == ToCaption || watched == CCCaption || watched == SubjectCaption ||
+                 watched == ConfCaption) {
+        StatusClick();
+        return true;
+      } else if (watched == TaglineCaption) {
+        TaglineCaptionClick();
+        return true;
+      } else if (watched == TagLabel || watched == TagPicture) {
+        TagLabelClick();
+        return true;
+      }
+      break;
+    case QEvent::Resize:
+      if (watched == HDRPanel) LayoutHeader();
+      if (watched == Panel2) TagBtn->move(Panel2->width() - 46, 3);
+      if (watched == memo_->viewport() && StatusPanel)
+        StatusPanel->move((memo_->width() - StatusPanel->width()) / 2, (memo_->height() - StatusPanel->height()) / 2);
+      break;
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+      if (watched == memo_->viewport()) {
+        auto* drag = static_cast<QDragMoveEvent*>(event);
+        if (drag->mimeData()->hasUrls()) {
+          drag->acceptProposedAction();
+          return true;
+        }
+      }
+      break;
+    case QEvent::Drop:
+      if (watched == memo_->viewport()) {
+        auto* drop = static_cast<QDropEvent*>(event);
+        if (drop->mimeData()->hasUrls()) {
+          std::vector<std::string> names;
+          for (const QUrl& u : drop->mimeData()->urls())
+            if (u.isLocalFile()) names.push_back(ToUtf8(u.toLocalFile()));
+          drop->acceptProposedAction();
+          DropFile1DropFile(names);
+          return true;
+        }
+      }
+      break;
+    default: break;
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+}  // namespace korrin
