@@ -1,10 +1,11 @@
 #include "korrin_tool/mime_probe.h"
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 #include "engine/qwk_header.h"
@@ -61,35 +62,47 @@ bool BodyHasPacketLines(std::string_view body) {
 }
 
 TMessagesMap::~TMessagesMap() {
-  if (data_) ::munmap(const_cast<char*>(data_), size_);
+  if (fd_ >= 0) ::close(fd_);
 }
 
 bool TMessagesMap::Open(const std::string& path) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
+  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd_ < 0) return false;
   struct stat st;
-  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0;
-  if (ok) {
-    void* p = ::mmap(nullptr, static_cast<size_t>(st.st_size), PROT_READ, MAP_SHARED, fd, 0);
-    if (p != MAP_FAILED) {
-      data_ = static_cast<const char*>(p);
-      size_ = static_cast<size_t>(st.st_size);
-    }
+  if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd_);
+    fd_ = -1;
+    return false;
   }
-  ::close(fd);
-  return data_ != nullptr;
+  size_ = static_cast<uint64_t>(st.st_size);
+  return true;
 }
 
-std::string_view TMessagesMap::Body(int64_t block) const {
-  if (!data_ || block < 1) return {};
+std::string_view TMessagesMap::Body(int64_t block) {
+  if (fd_ < 0 || block < 1) return {};
   const uint64_t offset = static_cast<uint64_t>(block - 1) * kQWKBlockSize;
   if (offset >= size_) return {};
-  const size_t headerLen = std::min<size_t>(kQWKBlockSize, size_ - offset);
-  TQWKHeader header(std::string_view(data_ + offset, headerLen));
+  // Most messages fit the first read; a longer body takes a second one.
+  constexpr size_t kFirstRead = 8192;
+  auto readAt = [this](uint64_t at, size_t n, size_t into) {
+    buffer_.resize(into + n);
+    size_t got = 0;
+    while (got < n) {
+      ssize_t r = ::pread(fd_, buffer_.data() + into + got, n - got, static_cast<off_t>(at + got));
+      if (r < 0 && errno == EINTR) continue;
+      if (r <= 0) break;
+      got += static_cast<size_t>(r);
+    }
+    buffer_.resize(into + got);
+  };
+  readAt(offset, static_cast<size_t>(std::min<uint64_t>(kFirstRead, size_ - offset)), 0);
+  if (buffer_.size() < kQWKBlockSize) return {};
+  TQWKHeader header(std::string_view(buffer_.data(), kQWKBlockSize));
   const uint64_t start = offset + kQWKBlockSize;
-  if (start >= size_) return {};
-  const uint64_t length = std::min<uint64_t>(static_cast<uint64_t>(header.BodyLength()), size_ - start);
-  return {data_ + start, static_cast<size_t>(length)};
+  const uint64_t length = std::min<uint64_t>(static_cast<uint64_t>(header.BodyLength()), size_ - std::min(start, size_));
+  const size_t have = buffer_.size();
+  if (kQWKBlockSize + length > have) readAt(offset + have, static_cast<size_t>(kQWKBlockSize + length - have), have);
+  return std::string_view(buffer_).substr(kQWKBlockSize, std::min<size_t>(length, buffer_.size() - kQWKBlockSize));
 }
 
 }  // namespace korrin::tool

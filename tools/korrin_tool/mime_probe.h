@@ -23,7 +23,8 @@ bool BodyMayHoldMime(std::string_view body);
 // reply or box file. A body without them reads the same either way.
 bool BodyHasPacketLines(std::string_view body);
 
-// "messages.dat" mapped read-only, for looking at bodies by block number.
+// "messages.dat" read by block number, one message at a time (the body
+// is read into a buffer that the next call reuses).
 class TMessagesMap {
 public:
   TMessagesMap() = default;
@@ -32,14 +33,15 @@ public:
   TMessagesMap& operator=(const TMessagesMap&) = delete;
 
   bool Open(const std::string& path);
-  bool IsOpen() const { return data_ != nullptr; }
+  bool IsOpen() const { return fd_ >= 0; }
   // The body bytes of the message whose header is at the block, cut at the
-  // end of the file; nothing for a block outside it.
-  std::string_view Body(int64_t block) const;
+  // end of the file; nothing for a block outside it. Valid until the next call.
+  std::string_view Body(int64_t block);
 
 private:
-  const char* data_ = nullptr;
-  size_t size_ = 0;
+  int fd_ = -1;
+  uint64_t size_ = 0;
+  std::string buffer_;
 };
 
 }  // namespace korrin::tool
