@@ -161,31 +161,6 @@ TEST(Taglines, OpenAndSaveSourceFilesButNeverTheOwnFile) {
   EXPECT_EQ(LoadTaglineFile(target), Numbered(10));
 }
 
-TEST(Taglines, ChooserMatchesTheFieldAndGivesNoneForAnEmptyOne) {
-  TTagChooser ch;
-  ch.Assign({"first", "second", "third"}, kNoTaglineLabel);
-  EXPECT_EQ(ch.EditText(), "");
-  EXPECT_FALSE(ch.Selection().has_value());
-  EXPECT_TRUE(ch.UseEnabled());  // "&Use" with the empty field clears the tagline
-  EXPECT_EQ(ch.ResultLabel(), "<None>");
-  EXPECT_EQ(ch.ResultTagline(), "");
-
-  ch.Assign({"first", "second", "third"}, "second");
-  EXPECT_EQ(ch.EditText(), "second");
-  EXPECT_EQ(ch.Selection(), 1u);
-  ch.Click(2);
-  EXPECT_EQ(ch.EditText(), "third");
-  EXPECT_EQ(ch.Selection(), 2u);
-  ch.SetEditText("thi");
-  EXPECT_FALSE(ch.Selection().has_value());
-  ch.SetEditText("");
-  EXPECT_FALSE(ch.UseEnabled());
-  ch.SetEditText("own words");
-  EXPECT_TRUE(ch.UseEnabled());
-  EXPECT_EQ(ch.ResultLabel(), "own words");
-  EXPECT_EQ(ch.ResultTagline(), "own words");
-}
-
 TEST(Taglines, RandomPickNeverRepeatsTheCurrentOne) {
   RandomSeed(7);
   EXPECT_FALSE(PickRandomTagline({}, "").has_value());
