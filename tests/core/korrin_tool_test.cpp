@@ -32,9 +32,9 @@
 #include "korrin_tool/qwk_date.h"
 #include "korrin_tool/text_convert.h"
 #include "korrin_tool/tool_commands.h"
-#include "korrin_tool/viewer_texts.h"
 #include "platform/codepage.h"
 #include "platform/text.h"
+#include "reading/msg_view_header.h"
 #include "reading/tessel_mime.h"
 #include "support/packet_builder.h"
 #include "support/packet_generator.h"
@@ -378,10 +378,6 @@ TEST(KorrinTool, QwkDatesWithTheTwoDigitYearPivot) {
            {"12-05-97", "10:60"}, {"ab-cd-ef", ""}, {"12-05", ""}, {"12-05-97-1", ""}, {"", ""}, {"1-2-3", "1:2:3:4"}})
     EXPECT_FALSE(ParseQWKDateTime(date, time)) << date << " " << time;
 
-  EXPECT_EQ(tool::ViewerDateText("12-05-97", "14:30"), "Friday December 5 1997 at 2:30 PM");
-  EXPECT_EQ(tool::ViewerDateText("01-15-24", "00:05"), "Monday January 15 2024 at 12:05 AM");
-  EXPECT_EQ(tool::ViewerDateText("12.25.99", "12:00"), "Saturday December 25 1999 at 12:00 PM");
-  EXPECT_EQ(tool::ViewerDateText("13-45-99", "10:00"), "13-45-99  10:00");
   EXPECT_EQ(tool::Rfc5322Date(*ParseQWKDateTime("12-05-97", "14:30")), "Fri, 05 Dec 1997 14:30:00 -0000");
   EXPECT_EQ(tool::MboxFromDate(*ParseQWKDateTime("02-29-2000", "09:08:07")), "Tue Feb 29 09:08:07 2000");
 }
@@ -562,13 +558,18 @@ TEST(KorrinTool, ListAndShowAgreeWithTheMessageListAndTheRecord) {
         ASSERT_EQ(shown.code, 0) << shown.err;
         const JValue s = Json(shown.out);
         TWindowMessage w(CopyOf(p.folder), *node->Record, static_cast<int>(i + 1));
-        const tool::TViewerHeader h = tool::ViewerHeaderOf(w.msg);
+        // The viewer's own header texts (dates read month first, as QWK writes them).
+        const TMsgViewHeader h = MsgViewHeader(w.msg, 0, 0, TDateOrder::doMDY);
         EXPECT_EQ(s["from"].s, U(LongerText(w.msg.LongFrom(), w.msg.MsgFROM())));
         EXPECT_EQ(s["to"].s, U(LongerText(w.msg.LongTo(), w.msg.MsgTo())));
         EXPECT_EQ(s["subject"].s, U(LongerText(w.msg.LongSubject(), w.msg.Subject())));
         EXPECT_EQ(s["carbonCopies"].s, U(w.msg.CarbonCopies()));
-        EXPECT_EQ(s["conferenceLabel"].s, U(w.msg.ConfName()));
-        EXPECT_EQ(s["posted"].s, h.Posted);
+        EXPECT_EQ(s["conferenceLabel"].s, U(h.Conf));
+        EXPECT_EQ(s["posted"].s, U(h.Date));
+        EXPECT_EQ(s["flagsLine"].s, U(h.Ex));
+        EXPECT_EQ(s["statusLabel"].s, h.Status.value_or(""));
+        EXPECT_EQ(s["hostMessage"].s, U(h.NumberPanel));
+        EXPECT_EQ(s["messageNumber"].s, h.MsgNum);
         EXPECT_EQ(s["messageNumber"].s, std::to_string(i + 1) + " of " + std::to_string(list.Rows().size()));
         std::vector<std::string> text;
         for (const auto& line : w.msg.Text()) text.push_back(U(line));

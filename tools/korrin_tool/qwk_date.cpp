@@ -79,14 +79,6 @@ std::optional<TQWKDateTime> ParseQWKDateTime(std::string_view date, std::string_
   return r;
 }
 
-std::string ViewerDateText(const std::string& postDate, const std::string& postTime) {
-  auto when = ParseQWKDateTime(postDate, postTime);
-  if (!when) return postDate + "  " + postTime;
-  int h12 = when->Hour % 12 == 0 ? 12 : when->Hour % 12;
-  return Format("%s %s %d %d at %d:%02d %s", kDayNames[DayOfWeek(when->Year, when->Month, when->Day)],
-                kMonthNames[when->Month - 1], when->Day, when->Year, h12, when->Minute, when->Hour < 12 ? "AM" : "PM");
-}
-
 namespace {
 void Two(std::string& out, int v, char pad = '0') {
   out.push_back(v >= 10 ? static_cast<char>('0' + v / 10 % 10) : pad);

@@ -1,10 +1,12 @@
 #pragma once
 // Dates and times of QWK headers (MM-DD-YY and HH:MM) read as calendar
-// values, and the forms the tool prints them in: the viewer's long form and
-// the two forms of a mailbox (the "From " line and the Date header).
+// values for mailboxes, and the two forms a mailbox writes them in (the
+// "From " line and the Date header).
 //
 // Two-digit years: 00-69 are 2000-2069 and 70-99 are 1970-1999. BBS mail
-// is older than 1970 nowhere, and packets of 2070 are far off.
+// is older than 1970 nowhere, and packets of 2070 are far off. The pivot
+// is fixed (not taken from the clock), so a packet gives the same mailbox
+// in every year.
 
 #include <optional>
 #include <string>
@@ -32,9 +34,6 @@ char DateSeparator(std::string_view date);
 // Nothing when either is not a real date or time.
 std::optional<TQWKDateTime> ParseQWKDateTime(std::string_view date, std::string_view time);
 
-// The viewer's "Posted" text: "Friday December 5 1997 at 2:30 PM", or the
-// date, two blanks and the time as stored when they are no date.
-std::string ViewerDateText(const std::string& postDate, const std::string& postTime);
 // "Fri, 05 Dec 1997 14:30:00 -0000": the zone of a BBS is not known.
 std::string Rfc5322Date(const TQWKDateTime& when);
 // "Fri Dec  5 14:30:00 1997", the date of a mailbox "From " line.

@@ -2,57 +2,33 @@
 
 #include "engine/qwk_msg.h"
 #include "engine/to_reader.h"
-#include "explorer/mail_commands.h"
-#include "korrin_tool/qwk_date.h"
 #include "platform/text.h"
+#include "reading/msg_view_header.h"
 
 namespace korrin::tool {
 
 std::vector<std::string> AreaFlagTexts(uint32_t flags) {
-  static const struct {
-    uint32_t bit;
-    const char* text;
-  } kTexts[] = {
-      {afL, "Local "},       {afN, "NetMail "},      {afE, "EchoMail "},      {afI, "Internet "},
-      {afU, "Newsgroup "},   {afB, "No replies "},   {afP, "Private "},       {afO, "Public "},
-      {afX, "General "},     {afR, "Read only "},    {afZ, "No replies "},    {afH, "Handles only "},
-      {afA, "Alias allowed "}, {afAmp, "Allows attached files "},
-  };
+  // The viewer's order of the flags that have a text.
+  static const uint32_t kOrder[] = {afL, afN, afE, afI, afU, afB, afP, afO, afX, afR, afZ, afH, afA, afAmp};
   std::vector<std::string> out;
-  for (const auto& t : kTexts)
-    if (flags & t.bit) out.push_back(t.text);
+  for (uint32_t bit : kOrder)
+    if (flags & bit) out.push_back(TrimRight(ExLabelText(bit)));
   return out;
 }
 
 TViewerHeader ViewerHeaderOf(const TQWKMsg& msg, int listRow, int listCount) {
+  const TMsgViewHeader v = MsgViewHeader(msg, listRow, listCount, TDateOrder::doMDY);
   TViewerHeader h;
-  h.Posted = ViewerDateText(msg.PostDate(), msg.PostTime());
-  h.From = LongerText(msg.LongFrom(), msg.MsgFROM());
-  h.To = LongerText(msg.LongTo(), msg.MsgTo());
-  h.Subject = LongerText(msg.LongSubject(), msg.Subject());
-
-  const TFolderKind kind = msg.ConfRecord().Kind;
-  if (!msg.ConfName().empty()) {
-    h.ConfLabel = msg.ConfName();
-  } else {
-    h.ConfLabel = "Conference " + std::to_string(msg.Conference());
-    if (kind == TFolderKind::fkOutBox) h.ConfLabel += "    \"Out Box\"";
-    else if (kind == TFolderKind::fkSaveBox) h.ConfLabel += "    \"Save Box\"";
-    else if (kind == TFolderKind::fkSentBox) h.ConfLabel += "    \"Sent Box\"";
-  }
-
-  for (const auto& t : AreaFlagTexts(msg.AreaFlags())) {
-    h.Flags += t;
-    h.FlagWords.push_back(TrimRight(t));
-  }
-  if (msg.Status() == tStatus::sPublic) h.StatusLabel = "P U B L I C";
-  else if (msg.Status() == tStatus::sPrivate) h.StatusLabel = "P R I V A T E";
-
-  if (kind == TFolderKind::fkConference)
-    h.MsgNum = std::to_string(msg.IndexPosition()) + " of " + std::to_string(msg.IndexCount());
-  else
-    h.MsgNum = std::to_string(listRow + 1) + " of " + std::to_string(listCount);
-  h.NumberPanel = "Host Message #" + msg.Number();
+  h.Posted = v.Date;
+  h.From = v.From;
+  h.To = v.To;
+  h.Subject = v.Subject;
+  h.ConfLabel = v.Conf;
+  h.StatusLabel = v.Status.value_or(std::string());
+  h.Flags = v.Ex;
+  h.FlagWords = AreaFlagTexts(msg.AreaFlags());
+  h.MsgNum = v.MsgNum;
+  h.NumberPanel = v.NumberPanel;
   h.CarbonCopies = msg.CarbonCopies();
   return h;
 }

@@ -1,9 +1,8 @@
 #pragma once
-// What the message viewer shows in its header pane for a message record:
-// the posted date in long form, From, To and Subject in their long form
-// where the body carried one, the conference label, the status, the
-// conference flags, the position and the host message number. The texts
-// are the record's bytes (code page 437); the caller converts them.
+// What the message viewer shows in its header pane for a message record,
+// taken from the viewer's own header texts (reading/msg_view_header.h),
+// with the flag texts also one by one for JSON. The texts are the record's
+// bytes (code page 437); the caller converts them.
 
 #include <cstdint>
 #include <string>
@@ -29,13 +28,12 @@ struct TViewerHeader {
   std::string CarbonCopies;
 };
 
-// The texts of the conference flags that are set, in the viewer's order
-// ("Local ", "NetMail ", ...).
+// The texts of the conference flags that are set, in the viewer's order,
+// each without its trailing blank.
 std::vector<std::string> AreaFlagTexts(uint32_t flags);
 
-// The header as the viewer shows it; `listRow` and `listCount` give the
-// position of a box message (ignored for conference messages, whose
-// position and count come from the record).
+// The header as the viewer shows it. Dates are read month first, as QWK
+// headers write them; `listRow` and `listCount` place a box message.
 TViewerHeader ViewerHeaderOf(const TQWKMsg& msg, int listRow = 0, int listCount = 0);
 
 }  // namespace korrin::tool
