@@ -36,6 +36,28 @@ std::vector<std::string> BoxFiles(const std::string& folder) {
   return files;
 }
 
+// Gives files saved in a row names that ascend in that order (the same
+// names, redistributed), so the reply packet, which takes the Out Box in name
+// order, sends them in the order they came: the parts of an attachment stay
+// in sequence.
+void OrderByName(std::vector<std::string>& saved) {
+  std::vector<std::string> names = saved;
+  std::sort(names.begin(), names.end());
+  if (names == saved) return;
+  std::vector<std::string> staged;
+  for (const auto& path : saved) {
+    std::string tmp = path + ".order";
+    std::error_code ec;
+    fs::rename(path, tmp, ec);
+    staged.push_back(ec ? path : tmp);
+  }
+  for (size_t i = 0; i < staged.size(); ++i) {
+    std::error_code ec;
+    fs::rename(staged[i], names[i], ec);
+    saved[i] = ec ? staged[i] : names[i];
+  }
+}
+
 bool RemoveFile(const std::string& path) {
   std::error_code ec;
   return fs::remove(path, ec) && !ec;
@@ -304,6 +326,7 @@ bool TPacketLifecycle::TakeBackReplyPacket(const std::string& replyPath, std::ve
         }
         added.push_back(target);
       }
+      OrderByName(added);
     } else {
       ok = false;
     }
@@ -439,14 +462,18 @@ bool TPacketLifecycle::OpenReplyPacket(const std::string& replyPath) {
   const std::string outBox = OutBoxFolder();
   ForceDirectories(outBox);
   bool ok = true;
+  std::vector<std::string> saved;
   reply.Seek(kQWKBlockSize);
   while (ok && !reply.Eof()) {
     int64_t before = reply.Position();
     message_.ReadFrom(reply);
     if (reply.Position() <= before) break;
-    ok = message_.SaveToFile(outBox + RandomBoxFileName(outBox));
+    std::string target = outBox + RandomBoxFileName(outBox);
+    ok = message_.SaveToFile(target);
+    if (ok) saved.push_back(target);
   }
   reply.Close();
+  OrderByName(saved);
   // Pending door commands of the reply packet join those of this session.
   if (ok) {
     if (auto door = FindFileNoCase(*staging, kToDoorFileName))

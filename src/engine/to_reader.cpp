@@ -1,5 +1,7 @@
 #include "engine/to_reader.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstring>
 #include <optional>
@@ -149,9 +151,31 @@ void TToReader::LoadAttachList() {
 }
 
 uint32_t TToReader::AreaFlagsOf(const std::string& conference) const {
-  std::vector<std::string> lines;
-  auto r = ReadLines(directory_, kToReaderFileName, lines);
-  if (r == TReadResult::rrUnreadable) GetPrompts().Box(TBoxKind::bkPlain, kErrReadToReader, TBoxButtons::bbOk);
+  auto stamp = [](const std::string& path, int64_t& size, int64_t& mtime) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) return false;
+    size = st.st_size;
+    mtime = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    return true;
+  };
+  int64_t size = 0, mtime = 0;
+  bool fresh = !areaCache_.path.empty() && ExtractFilePath(areaCache_.path) == IncludeTrailingBackslash(directory_) &&
+               stamp(areaCache_.path, size, mtime) && size == areaCache_.size && mtime == areaCache_.mtime;
+  if (!fresh) {
+    areaCache_ = TAreaCache{};
+    std::vector<std::string> lines;
+    auto r = ReadLines(directory_, kToReaderFileName, lines);
+    if (r == TReadResult::rrUnreadable) GetPrompts().Box(TBoxKind::bkPlain, kErrReadToReader, TBoxButtons::bbOk);
+    auto path = r == TReadResult::rrRead ? FindFileNoCase(directory_, kToReaderFileName) : std::nullopt;
+    if (path && stamp(*path, size, mtime)) areaCache_ = TAreaCache{*path, size, mtime, {}};
+    for (auto& line : lines)
+      if (StartsWith(line, "AREA")) areaCache_.lines.push_back(std::move(line));
+    if (!path) {
+      // Not cached: an unreadable file is reported again at the next call.
+      areaCache_.path.clear();
+    }
+  }
+  const std::vector<std::string>& lines = areaCache_.lines;
   uint32_t flags = 0;
   for (const auto& line : lines) {
     std::string conf = StartsWith(line, "AREA") ? FirstToken(DropTokens(line, 1)) : line;

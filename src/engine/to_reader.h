@@ -88,6 +88,15 @@ private:
   TStringList fileList_, attachList_, keywordList_, filterList_, twitList_;
   // Texts already shown during the current LoadExtensionLists.
   std::vector<const char*>* shown_ = nullptr;
+  // The AREA lines of the last "toreader.ext" read, kept while the file is
+  // unchanged: the message record asks for the flags of every message.
+  struct TAreaCache {
+    std::string path;
+    int64_t size = -1;
+    int64_t mtime = 0;
+    std::vector<std::string> lines;
+  };
+  mutable TAreaCache areaCache_;
 };
 
 }  // namespace korrin

@@ -119,7 +119,14 @@ std::string ExecutableFolder() {
 
 std::string ProgramFolder() {
   std::string home = Env("KORRIN_HOME");
-  if (!home.empty()) return Ensured(home);
+  if (!home.empty()) {
+    // Asked for every message read: the folder is made once per setting.
+    static std::string lastHome, lastFolder;
+    if (home == lastHome && DirectoryUsable(lastFolder)) return lastFolder;
+    lastFolder = Ensured(home);
+    lastHome = home;
+    return lastFolder;
+  }
   std::string exeDir = ExecutableFolder();
   if (FileExistsNoCase(exeDir, "korrin.ini") && ::access(exeDir.c_str(), W_OK) == 0) return exeDir;
   return Ensured(DataHome() + "/korrin");

@@ -269,3 +269,24 @@ TEST(PacketLifecycle, BadPacketsGiveAMessageAndLeaveTheWorkFolderEmpty) {
   EXPECT_FALSE(w.life.OpenReplyPacket(junk));
   EXPECT_EQ(w.prompts.Texts().back(), "Reply packet does not contain any messages.");
 }
+
+TEST(PacketLifecycle, MessagesTakenBackFromAReplyPacketKeepTheirOrder) {
+  World w;
+  ASSERT_TRUE(w.life.OpenPacket(w.Packet()));
+  w.life.SetMoveToSentBox(false);
+  for (int i = 1; i <= 12; ++i) w.life.ComposeControlMessage(i, 0);
+  // The order the reply packet sends them in: Out Box file names ascending.
+  auto subjectsInOrder = [&] {
+    std::vector<std::string> out;
+    auto names = Names(w.OutBox());
+    for (const auto& n : names) {
+      TQWKHeader h(test::ReadFile(w.OutBox() + n).substr(0, 128));
+      out.push_back(std::to_string(h.Conference()));
+    }
+    return out;
+  };
+  auto before = subjectsInOrder();
+  ASSERT_TRUE(w.life.CreateReplyPacket(w.life.ReplyPacketPath()));
+  ASSERT_TRUE(w.life.OpenReplyPacket(w.life.ReplyPacketPath()));
+  EXPECT_EQ(subjectsInOrder(), before);
+}
