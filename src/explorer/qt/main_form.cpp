@@ -307,6 +307,8 @@ void TMainForm::BuildMenus() {
   add(PopupMenu1, {"ViewMessage1", "NewMessage1", "ReplytoMessage1", "ForwardMessage1", "DeleteMessage1", "-",
                    "QuickViewer1", "AddressBook1", "Properties1", "-", "Exit1"});
   connect(PopupMenu1, &QMenu::aboutToShow, this, &TMainForm::PopupMenu1AboutToShow);
+  // The pop-up hides View while the quick viewer is shown; the action is shared, so it comes back after.
+  connect(PopupMenu1, &QMenu::aboutToHide, this, [this] { actions_["ViewMessage1"]->setVisible(true); });
   PopupMenu2 = new QMenu(this);
   PopupMenu2->setObjectName("PopupMenu2");
   add(PopupMenu2, {"OpenMailPacket1", "CloseMailPacket1", "OpenReplyPacket1", "CreateReplyPacket1", "-",
@@ -1235,13 +1237,18 @@ void TMainForm::ViewMenuAboutToShow() {
   actions_["MSGEditor1"]->setVisible(Editor() != nullptr);
 }
 
-void TMainForm::MailMenuAboutToShow() {
-  TCommandStates s = MailMenuStates(Context());
+void TMainForm::ApplyMessageCommandStates(const TCommandStates& s) {
   actions_["ViewMessage1"]->setEnabled(s.View);
+  actions_["ViewMessage1"]->setVisible(s.ViewVisible);
   actions_["ReplytoMessage1"]->setEnabled(s.Reply);
   actions_["ReplytoMessage1"]->setText(FromUtf8(ReplyMenuCaption(SelectedRecord())));
   actions_["ForwardMessage1"]->setEnabled(s.Forward);
   actions_["DeleteMessage1"]->setEnabled(s.Delete);
+}
+
+void TMainForm::MailMenuAboutToShow() {
+  TCommandStates s = MailMenuStates(Context());
+  ApplyMessageCommandStates(s);
   actions_["MarkasRead1"]->setEnabled(s.MarkRead);
   actions_["MarkasUnRead1"]->setEnabled(s.MarkRead);
   actions_["DeleteALLMessages1"]->setEnabled(s.DeleteAll);
@@ -1251,11 +1258,7 @@ void TMainForm::MailMenuAboutToShow() {
 
 void TMainForm::PopupMenu1AboutToShow() {
   TCommandStates s = PopupStates(Context());
-  actions_["ViewMessage1"]->setEnabled(s.View);
-  actions_["ReplytoMessage1"]->setEnabled(s.Reply);
-  actions_["ReplytoMessage1"]->setText(FromUtf8(ReplyMenuCaption(SelectedRecord())));
-  actions_["ForwardMessage1"]->setEnabled(s.Forward);
-  actions_["DeleteMessage1"]->setEnabled(s.Delete);
+  ApplyMessageCommandStates(s);
   actions_["NextMessage1"]->setEnabled(s.NextPrevMessage);
   actions_["PreviousMessage1"]->setEnabled(s.NextPrevMessage);
   actions_["NextConference1"]->setEnabled(s.NextPrevConference);

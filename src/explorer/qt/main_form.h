@@ -137,6 +137,7 @@ private:
   void OnMsgText();
   void FileMenuAboutToShow();
   void ViewMenuAboutToShow();
+  void ApplyMessageCommandStates(const TCommandStates& states);
   void MailMenuAboutToShow();
   void PopupMenu1AboutToShow();
   void PopupMenu2AboutToShow();
