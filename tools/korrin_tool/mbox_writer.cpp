@@ -41,7 +41,7 @@ std::string HeaderText(std::string_view s) {
 // Length in bytes of the UTF-8 character that starts with this byte.
 size_t CharLength(unsigned char c) { return c < 0xC0 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4; }
 
-// An addr-spec of atext runs joined by dots on both sides of one "@".
+// A plain mail address: atext runs joined by dots on both sides of one "@".
 bool IsAddrSpec(std::string_view s) {
   auto at = s.find('@');
   if (at == std::string_view::npos || at == 0 || at + 1 >= s.size() || s.find('@', at + 1) != std::string_view::npos)
