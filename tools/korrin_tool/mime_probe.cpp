@@ -28,6 +28,7 @@ bool HasWordAt(std::string_view s, size_t pos, std::string_view upperWord) {
 bool BodyMayHoldMime(std::string_view body) {
   // Every keyword has a character that is rare in text at a fixed place:
   // the "-" of "MIME-" and "CONTENT-", the "6" of "BEGIN 6".
+  if (body.empty()) return false;  // memchr must not get a null pointer
   const char* data = body.data();
   const size_t n = body.size();
   for (const char* p = data; (p = static_cast<const char*>(std::memchr(p, '-', n - (p - data)))) != nullptr; ++p) {
