@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <ctime>
 #include <locale.h>
+#include <new>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -121,5 +122,30 @@ std::string TempName(std::string_view stem);
 
 // Full writes to a descriptor; false with errno set on failure.
 bool WriteAll(int fd, const void* data, size_t size);
+
+// The body of both entry points: checks the version and re-entry, parses the
+// vector into TArgs, runs TJob, and turns failures into result codes
+// (`otherFailure` for anything unexpected). Nothing unwinds past the C boundary.
+template <class TArgs, class TJob>
+int32_t RunEntry(int& busyFlag, int32_t version, int32_t argc, const char* const* argv, XcdCallback callback,
+                 void* user, int32_t otherFailure) {
+  if (version != XCD_API_VERSION) return XCD_CODE_BAD_ARGUMENTS;
+  TBusyGuard busy(busyFlag);
+  if (busy.Busy()) return XCD_CODE_BUSY;
+  TArgs args;
+  if (!ParseArgs(argc, argv, args)) return XCD_CODE_BAD_ARGUMENTS;
+  TUtf8Locale locale;
+  TEvents events(callback, user);
+  try {
+    TJob job(args, events);
+    return job.Run();
+  } catch (const TXcdFailure& f) {
+    return events.Aborted() ? XCD_CODE_ABORTED : f.code;
+  } catch (const std::bad_alloc&) {
+    return XCD_CODE_OUT_OF_MEMORY;
+  } catch (...) {
+    return otherFailure;
+  }
+}
 
 }  // namespace korrin::xcd

@@ -596,21 +596,5 @@ bool TUnzipJob::WriteFile(struct archive_entry* entry, TTargetTree::TFolder& fol
 XCD_EXPORT int32_t xcdunzip(int32_t version, int32_t argc, const char* const* argv, XcdCallback callback,
                             void* user) {
   using namespace korrin::xcd;
-  if (version != XCD_API_VERSION) return XCD_CODE_BAD_ARGUMENTS;
-  TBusyGuard busy(g_busy);
-  if (busy.Busy()) return XCD_CODE_BUSY;
-  TUnzipArgs args;
-  if (!ParseArgs(argc, argv, args)) return XCD_CODE_BAD_ARGUMENTS;
-  TUtf8Locale locale;
-  TEvents events(callback, user);
-  try {
-    TUnzipJob job(args, events);
-    return job.Run();
-  } catch (const TXcdFailure& f) {
-    return events.Aborted() ? XCD_CODE_ABORTED : f.code;
-  } catch (const std::bad_alloc&) {
-    return XCD_CODE_OUT_OF_MEMORY;
-  } catch (...) {
-    return XCD_CODE_CORRUPT;
-  }
+  return RunEntry<TUnzipArgs, TUnzipJob>(g_busy, version, argc, argv, callback, user, XCD_CODE_CORRUPT);
 }

@@ -630,21 +630,5 @@ int TZipJob::Run() {
 
 XCD_EXPORT int32_t xcdzip(int32_t version, int32_t argc, const char* const* argv, XcdCallback callback, void* user) {
   using namespace korrin::xcd;
-  if (version != XCD_API_VERSION) return XCD_CODE_BAD_ARGUMENTS;
-  TBusyGuard busy(g_busy);
-  if (busy.Busy()) return XCD_CODE_BUSY;
-  TZipArgs args;
-  if (!ParseArgs(argc, argv, args)) return XCD_CODE_BAD_ARGUMENTS;
-  TUtf8Locale locale;
-  TEvents events(callback, user);
-  try {
-    TZipJob job(args, events);
-    return job.Run();
-  } catch (const TXcdFailure& f) {
-    return events.Aborted() ? XCD_CODE_ABORTED : f.code;
-  } catch (const std::bad_alloc&) {
-    return XCD_CODE_OUT_OF_MEMORY;
-  } catch (...) {
-    return XCD_CODE_ACCESS;
-  }
+  return RunEntry<TZipArgs, TZipJob>(g_busy, version, argc, argv, callback, user, XCD_CODE_ACCESS);
 }

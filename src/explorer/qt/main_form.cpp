@@ -24,6 +24,7 @@
 
 #include <filesystem>
 
+#include "widgets/window_parts.h"
 #include "engine/mail_tree.h"
 #include "explorer/qt/close_form.h"
 #include "explorer/qt/about_box.h"
@@ -265,15 +266,7 @@ void TMainForm::BuildMenus() {
     m->setToolTipsVisible(true);
     return m;
   };
-  auto add = [this](QMenu* m, std::initializer_list<const char*> names) {
-    for (const char* n : names) {
-      if (std::string(n) == "-") {
-        m->addSeparator();
-      } else {
-        m->addAction(actions_.at(n));
-      }
-    }
-  };
+  auto add = [this](QMenu* m, std::initializer_list<const char*> names) { AddNamedActions(m, actions_, names); };
   File1 = menu("File1", "&File", "Contains commands for working with the selected items.");
   add(File1, {"OpenMailPacket1", "CloseMailPacket1", "-", "OpenReplyPacket1", "CreateReplyPacket1", "-",
               "AddressBook1", "Properties1", "-", "Exit1"});
@@ -391,17 +384,7 @@ void TMainForm::BuildToolbar() {
   poBox->addLayout(styles);
   row->addLayout(poBox);
 
-  auto* central = new QWidget(this);
-  auto* cl = new QVBoxLayout(central);
-  cl->setContentsMargins(0, 0, 0, 0);
-  cl->setSpacing(0);
-  cl->addWidget(TopPanel);
-  auto* line = new QFrame(central);
-  line->setFrameShape(QFrame::HLine);
-  line->setFrameShadow(QFrame::Sunken);
-  cl->addWidget(line);
-  cl->addWidget(MainPanel, 1);
-  setCentralWidget(central);
+  SetToolbarCentral(this, TopPanel)->addWidget(MainPanel, 1);
 }
 
 void TMainForm::BuildPanes() {

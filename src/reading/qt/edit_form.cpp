@@ -27,6 +27,7 @@
 
 #include <algorithm>
 
+#include "widgets/window_parts.h"
 #include "engine/mail_tree.h"
 #include "explorer/qt/about_box.h"
 #include "explorer/qt/font_setting_qt.h"
@@ -194,15 +195,8 @@ TEditForm::TEditForm(TMainForm* main) : QMainWindow(main, Qt::Window), main_(mai
   BuildTagBar();
   BuildBody();
 
-  auto* central = new QWidget(this);
-  auto* cl = new QVBoxLayout(central);
-  cl->setContentsMargins(0, 0, 0, 0);
-  cl->setSpacing(0);
-  cl->addWidget(Toolbar);
-  auto* line = new QFrame(central);
-  line->setFrameShape(QFrame::HLine);
-  line->setFrameShadow(QFrame::Sunken);
-  cl->addWidget(line);
+  QVBoxLayout* cl = SetToolbarCentral(this, Toolbar);
+  QWidget* central = cl->parentWidget();
   auto* head = new QWidget(central);
   head->setObjectName("HeaderStrip");
   auto* hl = new QHBoxLayout(head);
@@ -219,7 +213,6 @@ TEditForm::TEditForm(TMainForm* main) : QMainWindow(main, Qt::Window), main_(mai
   bl->addWidget(memo_, 1);
   bl->addWidget(AttachViewer);
   cl->addWidget(body, 1);
-  setCentralWidget(central);
   StatusPanel->setParent(body);
 
   // 1. font and placement
@@ -383,15 +376,7 @@ void TEditForm::BuildMenus() {
     m->setObjectName(name);
     return m;
   };
-  auto add = [this](QMenu* m, std::initializer_list<const char*> names) {
-    for (const char* n : names) {
-      if (std::string(n) == "-") {
-        m->addSeparator();
-      } else {
-        m->addAction(actions_.at(n));
-      }
-    }
-  };
+  auto add = [this](QMenu* m, std::initializer_list<const char*> names) { AddNamedActions(m, actions_, names); };
   add(menu("File1", "&File"), {"Sendmessage1", "-", "AddressBook1", "Properties1", "-", "Cancelmessage1"});
   QMenu* edit = menu("Edit1", "&Edit");
   add(edit, {"Undo1", "-", "Cut1", "Copy1", "Paste1", "-", "SellectAll1"});

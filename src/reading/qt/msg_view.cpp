@@ -37,6 +37,7 @@
 
 #include <filesystem>
 
+#include "widgets/window_parts.h"
 #include "engine/mail_tree.h"
 #include "explorer/mail_list.h"
 #include "explorer/qt/about_box.h"
@@ -411,12 +412,7 @@ void TMSGView::BuildMenus() {
     m->menuAction()->setStatusTip(hint);
     return m;
   };
-  auto add = [this](QMenu* m, std::initializer_list<const char*> names) {
-    for (const char* n : names) {
-      if (std::string(n) == "-") m->addSeparator();
-      else m->addAction(actions_.at(n));
-    }
-  };
+  auto add = [this](QMenu* m, std::initializer_list<const char*> names) { AddNamedActions(m, actions_, names); };
   File1 = menu("File1", "&File", "Saving, printing and closing");
   add(File1, {"SaveMessage1", "PrintMessage1", "-"});
   AddressBook1 = File1->addMenu("Address Book");
@@ -495,17 +491,7 @@ void TMSGView::BuildToolbar() {
   MsgNumLabel->setFont(f);
   row->addWidget(MsgNumLabel);
 
-  auto* central = new QWidget(this);
-  auto* cl = new QVBoxLayout(central);
-  cl->setContentsMargins(0, 0, 0, 0);
-  cl->setSpacing(0);
-  cl->addWidget(Toolbar);
-  auto* line = new QFrame(central);
-  line->setFrameShape(QFrame::HLine);
-  line->setFrameShadow(QFrame::Sunken);
-  cl->addWidget(line);
-  cl->addWidget(CenterPanel, 1);
-  setCentralWidget(central);
+  SetToolbarCentral(this, Toolbar)->addWidget(CenterPanel, 1);
 }
 
 void TMSGView::BuildPanes() {
