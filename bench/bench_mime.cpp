@@ -17,7 +17,7 @@
 #include <sstream>
 #include <string>
 
-#include "reading/tessel_mime.h"
+#include "engine/tessel_mime.h"
 
 using namespace korrin;
 using Clock = std::chrono::steady_clock;

@@ -28,7 +28,7 @@
 #include "engine/qwk_blocks.h"
 #include "engine/qwk_msg.h"
 #include "engine/to_reader.h"
-#include "reading/tessel_mime.h"
+#include "engine/tessel_mime.h"
 #include "support/packet_generator.h"
 
 using namespace korrin;

@@ -14,7 +14,7 @@
 #include <string>
 
 #include "platform/errors.h"
-#include "reading/tessel_mime.h"
+#include "engine/tessel_mime.h"
 
 using namespace korrin;
 

@@ -14,7 +14,7 @@
 #include "engine/control_file.h"
 #include "engine/qwk_msg.h"
 #include "platform/prompts.h"
-#include "reading/tessel_mime.h"
+#include "engine/tessel_mime.h"
 
 using namespace korrin;
 

@@ -14,7 +14,7 @@
 #include "engine/qwk_msg.h"
 #include "engine/qwk_post_office.h"
 #include "engine/to_reader.h"
-#include "explorer/settings.h"
+#include "platform/version.h"
 #include "platform/errors.h"
 #include "platform/paths.h"
 #include "platform/prompts.h"

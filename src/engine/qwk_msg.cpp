@@ -18,7 +18,7 @@
 #include "platform/paths.h"
 #include "platform/prompts.h"
 #include "platform/text.h"
-#include "reading/tessel_mime.h"
+#include "engine/tessel_mime.h"
 
 namespace korrin {
 

@@ -54,17 +54,6 @@ std::string ReplyMenuCaption(const TConfRec* folder) {
   return folder && folder->Kind == TFolderKind::fkOutBox ? "Edit Message" : "Reply to Message";
 }
 
-std::string LongerText(const std::string& longForm, const std::string& headerForm) {
-  // Header fields are padded with blanks: compare and show them without.
-  std::string l = TrimRight(longForm), h = TrimRight(headerForm);
-  return l.size() > h.size() ? l : h;
-}
-
-std::string ReplySubject(const std::string& subject) {
-  if (Contains(AnsiUpperCase(subject), "RE:")) return subject;
-  return "Re: " + subject;
-}
-
 std::string ListStatusText(int selectedIndex, int count) {
   if (selectedIndex >= 0) return " " + std::to_string(selectedIndex + 1) + " of " + std::to_string(count) + " object(s)";
   return " " + std::to_string(count) + " object(s)";

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "engine/control_file.h"
+#include "engine/header_texts.h"
 
 namespace korrin {
 
@@ -44,12 +45,6 @@ TCommandStates PopupStates(const TCommandContext& c);
 // "Edit" for the Out Box, else "Reply"; the menus' "Edit Message" / "Reply to Message".
 std::string ReplyCaption(const TConfRec* folder);
 std::string ReplyMenuCaption(const TConfRec* folder);
-
-// The longer of the long form and the header form (the header form when
-// equal), without trailing blanks.
-std::string LongerText(const std::string& longForm, const std::string& headerForm);
-// A reply's subject: unless it holds "RE:" in any case, "Re: " goes in front.
-std::string ReplySubject(const std::string& subject);
 
 // " 3 of 12 object(s)" with a selected row (index 2), else " 12 object(s)".
 std::string ListStatusText(int selectedIndex, int count);

@@ -6,14 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "platform/version.h"
+
 namespace korrin {
 
 class Prompts;
 class TRegistry;
 class TIniFile;
 
-inline constexpr const char* kProgramKey = "\\SOFTWARE\\Halvane Software Development\\Korrin offline mail reader";
-inline constexpr const char* kVersionText = "1 . 3";
 inline constexpr const char* kIniFileName = "korrin.ini";
 
 // Colour numbers: plain RGB with red in the low byte, or a system colour

@@ -5,7 +5,7 @@
 
 #include "engine/control_file.h"
 #include "engine/packet_lifecycle.h"
-#include "explorer/mail_commands.h"
+#include "engine/header_texts.h"
 #include "platform/codepage.h"
 #include "platform/paths.h"
 #include "platform/prompts.h"

@@ -20,7 +20,7 @@
 #include "engine/qwk_msg.h"
 #include "engine/to_reader.h"
 #include "reading/taglines.h"
-#include "reading/tessel_mime.h"
+#include "engine/tessel_mime.h"
 
 namespace korrin {
 

@@ -13,7 +13,7 @@
 #include "platform/prompts.h"
 #include "platform/random.h"
 #include "platform/text.h"
-#include "reading/tessel_mime.h"
+#include "engine/tessel_mime.h"
 
 namespace fs = std::filesystem;
 

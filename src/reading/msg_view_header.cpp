@@ -5,7 +5,7 @@
 
 #include "engine/qwk_msg.h"
 #include "engine/to_reader.h"
-#include "explorer/mail_commands.h"
+#include "engine/header_texts.h"
 #include "platform/text.h"
 
 namespace korrin {

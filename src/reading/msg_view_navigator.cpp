@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "engine/mail_tree.h"
-#include "explorer/mail_list.h"
+#include "engine/mail_list.h"
 
 namespace korrin {
 

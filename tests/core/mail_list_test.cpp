@@ -1,4 +1,4 @@
-#include "explorer/mail_list.h"
+#include "engine/mail_list.h"
 
 #include <gtest/gtest.h>
 

@@ -17,7 +17,7 @@
 #include "engine/to_reader.h"
 #include "platform/paths.h"
 #include "platform/random.h"
-#include "reading/tessel_mime.h"
+#include "engine/tessel_mime.h"
 #include "support/packet_builder.h"
 #include "support/recording_prompts.h"
 #include "support/test_env.h"

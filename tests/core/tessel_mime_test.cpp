@@ -1,4 +1,4 @@
-#include "reading/tessel_mime.h"
+#include "engine/tessel_mime.h"
 
 #include <sys/stat.h>
 

@@ -18,7 +18,7 @@
 #include "explorer/qt/main_form.h"
 #include "platform/paths.h"
 #include "reading/taglines.h"
-#include "reading/tessel_mime.h"
+#include "engine/tessel_mime.h"
 #include "support/packet_builder.h"
 #include "support/qt_modal.h"
 #include "support/recording_prompts.h"

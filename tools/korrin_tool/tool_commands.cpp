@@ -26,7 +26,7 @@
 #include "engine/qwk_index.h"
 #include "engine/qwk_msg.h"
 #include "explorer/mail_commands.h"
-#include "explorer/mail_list.h"
+#include "engine/mail_list.h"
 #include "korrin_tool/json_writer.h"
 #include "korrin_tool/mbox_writer.h"
 #include "korrin_tool/mime_probe.h"
@@ -37,7 +37,7 @@
 #include "platform/codepage.h"
 #include "platform/paths.h"
 #include "platform/text.h"
-#include "reading/tessel_mime.h"
+#include "engine/tessel_mime.h"
 
 namespace fs = std::filesystem;
 

@@ -5,7 +5,7 @@
 #include <QHash>
 #include <QIcon>
 
-#include "explorer/mail_list.h"
+#include "engine/mail_list.h"
 #include "widgets/list_view_ex.h"
 
 class QLabel;

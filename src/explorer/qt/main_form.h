@@ -19,7 +19,7 @@
 #include "explorer/mail_commands.h"
 #include "explorer/settings.h"
 #include "platform/registry.h"
-#include "reading/tessel_mime.h"
+#include "engine/tessel_mime.h"
 #include "widgets/list_view_ex.h"
 
 class QAbstractButton;

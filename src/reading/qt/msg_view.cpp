@@ -39,7 +39,7 @@
 
 #include "widgets/window_parts.h"
 #include "engine/mail_tree.h"
-#include "explorer/mail_list.h"
+#include "engine/mail_list.h"
 #include "explorer/qt/about_box.h"
 #include "explorer/qt/font_setting_qt.h"
 #include "explorer/qt/help_window.h"

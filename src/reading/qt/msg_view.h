@@ -13,7 +13,7 @@
 #include "engine/qwk_msg.h"
 #include "engine/to_reader.h"
 #include "reading/msg_view_navigator.h"
-#include "reading/tessel_mime.h"
+#include "engine/tessel_mime.h"
 #include "reading/text_finder.h"
 
 class QAction;

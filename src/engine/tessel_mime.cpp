@@ -1,4 +1,4 @@
-#include "reading/tessel_mime.h"
+#include "engine/tessel_mime.h"
 
 #include <cerrno>
 #include <filesystem>
@@ -8,7 +8,7 @@
 #include "platform/paths.h"
 #include "platform/random.h"
 #include "platform/text.h"
-#include "reading/mime_line_reader.h"
+#include "engine/mime_line_reader.h"
 
 namespace korrin {
 

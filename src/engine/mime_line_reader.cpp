@@ -1,4 +1,4 @@
-#include "reading/mime_line_reader.h"
+#include "engine/mime_line_reader.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
