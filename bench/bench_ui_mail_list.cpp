@@ -39,7 +39,8 @@ int main(int argc, char** argv) {
   opt.maxBody = 4000;
   test::GeneratePacket(opt, root + "packet");
 
-  TMailTreeView tree;
+  TMailTree model;
+  TMailTreeView tree(model);
   TMailListView list;
   list.SetViewStyle(TViewStyle::vsReport);
   list.resize(700, 500);

@@ -24,10 +24,11 @@ TEST(MailPanes, TreeSelectionFillsTheListInEveryViewStyle) {
       .Message(2, test::TPacketMessage().From("SYSOP").Subject("Compilers"))
       .WriteTo(dir);
 
+  TMailTree model;
   QWidget window;
   auto* layout = new QHBoxLayout(&window);
   auto* status = new QLabel(&window);
-  auto* tree = new TMailTreeView(&window);
+  auto* tree = new TMailTreeView(model, &window);
   auto* list = new TMailListView(&window);
   layout->addWidget(tree);
   layout->addWidget(list, 1);

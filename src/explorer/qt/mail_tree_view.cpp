@@ -15,7 +15,7 @@ namespace {
 constexpr int kNodeRole = Qt::UserRole + 1;
 }
 
-TMailTreeView::TMailTreeView(QWidget* parent) : QTreeWidget(parent) {
+TMailTreeView::TMailTreeView(TMailTree& tree, QWidget* parent) : QTreeWidget(parent), tree_(tree) {
   setObjectName("MailTreeView1");
   setHeaderHidden(true);
   setColumnCount(1);
@@ -46,6 +46,11 @@ TMailTreeView::TMailTreeView(QWidget* parent) : QTreeWidget(parent) {
 
 TMailTreeNode* TMailTreeView::NodeOf(const QTreeWidgetItem* item) const {
   return item ? static_cast<TMailTreeNode*>(item->data(0, kNodeRole).value<void*>()) : nullptr;
+}
+
+TMailTreeView::~TMailTreeView() {
+  tree_.OnRebuilt = nullptr;
+  tree_.OnChange = nullptr;
 }
 
 QTreeWidgetItem* TMailTreeView::ItemOf(const TMailTreeNode* node) const {

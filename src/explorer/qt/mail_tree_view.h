@@ -13,7 +13,9 @@ namespace korrin {
 class TMailTreeView : public QTreeWidget {
   Q_OBJECT
 public:
-  explicit TMailTreeView(QWidget* parent = nullptr);
+  // Shows `tree`, which outlives the view.
+  explicit TMailTreeView(TMailTree& tree, QWidget* parent = nullptr);
+  ~TMailTreeView() override;
 
   TMailTree& Tree() { return tree_; }
   // Receives "Contents of ..." after each selection change and click.
@@ -32,7 +34,7 @@ private:
   void FollowSelection();
   void UpdateLabels();
 
-  TMailTree tree_;
+  TMailTree& tree_;
   QLabel* statusLabel_ = nullptr;
   QLabel* captionLabel_ = nullptr;
   bool syncing_ = false;

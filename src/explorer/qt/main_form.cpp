@@ -90,7 +90,6 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
   BuildToolbar();
   BuildQuickViewer();
   BuildStatus();
-  life_ = std::make_unique<TPacketLifecycle>(tree_->Tree(), QWKPostOffice1, mainMsg_, ToReader1, DoorControl1, MainXZ);
   FormCreate();
 }
 
@@ -426,7 +425,7 @@ void TMainForm::BuildPanes() {
     l->addWidget(content, 1);
     return panel;
   };
-  tree_ = new TMailTreeView;
+  tree_ = new TMailTreeView(session_.Tree());
   list_ = new TMailListView;
   QWidget* treePanel = pane("TreePanel", tree_, TreeHdr, "TreeHdr");
   TreeHdr->setText("All Folders");
@@ -602,15 +601,7 @@ void TMainForm::BuildStatus() {
 
 void TMainForm::FormCreate() {
   SetBusy(true);
-  // Each run gets a work folder of its own, created so that it cannot collide.
-  Randomize();
-  if (auto dir = CreateUniqueFolder(TempFolder())) {
-    tempDirectory_ = *dir;
-  } else {
-    tempDirectory_ = TempFolder() + RandomName8() + "/";
-    ForceDirectories(tempDirectory_, GetPrompts());
-  }
-  life_->SetTempDirectory(tempDirectory_);
+  session_.CreateWorkFolder();
   life_->OnStatus = [this](const std::string& text) {
     MainStatusCaption->setText(FromCp437(text));
     MainStatusCaption->repaint();
@@ -644,20 +635,10 @@ void TMainForm::FormCreate() {
     if (MainStatusPanel->isVisible()) StatusGauge->SetValue(0);
   });
 
-  QWKPostOffice1.SetFilename("PO.CFG");
   QWKPostOffice1.OnChange = [this] { QWKPostOffice1Change(); };
-  try {
-    QWKPostOffice1.LoadPostOffices();
-  } catch (const EInOutError& e) {
-    GetPrompts().Error(e.what());
-  }
-  settings_ = LoadSettings(registry_, GetPrompts(), ProgramFolder(), QWKPostOffice1.Itemindex());
+  session_.LoadConfiguration();
   ReadWindowPlacement();
-  QWKPostOffice1.SetItemindex(settings_.LastPO);
-  life_->SetRepliesFolder(settings_.Replies);
-  life_->SetMoveToSentBox(settings_.MoveToSentBox);
   list_->List().SetColumnOrder(settings_.Columns);
-  tree_->Tree().SetPersonalConference(settings_.PersonalSeparate);
   actions_["Toolbar1"]->setChecked(settings_.Toolbar);
   actions_["Statusline1"]->setChecked(settings_.Statusbar);
   TopPanel->setVisible(settings_.Toolbar);
@@ -1269,13 +1250,9 @@ void TMainForm::ShowOptions(int page) {
     form.ReadBack(settings_, order);
     std::copy(order, order + 4, settings_.Columns);
     list_->List().SetColumnOrder(order);
-    life_->SetRepliesFolder(settings_.Replies);
-    life_->SetMoveToSentBox(settings_.MoveToSentBox);
+    session_.ApplySettings();
     list_->Refill();
-    if (personal != settings_.PersonalSeparate) {
-      tree_->Tree().SetPersonalConference(settings_.PersonalSeparate);
-      tree_->Tree().Rebuild();
-    }
+    if (personal != settings_.PersonalSeparate) tree_->Tree().Rebuild();
     ApplyOverlayPictures();
     if (msgView_) msgView_->ApplySettings(settings_);
     if (Editor()) Editor()->ApplyEditorFont(settings_.EditorFont);
@@ -1284,7 +1261,7 @@ void TMainForm::ShowOptions(int page) {
     saved.Location = NormalPlacement();
     saved.LastPO = QWKPostOffice1.Itemindex();
     try {
-      SaveSettings(registry_, saved);
+      SaveSettings(session_.Registry(), saved);
     } catch (const ERegistryException& e) {
       GetPrompts().Error(e.what());
     }
@@ -1443,22 +1420,10 @@ void TMainForm::FormClose() {
   settings_.Location = NormalPlacement();
   settings_.QuickViewer = QuickViewerShown();
   if (QuickViewerShown()) settings_.QuickViewerHeight = ViewerPanel->height();
-  settings_.LastPO = QWKPostOffice1.Itemindex();
   settings_.Toolbar = TopPanel->isVisibleTo(this);
   settings_.Statusbar = statusBar()->isVisibleTo(this);
-  try {
-    SaveSettings(registry_, settings_);
-  } catch (const ERegistryException& e) {
-    GetPrompts().Error(e.what());
-  }
-  try {
-    QWKPostOffice1.SavePostOffices();
-  } catch (const EInOutError& e) {
-    GetPrompts().Error(e.what());
-  }
-  life_->ClearTempDirectory();
-  std::error_code ec;
-  if (!tempDirectory_.empty()) fs::remove_all(tempDirectory_, ec);
+  session_.SaveConfiguration();
+  session_.RemoveWorkFolder();
   QApplication::restoreOverrideCursor();
 }
 

@@ -19,6 +19,7 @@
 #include "explorer/mail_commands.h"
 #include "explorer/settings.h"
 #include "platform/registry.h"
+#include "session/reader_session.h"
 #include "engine/tessel_mime.h"
 #include "widgets/list_view_ex.h"
 
@@ -54,6 +55,7 @@ public:
   TQWKPostOffice& PostOffice() { return QWKPostOffice1; }
   TPacketLifecycle& Lifecycle() { return *life_; }
   TMainSettings& Settings() { return settings_; }
+  TReaderSession& Session() { return session_; }
   TQWKMsg& QuickViewerMsg() { return quickMsg_; }
   const std::string& TempDirectory() const { return tempDirectory_; }
   int BusyCount() const { return busyCount_; }
@@ -146,20 +148,19 @@ private:
   void ReadWindowPlacement();
   TWindowPlacement NormalPlacement() const;
 
-  // Non-visual components.
-  TRegistry registry_;
-  TMainSettings settings_;
-  TQWKPostOffice QWKPostOffice1;
-  TQWKMsg mainMsg_;
+  // Non-visual components: the session, and names for its parts.
+  TReaderSession session_;
+  TMainSettings& settings_ = session_.Settings();
+  TQWKPostOffice& QWKPostOffice1 = session_.PostOffice();
+  TQWKMsg& mainMsg_ = session_.Message();
+  TTesselMime& TesselMime1 = session_.Mime();
+  TToReader& ToReader1 = session_.ToReader();
+  TDoorControl& DoorControl1 = session_.DoorControl();
+  TXceedZip& MainXZ = session_.Zip();
+  TPacketLifecycle* life_ = &session_.Lifecycle();
+  const std::string& tempDirectory_ = session_.WorkFolder();
   TQWKMsg quickMsg_;
-  TTesselMime TesselMime1;
-  TToReader ToReader1;
-  TDoorControl DoorControl1;
-  TToDoor ToDoor1;
-  TXceedZip MainXZ;
-  std::unique_ptr<TPacketLifecycle> life_;
   QPointer<TEditForm> editor_;  // cleared when the editor is destroyed
-  std::string tempDirectory_;
   int busyCount_ = 0;
   int lastViewedIndex_ = -1;
   int lastViewedNode_ = -1;

@@ -1,0 +1,89 @@
+#include "session/reader_session.h"
+
+#include <filesystem>
+
+#include "platform/errors.h"
+#include "platform/paths.h"
+#include "platform/prompts.h"
+#include "platform/random.h"
+#include "platform/text.h"
+
+namespace fs = std::filesystem;
+
+namespace korrin {
+
+TReaderSession::TReaderSession()
+    : life_(std::make_unique<TPacketLifecycle>(tree_, postOffice_, message_, toReader_, door_, zip_)) {
+  postOffice_.SetFilename("PO.CFG");
+  message_.SetMimeCTRL(&mime_);
+  message_.SetQWKExtCTRL(&toReader_);
+}
+
+TReaderSession::~TReaderSession() {
+  tree_.OnChange = nullptr;
+  tree_.OnRebuilt = nullptr;
+  postOffice_.OnChange = nullptr;
+}
+
+bool TReaderSession::CreateWorkFolder(const std::string& parent) {
+  const std::string base = parent.empty() ? TempFolder() : IncludeTrailingBackslash(parent);
+  // Each run gets a work folder of its own, created so that it cannot collide.
+  Randomize();
+  if (auto dir = CreateUniqueFolder(base)) {
+    workFolder_ = *dir;
+  } else {
+    workFolder_ = base + RandomName8() + "/";
+    if (!ForceDirectories(workFolder_, GetPrompts())) return false;
+  }
+  life_->SetTempDirectory(workFolder_);
+  return true;
+}
+
+void TReaderSession::LoadConfiguration() {
+  try {
+    postOffice_.LoadPostOffices();
+  } catch (const EInOutError& e) {
+    GetPrompts().Error(e.what());
+  }
+  settings_ = LoadSettings(registry_, GetPrompts(), ProgramFolder(), postOffice_.Itemindex());
+  postOffice_.SetItemindex(settings_.LastPO);
+  ApplySettings();
+}
+
+void TReaderSession::ApplySettings() {
+  life_->SetRepliesFolder(settings_.Replies);
+  life_->SetMoveToSentBox(settings_.MoveToSentBox);
+  tree_.SetPersonalConference(settings_.PersonalSeparate);
+}
+
+void TReaderSession::SaveConfiguration() {
+  settings_.LastPO = postOffice_.Itemindex();
+  try {
+    SaveSettings(registry_, settings_);
+  } catch (const ERegistryException& e) {
+    GetPrompts().Error(e.what());
+  }
+  try {
+    postOffice_.SavePostOffices();
+  } catch (const EInOutError& e) {
+    GetPrompts().Error(e.what());
+  }
+}
+
+void TReaderSession::RemoveWorkFolder() {
+  if (workFolder_.empty()) return;
+  life_->ClearTempDirectory();
+  std::error_code ec;
+  fs::remove_all(workFolder_, ec);
+}
+
+bool TReaderSession::IsReplyPacketName(const std::string& path) {
+  return AnsiUpperCase(ExtractFileExt(path)) == ".REP";
+}
+
+bool TReaderSession::OpenFile(const std::string& path) {
+  if (tree_.PacketLoaded() && !life_->ClosePacket()) return false;
+  return IsReplyPacketName(path) ? life_->OpenReplyPacket(path) : life_->OpenPacket(path);
+}
+
+}  // namespace korrin
