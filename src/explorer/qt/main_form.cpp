@@ -94,8 +94,9 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
 }
 
 TMainForm::~TMainForm() {
-  // The viewer reads this window's tree and list: it goes first.
-  for (TMSGView* v : {msgView_.data(), closedView_.data()})
+  // The viewer and the editor read this window's tree and list: they go first.
+  for (QWidget* v : {static_cast<QWidget*>(msgView_.data()), static_cast<QWidget*>(closedView_.data()),
+                     static_cast<QWidget*>(editor_.data())})
     if (v) {
       v->disconnect(this);
       delete v;
@@ -872,6 +873,19 @@ void TMainForm::FolderChanged() {
   UpdateCommandStates();
 }
 
+TMailList& TMainForm::MailList() { return list_->List(); }
+
+void TMainForm::OpenRow(int row) { list_->List().DoubleClick(row); }
+
+void TMainForm::RefillList() { list_->Refill(); }
+
+void TMainForm::BringMainToFront() {
+  if (isMinimized()) showNormal();
+  show();
+  raise();
+  activateWindow();
+}
+
 void TMainForm::SelectRow(int row) {
   list_->SetCurrentRow(row);
   if (row >= 0) list_->ActiveView()->scrollTo(list_->model()->index(row, 0));
@@ -1304,7 +1318,7 @@ void TMainForm::NewBtnClick() {
     return;
   }
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  editor_ = new TEditForm(this);
+  editor_ = new TEditForm(*this);
   editor_->QWKMsg2().SetPacketDirectory(tree_->Tree().Directory());
   editor_->SelectConference(editor_->QWKMsg2().Conference());
   editor_->show();
@@ -1329,7 +1343,7 @@ void TMainForm::StartEditor(bool forward) {
   const auto& sub = rows[static_cast<size_t>(row)].SubItems;
   std::string boxFile = IsBoxKind(rec->Kind) && sub.size() >= 6 ? sub[5] : std::string();
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  editor_ = new TEditForm(this);
+  editor_ = new TEditForm(*this);
   if (!editor_->StartFrom(*rec, row, boxFile, forward)) editor_->Discard();
   QApplication::restoreOverrideCursor();
   UpdateCommandStates();

@@ -19,6 +19,7 @@
 #include "explorer/mail_commands.h"
 #include "explorer/settings.h"
 #include "platform/registry.h"
+#include "session/main_host.h"
 #include "session/reader_session.h"
 #include "engine/tessel_mime.h"
 #include "widgets/list_view_ex.h"
@@ -43,7 +44,7 @@ class TQuoteHighlighter;
 class TProgressGauge;
 class TMSGView;
 
-class TMainForm : public QMainWindow {
+class TMainForm : public QMainWindow, public TMainHost {
   Q_OBJECT
 public:
   explicit TMainForm(QWidget* parent = nullptr);
@@ -55,14 +56,28 @@ public:
   TQWKPostOffice& PostOffice() { return QWKPostOffice1; }
   TPacketLifecycle& Lifecycle() { return *life_; }
   TMainSettings& Settings() { return settings_; }
-  TReaderSession& Session() { return session_; }
+  TReaderSession& Session() override { return session_; }
   TQWKMsg& QuickViewerMsg() { return quickMsg_; }
   const std::string& TempDirectory() const { return tempDirectory_; }
   int BusyCount() const { return busyCount_; }
 
-  void SetBusy(bool on);
+  // The host of the secondary windows.
+  TMailList& MailList() override;
+  int SelectedRow() const override;
+  void SelectRow(int row) override;
+  void OpenRow(int row) override;
+  void RefillList() override;
+  bool Busy() const override { return busyCount_ > 0; }
+  void SetBusy(bool on) override;
   // Runs the idle update now (the event loop runs it whenever it empties).
-  void UpdateCommandStates();
+  void UpdateCommandStates() override;
+  void NewMessage() override { NewBtnClick(); }
+  void ReplyMessage() override { ReplyBtnClick(); }
+  void ForwardMessage() override { ForwardBtnClick(); }
+  void BringMainToFront() override;
+  bool AcceptsDrops() const override { return acceptDrops(); }
+  void SetAcceptsDrops(bool on) override { setAcceptDrops(on); }
+  void CloseProgram() override { close(); }
 
   // Commands.
   void OpenBtnClick();
@@ -74,12 +89,12 @@ public:
   void DeleteButtonClick();
   void DeleteALLMessages1Click();
   void QuickViewer1Click();
-  void ShowOptions(int page);
+  void ShowOptions(int page) override;
   void ShowProperties();
   // The message editor while it is open (at most one exists).
   TEditForm* Editor() const;
   // The properties dialog on its last page (the viewer's Properties command).
-  void ShowPropertiesOnLastPage();
+  void ShowPropertiesOnLastPage() override;
   // The message viewer while it exists, else nullptr.
   TMSGView* MsgView() const;
   // Closes the message viewer if it exists; the reference is cleared at once.
@@ -95,7 +110,6 @@ public:
   bool QuickViewerShown() const;
   void SetQuickViewerShown(bool shown);
 
-public slots:
   // New, Reply/Edit and Forward: the message editor.
   void NewBtnClick();
   void ReplyBtnClick();
@@ -121,8 +135,6 @@ private:
                   int help, void (TMainForm::*slot)());
   TCommandContext Context() const;
   const TConfRec* SelectedRecord() const;
-  int SelectedRow() const;
-  void SelectRow(int row);
   void FolderChanged();
   void OpenMessage(const TConfRec* rec, int index, int count);
   void ApplyQuickViewer();

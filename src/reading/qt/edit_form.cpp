@@ -32,9 +32,6 @@
 #include "explorer/qt/about_box.h"
 #include "explorer/qt/font_setting_qt.h"
 #include "explorer/qt/help_window.h"
-#include "explorer/qt/mail_list_view.h"
-#include "explorer/qt/mail_tree_view.h"
-#include "explorer/qt/main_form.h"
 #include "explorer/help_topics.h"
 #include "platform/ini_file.h"
 #include "platform/paths.h"
@@ -42,6 +39,8 @@
 #include "platform/qt/qt_platform.h"
 #include "reading/mime_compose.h"
 #include "reading/qt/sel_tag_form.h"
+#include "session/main_host.h"
+#include "session/reader_session.h"
 #include "widgets/mail_images.h"
 
 namespace korrin {
@@ -181,7 +180,8 @@ QLabel* Caption(const QString& text, QWidget* parent, const char* name) {
 
 // ---------------------------------------------------------------- creation
 
-TEditForm::TEditForm(TMainForm* main) : QMainWindow(main, Qt::Window), main_(main) {
+TEditForm::TEditForm(TMainHost& host)
+    : QMainWindow(dynamic_cast<QWidget*>(&host), Qt::Window), host_(host) {
   setObjectName("EditForm");
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowTitle(kEditorCaption);
@@ -216,7 +216,7 @@ TEditForm::TEditForm(TMainForm* main) : QMainWindow(main, Qt::Window), main_(mai
   StatusPanel->setParent(body);
 
   // 1. font and placement
-  const TMainSettings& settings = main_->Settings();
+  const TMainSettings& settings = host_.Session().Settings();
   ApplyEditorFont(settings.EditorFont);
   ReadPlacement();
   ApplyOverlay();
@@ -228,8 +228,8 @@ TEditForm::TEditForm(TMainForm* main) : QMainWindow(main, Qt::Window), main_(mai
   options.AddTags = settings.AddTags;
   options.Signature = settings.Signature;
   session_.SetOptions(options);
-  session_.SetOutBoxFolder(main_->Lifecycle().OutBoxFolder());
-  session_.SetWorkFolder(main_->TempDirectory());
+  session_.SetOutBoxFolder(host_.Session().Lifecycle().OutBoxFolder());
+  session_.SetWorkFolder(host_.Session().WorkFolder());
   session_.OnFormatting = [this](bool on) {
     StatusPanel->setVisible(on);
     if (on) {
@@ -239,7 +239,7 @@ TEditForm::TEditForm(TMainForm* main) : QMainWindow(main, Qt::Window), main_(mai
   };
   QWKMsg2().SetOnHDRChange([this](TQWKMsg*) { QWKMsg2HDRChange(); });
   QWKMsg2().SetOnTextChange([this](TQWKMsg*) { QWKMsg2TextChange(); });
-  session_.Create(main_->MailTreeView1()->Tree().Directory(), ProgramFolder());
+  session_.Create(host_.Session().Tree().Directory(), ProgramFolder());
   {
     QSignalBlocker block(ConfBox);
     for (const auto& c : session_.Conferences()) ConfBox->addItem(FromCp437(c));
@@ -251,7 +251,9 @@ TEditForm::TEditForm(TMainForm* main) : QMainWindow(main, Qt::Window), main_(mai
   memo_->document()->setModified(false);
 
   // The main window follows when the editor goes.
-  connect(this, &QObject::destroyed, main_, [main = main_] { main->UpdateCommandStates(); });
+  auto follow = [host = &host_] { host->UpdateCommandStates(); };
+  if (auto* main = dynamic_cast<QObject*>(&host_)) connect(this, &QObject::destroyed, main, follow);
+  else connect(this, &QObject::destroyed, follow);
 }
 
 TEditForm::~TEditForm() {
@@ -287,7 +289,7 @@ void TEditForm::BuildActions() {
   // The address book comes with its own windows.
   Action("AddressBook1", "&Address Book", {}, "Address Book", 8003)->setVisible(false);
   connect(Action("Properties1", "&Properties", {}, "Show the properties", 8006), &QAction::triggered, this,
-          [this] { main_->ShowPropertiesOnLastPage(); });
+          [this] { host_.ShowPropertiesOnLastPage(); });
   connect(Action("Cancelmessage1", "&Cancel message (ESC)", {}, "Cancel", kHelpEditor), &QAction::triggered, this,
           [this] { Discard(); });
   // Edit
@@ -327,15 +329,13 @@ void TEditForm::BuildActions() {
   connect(tb, &QAction::toggled, this, [this](bool on) { Toolbar->setVisible(on); });
   connect(Action("Options1", "&Options", QKeySequence(Qt::CTRL | Qt::Key_O), "Change the options", 5488),
           &QAction::triggered, this, [this] {
-            main_->ShowOptions(2);
+            host_.ShowOptions(2);
             update();
           });
   Action("AddressBook2", "&Address Book", {}, "Address Book", 8003)->setVisible(false);
   connect(Action("KorrinExplorer1", "Korrin Explorer", {}, "Bring the explorer forward", kHelpEditor),
           &QAction::triggered, this, [this] {
-            if (main_->isMinimized()) main_->showNormal();
-            main_->raise();
-            main_->activateWindow();
+            host_.BringMainToFront();
           });
   // Mail
   connect(Action("NewMessage1", "&New message", QKeySequence(Qt::CTRL | Qt::Key_N), "Start a new message",
@@ -628,7 +628,7 @@ void TEditForm::ApplyOverlay() {
   QColor base = QApplication::palette().color(QPalette::Window);
   for (QWidget* w : {Toolbar, HDRPanel, statusArea_, Panel2}) {
     QPalette pal = w->palette();
-    if (main_->Settings().OverlayPictures) {
+    if (host_.Session().Settings().OverlayPictures) {
       QLinearGradient g(0, 0, 0, w == Panel2 ? 26 : 106);
       g.setColorAt(0, base.lighter(110));
       g.setColorAt(1, base.darker(105));
@@ -760,7 +760,7 @@ void TEditForm::StatusClick() {
 
 bool TEditForm::StartFrom(const TConfRec& folder, int row, const std::string& boxFile, bool forward) {
   TQWKMsg& msg = QWKMsg2();
-  const std::string directory = main_->MailTreeView1()->Tree().Directory();
+  const std::string directory = host_.Session().Tree().Directory();
   msg.SetPacketDirectory(directory);
   if (forward) session_.BeginForward();
   bool loaded = folder.Kind == TFolderKind::fkConference ? msg.LoadFromPacket(directory, row + 1, folder)
@@ -842,8 +842,8 @@ bool TEditForm::Sendmessage1Click() {
 }
 
 void TEditForm::RefillOutBoxList() {
-  TMailTree& tree = main_->MailTreeView1()->Tree();
-  if (tree.Selected() && tree.Selected() == tree.OutBox()) main_->MailListView1()->Refill();
+  TMailTree& tree = host_.Session().Tree();
+  if (tree.Selected() && tree.Selected() == tree.OutBox()) host_.RefillList();
 }
 
 void TEditForm::NewMessage1Click() {
@@ -857,7 +857,7 @@ void TEditForm::NewMessage1Click() {
 }
 
 void TEditForm::InsertTextFile1Click() {
-  auto path = GetPrompts().OpenFile("Insert text file", kTextFileFilter, main_->Settings().Packets);
+  auto path = GetPrompts().OpenFile("Insert text file", kTextFileFilter, host_.Session().Settings().Packets);
   if (path) ImportTextFile(*path);
 }
 
@@ -896,7 +896,7 @@ void TEditForm::TagBtnClick() {
 }
 
 void TEditForm::InsertBtnClick() {
-  auto path = GetPrompts().OpenFile("Insert file attachment", "All files (*)", main_->Settings().Packets);
+  auto path = GetPrompts().OpenFile("Insert file attachment", "All files (*)", host_.Session().Settings().Packets);
   if (path) AddAttachment(*path);
 }
 

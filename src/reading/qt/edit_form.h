@@ -28,7 +28,7 @@ class QWidget;
 
 namespace korrin {
 
-class TMainForm;
+class TMainHost;
 struct TConfRec;
 
 class TEditForm : public QMainWindow {
@@ -36,7 +36,7 @@ class TEditForm : public QMainWindow {
 public:
   // Creation: font and placement, conference list, first conference, record
   // defaults, taglines, forced status, random tagline when the option is on.
-  explicit TEditForm(TMainForm* main);
+  explicit TEditForm(TMainHost& host);
   ~TEditForm() override;
 
   TEditSession& Session() { return session_; }
@@ -120,7 +120,7 @@ private:
   void AppendLines(const std::vector<std::string>& utf8Lines);
   void RefillOutBoxList();
 
-  TMainForm* main_;
+  TMainHost& host_;
   TEditSession session_;
   std::string tagline_;  // the tagline shown, code page 437 (empty: none)
   bool closed_ = false;

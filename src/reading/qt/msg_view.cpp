@@ -43,9 +43,6 @@
 #include "explorer/qt/about_box.h"
 #include "explorer/qt/font_setting_qt.h"
 #include "explorer/qt/help_window.h"
-#include "explorer/qt/mail_list_view.h"
-#include "explorer/qt/mail_tree_view.h"
-#include "explorer/qt/main_form.h"
 #include "explorer/settings.h"
 #include "platform/codepage.h"
 #include "platform/ini_file.h"
@@ -57,6 +54,8 @@
 #include "reading/msg_view_header.h"
 #include "reading/msg_view_print.h"
 #include "reading/quoted_line.h"
+#include "session/main_host.h"
+#include "session/reader_session.h"
 #include "widgets/explorer_button.h"
 #include "widgets/mail_images.h"
 
@@ -270,13 +269,12 @@ QString LongHint(const std::string& hint) {
 
 // ---------------------------------------------------------------- creation
 
-TMSGView::TMSGView(TMainForm& main)
+TMSGView::TMSGView(TMainHost& host)
     : QMainWindow(nullptr),
-      main_(main),
-      nav_(main.MailTreeView1()->Tree(), main.MailListView1()->List(),
-           TMsgViewNavHost{[&main] { return main.MailListView1()->CurrentRow(); },
-                           [&main](int row) { main.MailListView1()->SetCurrentRow(row); },
-                           [&main](int row) { main.MailListView1()->List().DoubleClick(row); }}) {
+      host_(host),
+      nav_(host.Session().Tree(), host.MailList(),
+           TMsgViewNavHost{[&host] { return host.SelectedRow(); }, [&host](int row) { host.SelectRow(row); },
+                           [&host](int row) { host.OpenRow(row); }}) {
   setObjectName("MSGView");
   setWindowTitle("Korrin Mail Viewer");
   setWindowIcon(MailImage(TMailImage::miReadMessage));
@@ -292,7 +290,7 @@ TMSGView::TMSGView(TMainForm& main)
   BuildPanes();
   BuildToolbar();
   BuildStatus();
-  ApplySettings(main_.Settings());
+  ApplySettings(host_.Session().Settings());
   ReadPlacement();
   UpdateButtons();
 }
@@ -332,7 +330,7 @@ void TMSGView::BuildActions() {
   Action("CloseViewer1", "&Close Viewer", QKeySequence(Qt::CTRL | Qt::Key_V), "Close the viewer", 8011);
   on("CloseViewer1", [this] { close(); });
   Action("Exit1", "&Exit Program", QKeySequence(Qt::CTRL | Qt::Key_E), "Exit the program", 8007);
-  on("Exit1", [this] { main_.close(); });
+  on("Exit1", [this] { host_.CloseProgram(); });
   // Edit
   Action("Copy1", "&Copy", QKeySequence(Qt::CTRL | Qt::Key_C), "Copy the selected text", 8011);
   on("Copy1", [this] { Memo1->copy(); });
@@ -356,30 +354,25 @@ void TMSGView::BuildActions() {
   on("Options1", [this] { Options1Click(); });
   Action("AddressBook2", "Address Book", {}, "Show the address book", 8003)->setVisible(false);
   Action("KorrinExplorer1", "Korrin Explorer", {}, "Show the explorer window", 8002);
-  on("KorrinExplorer1", [this] {
-    if (main_.isMinimized()) main_.showNormal();
-    main_.show();
-    main_.raise();
-    main_.activateWindow();
-  });
+  on("KorrinExplorer1", [this] { host_.BringMainToFront(); });
   Action("MailFinder1", "Mail Finder", {}, "Show the mail finder", 5487)->setVisible(false);
   // Mail: New, Reply and Forward are the main window's commands.
   Action("NewMessage1", "&New Message", QKeySequence(Qt::CTRL | Qt::Key_N), "Write a new message", 8019);
   Action("ReplytoMessage1", "&Reply to Message", QKeySequence(Qt::CTRL | Qt::Key_R), "Reply to the message", 8021);
   Action("ForwardMessage1", "&Forward Message", QKeySequence(Qt::CTRL | Qt::Key_F), "Forward the message", 8022);
-  // They run the main window's slots of the same names (the editor's commands);
-  // without them the items stay hidden.
-  for (auto [name, slot] : {std::pair{"NewMessage1", "NewBtnClick"}, std::pair{"ReplytoMessage1", "ReplyBtnClick"},
-                            std::pair{"ForwardMessage1", "ForwardBtnClick"}}) {
-    std::string signature = std::string(slot) + "()";
-    bool exists = main_.metaObject()->indexOfMethod(signature.c_str()) >= 0;
-    actions_[name]->setVisible(exists);
-    const char* method = slot;
-    on(name, [this, method] {
-      nav_.ReselectWhenUnselected();  // the command acts on the main list's selected row
-      QMetaObject::invokeMethod(&main_, method, Qt::DirectConnection);
-    });
-  }
+  // They act on the main list's selected row: the row shown is selected again first.
+  on("NewMessage1", [this] {
+    nav_.ReselectWhenUnselected();
+    host_.NewMessage();
+  });
+  on("ReplytoMessage1", [this] {
+    nav_.ReselectWhenUnselected();
+    host_.ReplyMessage();
+  });
+  on("ForwardMessage1", [this] {
+    nav_.ReselectWhenUnselected();
+    host_.ForwardMessage();
+  });
   Action("ExtractFileInserts1", "Extract File Inserts", {}, "Extract every attached file", 8011);
   on("ExtractFileInserts1", [this] { ExtractFileInserts1Click(); });
   // Help
@@ -709,7 +702,7 @@ void TMSGView::ApplySettings(const TMainSettings& settings) {
 }
 
 void TMSGView::ShowPictures() {
-  bool on = main_.Settings().OverlayPictures;
+  bool on = host_.Session().Settings().OverlayPictures;
   TransPic1->setVisible(on);
   TransPic2->setVisible(on);
   QPalette pal = TopPanel->palette();
@@ -793,9 +786,8 @@ void TMSGView::ViewMessage(const std::string& packetFolder, int n, const TConfRe
 }
 
 void TMSGView::QWKMsg1HDRChange() {
-  TMailListView* list = main_.MailListView1();
-  int row = list->CurrentRow();
-  int count = static_cast<int>(list->List().Rows().size());
+  int row = host_.SelectedRow();
+  int count = static_cast<int>(host_.MailList().Rows().size());
   TMsgViewHeader h = MsgViewHeader(msg_, row, count, LocaleDateOrder());
   DateLabel->setText(FromCp437(h.Date));
   FromLabel->setText(FromCp437(h.From));
@@ -838,7 +830,7 @@ void TMSGView::RebuildAttachments() {
   paperclip->setEnabled(!AttachViewer->isHidden() && !Busy() && !AttachViewer->selectedItems().isEmpty());
 }
 
-bool TMSGView::Busy() const { return main_.BusyCount() > 0; }
+bool TMSGView::Busy() const { return host_.Busy(); }
 
 void TMSGView::UpdateButtons() {
   if (!Memo1 || !buttons_.count("SaveBtn")) return;
@@ -859,7 +851,7 @@ void TMSGView::UpdateButtons() {
 }
 
 void TMSGView::SetBusy(bool on) {
-  main_.SetBusy(on);
+  host_.SetBusy(on);
   bool busy = Busy();
   if (busy) setCursor(Qt::WaitCursor);
   else unsetCursor();
@@ -905,13 +897,13 @@ void TMSGView::KeyNextPage() {
 
 void TMSGView::SaveBtnClick() {
   if (Kind() != TFolderKind::fkConference) return;
-  SaveToSaveBox(msg_, main_.PostOffice().PostOfficeDirectory());
+  SaveToSaveBox(msg_, host_.Session().PostOffice().PostOfficeDirectory());
 }
 
 void TMSGView::PrintButtonClick() {
   if (QPrinterInfo::availablePrinters().isEmpty()) {
     // Without a printer the page goes into a PDF file.
-    auto path = GetPrompts().SaveFile("Print to PDF file", "PDF Files (*.pdf);;All Files (*)", main_.Settings().Packets,
+    auto path = GetPrompts().SaveFile("Print to PDF file", "PDF Files (*.pdf);;All Files (*)", host_.Session().Settings().Packets,
                                       "message.pdf");
     if (path && !PrintToPdf(FromUtf8(*path))) GetPrompts().Error("Could not write file - " + *path);
     return;
@@ -1032,7 +1024,7 @@ bool TMSGView::FindText(const QString& text, const TFindOptions& options) {
 // ---------------------------------------------------------------- attachments
 
 bool TMSGView::MainFolderHasRecord() const {
-  TMailTreeNode* node = main_.MailTreeView1()->Tree().Selected();
+  TMailTreeNode* node = host_.Session().Tree().Selected();
   return node && node->Record;
 }
 
@@ -1044,14 +1036,14 @@ QStringList TMSGView::SelectedCaptions() const {
 }
 
 void TMSGView::Extract(const QStringList& captions) {
-  auto folder = GetPrompts().PickFolder("Select folder to decode file to:", main_.Settings().Packets);
+  auto folder = GetPrompts().PickFolder("Select folder to decode file to:", host_.Session().Settings().Packets);
   if (!folder) return;
   std::vector<std::string> names;
   for (int i = 0; i < AttachViewer->count(); ++i)
     if (captions.contains(AttachViewer->item(i)->text()))
       names.push_back(AttachViewer->item(i)->data(Qt::UserRole).toByteArray().toStdString());
   ShowDecoding(true);
-  ExtractAttachments(msg_, mime_, boxFile_, main_.TempDirectory(), names, *folder);
+  ExtractAttachments(msg_, mime_, boxFile_, host_.Session().WorkFolder(), names, *folder);
   ShowDecoding(false);
 }
 
@@ -1091,12 +1083,12 @@ QStringList TMSGView::PrepareDragFiles() {
   QStringList files;
   std::vector<std::string> names;
   for (auto* item : AttachViewer->selectedItems()) names.push_back(item->data(Qt::UserRole).toByteArray().toStdString());
-  if (names.empty() || main_.TempDirectory().empty()) return files;
+  if (names.empty() || host_.Session().WorkFolder().empty()) return files;
   // A folder of its own, so that no attachment can replace a file of the unpacked packet.
-  auto folder = CreateUniqueFolder(IncludeTrailingBackslash(main_.TempDirectory()));
+  auto folder = CreateUniqueFolder(IncludeTrailingBackslash(host_.Session().WorkFolder()));
   if (!folder) return files;
   ShowDecoding(true);
-  for (const auto& path : ExtractAttachments(msg_, mime_, boxFile_, main_.TempDirectory(), names, *folder)) {
+  for (const auto& path : ExtractAttachments(msg_, mime_, boxFile_, host_.Session().WorkFolder(), names, *folder)) {
     std::error_code ec;
     if (fs::is_regular_file(path, ec)) files << FromUtf8(path);
   }
@@ -1117,20 +1109,20 @@ void TMSGView::StartAttachmentDrag() {
   auto* drag = new QDrag(this);
   drag->setMimeData(data);
   drag->setPixmap(MailPixmap(TMailImage::miAttachment, 32));
-  bool accepted = main_.acceptDrops();
-  main_.setAcceptDrops(false);
+  bool accepted = host_.AcceptsDrops();
+  host_.SetAcceptsDrops(false);
   drag->exec(Qt::MoveAction, Qt::MoveAction);
-  main_.setAcceptDrops(accepted);
+  host_.SetAcceptsDrops(accepted);
 }
 
 // ---------------------------------------------------------------- other commands
 
 void TMSGView::Options1Click() {
-  main_.ShowOptions(2);
+  host_.ShowOptions(2);
   update();
 }
 
-void TMSGView::Properties1Click() { main_.ShowPropertiesOnLastPage(); }
+void TMSGView::Properties1Click() { host_.ShowPropertiesOnLastPage(); }
 
 void TMSGView::SetHeaderHeight(int height) {
   TopPanel->setFixedHeight(std::max(0, height));
@@ -1140,7 +1132,7 @@ void TMSGView::SetHeaderHeight(int height) {
 int TMSGView::HeaderHeight() const { return TopPanel->maximumHeight(); }
 
 void TMSGView::MailMenuAboutToShow() {
-  TMailTreeNode* node = main_.MailTreeView1()->Tree().Selected();
+  TMailTreeNode* node = host_.Session().Tree().Selected();
   actions_["ReplytoMessage1"]->setText(FromUtf8(ViewerReplyMenuCaption(node ? node->Record.get() : nullptr)));
   actions_["ExtractFileInserts1"]->setEnabled(!AttachViewer->isHidden());
 }

@@ -29,7 +29,7 @@ class QAbstractButton;
 
 namespace korrin {
 
-class TMainForm;
+class TMainHost;
 struct TMainSettings;
 class TViewerHighlighter;
 class THeaderSplitter;
@@ -39,7 +39,7 @@ class TMSGView : public QMainWindow {
   Q_OBJECT
 public:
   // The viewer reads and drives the main window's tree and list.
-  explicit TMSGView(TMainForm& main);
+  explicit TMSGView(TMainHost& host);
   ~TMSGView() override;
 
   // Shows message n of the conference (kind 6) or the box file named in the
@@ -117,7 +117,7 @@ private:
   void PrintTo(QPrinter& printer);
   void KeyNextPage();
 
-  TMainForm& main_;
+  TMainHost& host_;
   TQWKMsg msg_;
   TTesselMime mime_;
   TToReader toReader_;
