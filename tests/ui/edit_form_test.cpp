@@ -129,7 +129,7 @@ TEST(EditForm, NewMessageIsTypedRenderedAndPosted) {
   QTest::mouseClick(Find<QLabel>(editor, "StatusLabel"), Qt::LeftButton);
   EXPECT_EQ(Find<QLabel>(editor, "StatusLabel")->text(), "P R I V A T E");
   conf->setCurrentIndex(1);
-  EXPECT_FALSE(editor->Command("Public1")->isEnabled());
+  EXPECT_FALSE(editor->Commands().Public1->isEnabled());
   QTest::mouseClick(Find<QLabel>(editor, "StatusLabel"), Qt::LeftButton);
   EXPECT_EQ(Find<QLabel>(editor, "StatusLabel")->text(), "P R I V A T E");
   conf->setCurrentIndex(0);
@@ -214,8 +214,8 @@ TEST(EditForm, ReplyQuotesAndTheCloseQuestionPostsIt) {
   EXPECT_TRUE(editor->Memo1()->toPlainText().contains("Thanks!"));
   EXPECT_FALSE(editor->Memo1()->toPlainText().contains("Content-type"));  // the framing is not the text
   test::GrabToPng(editor, "editor-outbox-edit");
-  EXPECT_FALSE(editor->Command("Copy1")->isEnabled());  // nothing selected
-  EXPECT_FALSE(editor->Command("Undo1")->isEnabled());
+  EXPECT_FALSE(editor->Commands().Copy1->isEnabled());  // nothing selected
+  EXPECT_FALSE(editor->Commands().Undo1->isEnabled());
   Type(editor->Memo1(), "changed ");
   QTest::keyClick(editor->Memo1(), Qt::Key_Escape);
   Settle();

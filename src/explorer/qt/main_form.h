@@ -5,7 +5,6 @@
 #include <QMainWindow>
 #include <QPointer>
 
-#include <map>
 #include <memory>
 #include <string>
 
@@ -43,6 +42,42 @@ class TQWKPOCombobox;
 class TQuoteHighlighter;
 class TProgressGauge;
 class TMSGView;
+
+// The main window's commands, each member named as its action object.
+struct TMainActions {
+  // File
+  QAction *OpenMailPacket1 = nullptr, *CloseMailPacket1 = nullptr, *OpenReplyPacket1 = nullptr,
+          *CreateReplyPacket1 = nullptr, *AddressBook1 = nullptr, *Properties1 = nullptr, *Exit1 = nullptr;
+  // Edit
+  QAction *Taglines1 = nullptr, *AddConference1 = nullptr, *Keywords1 = nullptr, *Twits1 = nullptr,
+          *Filters1 = nullptr;
+  // View
+  QAction *Toolbar1 = nullptr, *Statusline1 = nullptr, *QuickViewer1 = nullptr, *LargeIcons1 = nullptr,
+          *SmallIcons1 = nullptr, *List1 = nullptr, *Details1 = nullptr, *Options1 = nullptr,
+          *AddressBook2 = nullptr, *MSGViewer1 = nullptr, *MSGEditor1 = nullptr, *NewFiles1 = nullptr,
+          *MailFinder1 = nullptr;
+  // Mail
+  QAction *MarkasRead1 = nullptr, *MarkasUnRead1 = nullptr, *NewMessage1 = nullptr, *ViewMessage1 = nullptr,
+          *ReplytoMessage1 = nullptr, *ForwardMessage1 = nullptr, *Search1 = nullptr, *DeleteMessage1 = nullptr,
+          *DeleteALLMessages1 = nullptr;
+  // Downloads
+  QAction *Open1 = nullptr, *Extract1 = nullptr, *ExtractAll1 = nullptr;
+  // Help
+  QAction *Topics1 = nullptr, *HelpTopics1 = nullptr, *UsingKorrinHelp1 = nullptr, *ExplorerHelp1 = nullptr,
+          *About1 = nullptr;
+  // Pop-up and the quick viewer's navigation
+  QAction *Copy1 = nullptr, *Selectall1 = nullptr, *NextMessage1 = nullptr, *PreviousMessage1 = nullptr,
+          *NextConference1 = nullptr, *PreviousConference1 = nullptr;
+};
+
+// The toolbar's command buttons, each member named as its object.
+struct TMainButtons {
+  QAbstractButton *CloseBtn = nullptr, *OpenBtn = nullptr, *ReadBtn = nullptr, *NewBtn = nullptr,
+                  *ReplyBtn = nullptr, *ForwardBtn = nullptr, *DeleteButton = nullptr, *SearchBtn = nullptr;
+  // The list's view styles.
+  QAbstractButton *SpeedButton5 = nullptr, *SpeedButton2 = nullptr, *SpeedButton3 = nullptr,
+                  *SpeedButton4 = nullptr;
+};
 
 class TMainForm : public QMainWindow, public TMainHost {
   Q_OBJECT
@@ -205,8 +240,8 @@ private:
   QToolButton* AttachedBtn = nullptr;
   QPlainTextEdit* QuickViewerMemo = nullptr;
   TQuoteHighlighter* highlighter_ = nullptr;
-  std::map<std::string, QAbstractButton*> buttons_;
-  std::map<std::string, QAction*> actions_;
+  TMainActions acts_;
+  TMainButtons btns_;
   QMenu *File1 = nullptr, *Edit1 = nullptr, *View1 = nullptr, *Mail1 = nullptr, *Downloads1 = nullptr,
         *Help1 = nullptr;
   QMenu *PopupMenu1 = nullptr, *PopupMenu2 = nullptr;

@@ -272,103 +272,103 @@ QAction* TEditForm::Action(const char* name, const QString& caption, const QKeyS
   a->setStatusTip(hint);
   a->setToolTip(hint.isEmpty() ? QString(caption).remove('&') : hint);
   SetHelpContext(a, help);
-  actions_[name] = a;
   addAction(a);
   return a;
 }
 
-QAction* TEditForm::Command(const char* name) const {
-  auto it = actions_.find(name);
-  return it == actions_.end() ? nullptr : it->second;
-}
+// Makes the command `field` of acts_ with the same object name, so that a
+// misspelt name does not compile.
+#define NEW_ACTION(field, ...) (acts_.field = Action(#field, __VA_ARGS__))
 
 void TEditForm::BuildActions() {
   // File
-  connect(Action("Sendmessage1", "&Post message", QKeySequence(Qt::CTRL | Qt::Key_P), "Send message", kHelpEditor),
+  connect(NEW_ACTION(Sendmessage1, "&Post message", QKeySequence(Qt::CTRL | Qt::Key_P), "Send message", kHelpEditor),
           &QAction::triggered, this, [this] { Sendmessage1Click(); });
   // The address book comes with its own windows.
-  Action("AddressBook1", "&Address Book", {}, "Address Book", 8003)->setVisible(false);
-  connect(Action("Properties1", "&Properties", {}, "Show the properties", 8006), &QAction::triggered, this,
+  NEW_ACTION(AddressBook1, "&Address Book", {}, "Address Book", 8003)->setVisible(false);
+  connect(NEW_ACTION(Properties1, "&Properties", {}, "Show the properties", 8006), &QAction::triggered, this,
           [this] { host_.ShowPropertiesOnLastPage(); });
-  connect(Action("Cancelmessage1", "&Cancel message (ESC)", {}, "Cancel", kHelpEditor), &QAction::triggered, this,
+  connect(NEW_ACTION(Cancelmessage1, "&Cancel message (ESC)", {}, "Cancel", kHelpEditor), &QAction::triggered, this,
           [this] { Discard(); });
   // Edit
-  connect(Action("Undo1", "&Undo", QKeySequence(Qt::CTRL | Qt::Key_Z), "Undo", kHelpEditor), &QAction::triggered,
+  connect(NEW_ACTION(Undo1, "&Undo", QKeySequence(Qt::CTRL | Qt::Key_Z), "Undo", kHelpEditor), &QAction::triggered,
           this, [this] {
             memo_->undo();
             UpdateEditCommands();
           });
-  connect(Action("Cut1", "Cut", QKeySequence(Qt::CTRL | Qt::Key_X), "Cut", kHelpEditor), &QAction::triggered, this,
+  connect(NEW_ACTION(Cut1, "Cut", QKeySequence(Qt::CTRL | Qt::Key_X), "Cut", kHelpEditor), &QAction::triggered, this,
           [this] {
             memo_->cut();
             UpdateEditCommands();
           });
-  connect(Action("Copy1", "Copy", QKeySequence(Qt::CTRL | Qt::Key_C), "Copy", kHelpEditor), &QAction::triggered, this,
+  connect(NEW_ACTION(Copy1, "Copy", QKeySequence(Qt::CTRL | Qt::Key_C), "Copy", kHelpEditor), &QAction::triggered, this,
           [this] {
             memo_->copy();
             UpdateEditCommands();
           });
-  connect(Action("Paste1", "Paste", QKeySequence(Qt::CTRL | Qt::Key_V), "Paste", kHelpEditor), &QAction::triggered,
+  connect(NEW_ACTION(Paste1, "Paste", QKeySequence(Qt::CTRL | Qt::Key_V), "Paste", kHelpEditor), &QAction::triggered,
           this, [this] {
             memo_->paste();
             UpdateEditCommands();
           });
-  connect(Action("SellectAll1", "&Sellect All", QKeySequence(Qt::CTRL | Qt::Key_A), "Select the whole text",
+  connect(NEW_ACTION(SellectAll1, "&Sellect All", QKeySequence(Qt::CTRL | Qt::Key_A), "Select the whole text",
                  kHelpEditor),
           &QAction::triggered, this, [this] {
             memo_->selectAll();
             UpdateEditCommands();
           });
   // The text box handles these keys itself while it has the focus.
-  for (const char* n : {"Undo1", "Cut1", "Copy1", "Paste1", "SellectAll1"})
-    actions_[n]->setShortcutContext(Qt::WidgetShortcut);
+  for (QAction* n : {acts_.Undo1, acts_.Cut1, acts_.Copy1, acts_.Paste1, acts_.SellectAll1})
+    n->setShortcutContext(Qt::WidgetShortcut);
   // View
-  auto* tb = Action("Toolbar1", "Toolbar", {}, "Show or hide the toolbar", kHelpEditor);
+  auto* tb = NEW_ACTION(Toolbar1, "Toolbar", {}, "Show or hide the toolbar", kHelpEditor);
   tb->setCheckable(true);
   tb->setChecked(true);
   connect(tb, &QAction::toggled, this, [this](bool on) { Toolbar->setVisible(on); });
-  connect(Action("Options1", "&Options", QKeySequence(Qt::CTRL | Qt::Key_O), "Change the options", 5488),
+  connect(NEW_ACTION(Options1, "&Options", QKeySequence(Qt::CTRL | Qt::Key_O), "Change the options", 5488),
           &QAction::triggered, this, [this] {
             host_.ShowOptions(2);
             update();
           });
-  Action("AddressBook2", "&Address Book", {}, "Address Book", 8003)->setVisible(false);
-  connect(Action("KorrinExplorer1", "Korrin Explorer", {}, "Bring the explorer forward", kHelpEditor),
+  NEW_ACTION(AddressBook2, "&Address Book", {}, "Address Book", 8003)->setVisible(false);
+  connect(NEW_ACTION(KorrinExplorer1, "Korrin Explorer", {}, "Bring the explorer forward", kHelpEditor),
           &QAction::triggered, this, [this] {
             host_.BringMainToFront();
           });
   // Mail
-  connect(Action("NewMessage1", "&New message", QKeySequence(Qt::CTRL | Qt::Key_N), "Start a new message",
+  connect(NEW_ACTION(NewMessage1, "&New message", QKeySequence(Qt::CTRL | Qt::Key_N), "Start a new message",
                  kHelpEditor),
           &QAction::triggered, this, [this] { NewMessage1Click(); });
-  connect(Action("Public1", "Public", {}, "A public message", kHelpEditor), &QAction::triggered, this, [this] {
+  connect(NEW_ACTION(Public1, "Public", {}, "A public message", kHelpEditor), &QAction::triggered, this, [this] {
     session_.ChooseStatus(tStatus::sPublic);
     RefreshHeader();
   });
-  connect(Action("Private1", "Private", {}, "A private message", kHelpEditor), &QAction::triggered, this, [this] {
+  connect(NEW_ACTION(Private1, "Private", {}, "A private message", kHelpEditor), &QAction::triggered, this, [this] {
     session_.ChooseStatus(tStatus::sPrivate);
     RefreshHeader();
   });
-  actions_["Public1"]->setCheckable(true);
-  actions_["Private1"]->setCheckable(true);
+  acts_.Public1->setCheckable(true);
+  acts_.Private1->setCheckable(true);
   // Insert
-  connect(Action("Textfile1", "&Text file", QKeySequence(Qt::CTRL | Qt::Key_I), "Insert text file", kHelpEditor),
+  connect(NEW_ACTION(Textfile1, "&Text file", QKeySequence(Qt::CTRL | Qt::Key_I), "Insert text file", kHelpEditor),
           &QAction::triggered, this, [this] { InsertTextFile1Click(); });
-  connect(Action("Fileattachment1", "&File attachment", QKeySequence(Qt::CTRL | Qt::Key_U), "Insert file attachment",
+  connect(NEW_ACTION(Fileattachment1, "&File attachment", QKeySequence(Qt::CTRL | Qt::Key_U), "Insert file attachment",
                  kHelpEditor),
           &QAction::triggered, this, [this] { InsertBtnClick(); });
-  connect(Action("Signiture1", "&Signiture", QKeySequence(Qt::CTRL | Qt::Key_S), "Insert signature", kHelpEditor),
+  connect(NEW_ACTION(Signiture1, "&Signiture", QKeySequence(Qt::CTRL | Qt::Key_S), "Insert signature", kHelpEditor),
           &QAction::triggered, this, [this] { Signiture1Click(); });
   // Help
-  connect(Action("Introduction1", "&Introduction", {}, "Open the help contents", 8026), &QAction::triggered, this,
+  connect(NEW_ACTION(Introduction1, "&Introduction", {}, "Open the help contents", 8026), &QAction::triggered, this,
           [] { THelp::ShowContents(); });
-  connect(Action("UsingKorrinHelp1", "&Using Korrin Help", {}, "How to use the help", 8001), &QAction::triggered,
+  connect(NEW_ACTION(UsingKorrinHelp1, "&Using Korrin Help", {}, "How to use the help", 8001), &QAction::triggered,
           this, [] { THelp::ShowTopic("hlp_Using_TesselHelp"); });
-  connect(Action("EditorHelp1", "&Editor Help", {}, "Help on the editor", kHelpEditor), &QAction::triggered, this,
+  connect(NEW_ACTION(EditorHelp1, "&Editor Help", {}, "Help on the editor", kHelpEditor), &QAction::triggered, this,
           [] { THelp::ShowTopic(kTopicEditor); });
-  connect(Action("About1", "&About", {}, "About Korrin", 8026), &QAction::triggered, this,
+  connect(NEW_ACTION(About1, "&About", {}, "About Korrin", 8026), &QAction::triggered, this,
           [this] { TAboutBox::Execute(this, kEditorCaption); });
 }
+
+#undef NEW_ACTION
 
 void TEditForm::BuildMenus() {
   auto menu = [this](const char* name, const QString& title) {
@@ -376,20 +376,20 @@ void TEditForm::BuildMenus() {
     m->setObjectName(name);
     return m;
   };
-  auto add = [this](QMenu* m, std::initializer_list<const char*> names) { AddNamedActions(m, actions_, names); };
-  add(menu("File1", "&File"), {"Sendmessage1", "-", "AddressBook1", "Properties1", "-", "Cancelmessage1"});
+  auto add = [](QMenu* m, std::initializer_list<QAction*> actions) { AddActions(m, actions); };
+  add(menu("File1", "&File"), {acts_.Sendmessage1, nullptr, acts_.AddressBook1, acts_.Properties1, nullptr, acts_.Cancelmessage1});
   QMenu* edit = menu("Edit1", "&Edit");
-  add(edit, {"Undo1", "-", "Cut1", "Copy1", "Paste1", "-", "SellectAll1"});
+  add(edit, {acts_.Undo1, nullptr, acts_.Cut1, acts_.Copy1, acts_.Paste1, nullptr, acts_.SellectAll1});
   connect(edit, &QMenu::aboutToShow, this, &TEditForm::UpdateEditCommands);
-  add(menu("View1", "&View"), {"Toolbar1", "-", "Options1", "-", "AddressBook2", "KorrinExplorer1"});
+  add(menu("View1", "&View"), {acts_.Toolbar1, nullptr, acts_.Options1, nullptr, acts_.AddressBook2, acts_.KorrinExplorer1});
   QMenu* mail = menu("Mail1", "&Mail");
-  add(mail, {"NewMessage1", "-"});
+  add(mail, {acts_.NewMessage1, nullptr});
   StatusMenu = mail->addMenu("Status");
   StatusMenu->setObjectName("Status1");
-  add(StatusMenu, {"Public1", "Private1"});
+  add(StatusMenu, {acts_.Public1, acts_.Private1});
   connect(StatusMenu, &QMenu::aboutToShow, this, &TEditForm::StatusMenuAboutToShow);
-  add(menu("Insert1", "&Insert"), {"Textfile1", "Fileattachment1", "Signiture1"});
-  add(menu("Help1", "&Help"), {"Introduction1", "UsingKorrinHelp1", "EditorHelp1", "-", "About1"});
+  add(menu("Insert1", "&Insert"), {acts_.Textfile1, acts_.Fileattachment1, acts_.Signiture1});
+  add(menu("Help1", "&Help"), {acts_.Introduction1, acts_.UsingKorrinHelp1, acts_.EditorHelp1, nullptr, acts_.About1});
 }
 
 void TEditForm::BuildToolbar() {
@@ -417,20 +417,20 @@ void TEditForm::BuildToolbar() {
     row->addWidget(b);
     return b;
   };
-  button("SendBtn", TToolPicture::tpSend, actions_["Sendmessage1"], "Send message");
+  button("SendBtn", TToolPicture::tpSend, acts_.Sendmessage1, "Send message");
   row->addSpacing(6);
-  button("UndoBtn", TToolPicture::tpUndo, actions_["Undo1"], "Undo");
-  button("CutBtn", TToolPicture::tpCut, actions_["Cut1"], "Cut");
-  button("CopyBtn", TToolPicture::tpCopy, actions_["Copy1"], "Copy");
-  button("PasteBtn", TToolPicture::tpPaste, actions_["Paste1"], "Paste");
+  button("UndoBtn", TToolPicture::tpUndo, acts_.Undo1, "Undo");
+  button("CutBtn", TToolPicture::tpCut, acts_.Cut1, "Cut");
+  button("CopyBtn", TToolPicture::tpCopy, acts_.Copy1, "Copy");
+  button("PasteBtn", TToolPicture::tpPaste, acts_.Paste1, "Paste");
   row->addSpacing(6);
-  button("InsertTextBtn", TToolPicture::tpText, actions_["Textfile1"], "Insert text file");
-  button("InsertBtn", TToolPicture::tpAttach, actions_["Fileattachment1"], "Insert file attachment");
-  button("SignatureBtn", TToolPicture::tpSignature, actions_["Signiture1"], "Insert signature");
+  button("InsertTextBtn", TToolPicture::tpText, acts_.Textfile1, "Insert text file");
+  button("InsertBtn", TToolPicture::tpAttach, acts_.Fileattachment1, "Insert file attachment");
+  button("SignatureBtn", TToolPicture::tpSignature, acts_.Signiture1, "Insert signature");
   row->addSpacing(6);
   auto* help = button("HelpBtn", TToolPicture::tpHelp, nullptr, "Help");
   connect(help, &QToolButton::clicked, this, [] { THelp::ShowTopic(kTopicEditor); });
-  button("CancelBtn", TToolPicture::tpCancel, actions_["Cancelmessage1"], "Cancel");
+  button("CancelBtn", TToolPicture::tpCancel, acts_.Cancelmessage1, "Cancel");
   auto* book = new QToolButton(Toolbar);
   book->setObjectName("AddressBtn");
   book->setIcon(MailImage(TMailImage::miAddress));
@@ -586,7 +586,7 @@ void TEditForm::BuildBody() {
   memo_->viewport()->installEventFilter(this);
   memo_->viewport()->setAcceptDrops(true);
   // Edit-command shortcuts act on the text box.
-  for (const char* n : {"Undo1", "Cut1", "Copy1", "Paste1", "SellectAll1"}) memo_->addAction(actions_[n]);
+  for (QAction* n : {acts_.Undo1, acts_.Cut1, acts_.Copy1, acts_.Paste1, acts_.SellectAll1}) memo_->addAction(n);
   connect(memo_, &QPlainTextEdit::copyAvailable, this, [this](bool) { UpdateEditCommands(); });
   connect(memo_, &QPlainTextEdit::undoAvailable, this, [this](bool) { UpdateEditCommands(); });
   connect(QApplication::clipboard(), &QClipboard::dataChanged, this, &TEditForm::UpdateEditCommands);
@@ -647,7 +647,7 @@ void TEditForm::ReadPlacement() {
   TIniPlacement p = ReadIniPlacement(ini, kEditorIniSection, false);
   const TWindowPlacement& w = p.Placement;
   setGeometry(w.Left, w.Top, std::max(w.Width, kMinWidth), std::max(w.Height, kMinHeight));
-  actions_["Toolbar1"]->setChecked(p.Toolbar);
+  acts_.Toolbar1->setChecked(p.Toolbar);
   Toolbar->setVisible(p.Toolbar);
   if (w.WindowState == TWindowState::wsMaximized) {
     setWindowState(Qt::WindowMaximized);
@@ -664,7 +664,7 @@ void TEditForm::WritePlacement() {
   p.Placement = {r.left(), r.top(), r.width(), r.height(), TWindowState::wsNormal};
   if (isMaximized()) p.Placement.WindowState = TWindowState::wsMaximized;
   if (isMinimized()) p.Placement.WindowState = TWindowState::wsMinimized;
-  p.Toolbar = actions_["Toolbar1"]->isChecked();
+  p.Toolbar = acts_.Toolbar1->isChecked();
   TIniFile ini(ProgramFolder() + kIniFileName);
   WriteIniPlacement(ini, kEditorIniSection, p, false);
 }
@@ -707,8 +707,8 @@ void TEditForm::RefreshHeader() {
     l->setToolTip(hint);
     l->setStatusTip(hint);
   }
-  actions_["Public1"]->setEnabled(session_.PublicEnabled());
-  actions_["Private1"]->setEnabled(session_.PrivateEnabled());
+  acts_.Public1->setEnabled(session_.PublicEnabled());
+  acts_.Private1->setEnabled(session_.PrivateEnabled());
 }
 
 void TEditForm::ShowTagline(const std::string& tagline) {
@@ -719,19 +719,19 @@ void TEditForm::ShowTagline(const std::string& tagline) {
 QString TEditForm::TagText() const { return TagLabel->text(); }
 
 void TEditForm::StatusMenuAboutToShow() {
-  actions_["Public1"]->setChecked(QWKMsg2().Status() == tStatus::sPublic);
-  actions_["Private1"]->setChecked(QWKMsg2().Status() == tStatus::sPrivate);
-  actions_["Public1"]->setEnabled(session_.PublicEnabled());
-  actions_["Private1"]->setEnabled(session_.PrivateEnabled());
+  acts_.Public1->setChecked(QWKMsg2().Status() == tStatus::sPublic);
+  acts_.Private1->setChecked(QWKMsg2().Status() == tStatus::sPrivate);
+  acts_.Public1->setEnabled(session_.PublicEnabled());
+  acts_.Private1->setEnabled(session_.PrivateEnabled());
 }
 
 void TEditForm::UpdateEditCommands() {
   if (!memo_) return;
   bool selected = memo_->textCursor().hasSelection();
-  actions_["Copy1"]->setEnabled(selected);
-  actions_["Cut1"]->setEnabled(selected);
-  actions_["Undo1"]->setEnabled(memo_->document()->isUndoAvailable());
-  actions_["Paste1"]->setEnabled(!QApplication::clipboard()->text().isEmpty());
+  acts_.Copy1->setEnabled(selected);
+  acts_.Cut1->setEnabled(selected);
+  acts_.Undo1->setEnabled(memo_->document()->isUndoAvailable());
+  acts_.Paste1->setEnabled(!QApplication::clipboard()->text().isEmpty());
 }
 
 // ---------------------------------------------------------------- conferences and status
