@@ -16,8 +16,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
-#include <QPainter>
-#include <QPainterPath>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextBlock>
@@ -52,117 +50,6 @@ constexpr int kMinHeight = 300;
 constexpr int kCaptionLeft = 6;
 constexpr int kFieldLeft = 88;
 constexpr int kStatusAreaWidth = 132;
-
-enum class TToolPicture { tpSend, tpUndo, tpCut, tpCopy, tpPaste, tpText, tpAttach, tpSignature, tpHelp, tpCancel };
-
-// The toolbar's pictures, drawn so that they stay sharp at any size.
-QIcon ToolPicture(TToolPicture kind) {
-  QPixmap pm(48, 48);
-  pm.fill(Qt::transparent);
-  QPainter p(&pm);
-  p.setRenderHint(QPainter::Antialiasing);
-  p.scale(2, 2);
-  QPen ink(QColor(40, 52, 82), 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
-  const QColor paper(252, 252, 246), blue(70, 120, 200), red(196, 52, 44), green(58, 140, 70);
-  auto page = [&](QRectF r) {
-    p.setPen(ink);
-    p.setBrush(paper);
-    p.drawRect(r);
-  };
-  switch (kind) {
-    case TToolPicture::tpSend: {
-      p.setPen(ink);
-      p.setBrush(QColor(250, 236, 190));
-      p.drawRect(QRectF(2.5, 7.5, 15, 10));
-      p.drawPolyline(QPolygonF({QPointF(2.5, 7.5), QPointF(10, 13), QPointF(17.5, 7.5)}));
-      p.setPen(QPen(green, 2.2, Qt::SolidLine, Qt::RoundCap));
-      p.drawLine(QPointF(14, 4), QPointF(21.5, 4));
-      p.drawLine(QPointF(18.5, 1.5), QPointF(21.5, 4));
-      p.drawLine(QPointF(18.5, 6.5), QPointF(21.5, 4));
-      break;
-    }
-    case TToolPicture::tpUndo: {
-      QPainterPath path;
-      path.moveTo(7, 9);
-      path.cubicTo(11, 4, 21, 5, 19, 14);
-      path.cubicTo(18, 18, 13, 20, 9, 19);
-      p.setPen(QPen(blue, 2.4, Qt::SolidLine, Qt::RoundCap));
-      p.setBrush(Qt::NoBrush);
-      p.drawPath(path);
-      p.setPen(Qt::NoPen);
-      p.setBrush(blue);
-      p.drawPolygon(QPolygonF({QPointF(3, 5), QPointF(10, 6), QPointF(5, 12)}));
-      break;
-    }
-    case TToolPicture::tpCut: {
-      p.setPen(QPen(QColor(90, 90, 100), 1.8, Qt::SolidLine, Qt::RoundCap));
-      p.drawLine(QPointF(7, 2), QPointF(14.5, 15));
-      p.drawLine(QPointF(17, 2), QPointF(9.5, 15));
-      p.setPen(QPen(red, 1.8));
-      p.setBrush(Qt::NoBrush);
-      p.drawEllipse(QPointF(7.5, 18), 3.3, 3.3);
-      p.drawEllipse(QPointF(16.5, 18), 3.3, 3.3);
-      break;
-    }
-    case TToolPicture::tpCopy:
-      page(QRectF(3.5, 2.5, 11, 14));
-      page(QRectF(9.5, 7.5, 11, 14));
-      p.setPen(QPen(QColor(120, 130, 150), 1));
-      for (double y = 11; y < 20; y += 3) p.drawLine(QPointF(12, y), QPointF(18, y));
-      break;
-    case TToolPicture::tpPaste:
-      p.setPen(ink);
-      p.setBrush(QColor(190, 140, 80));
-      p.drawRoundedRect(QRectF(3.5, 3.5, 14, 18), 1.5, 1.5);
-      p.setBrush(QColor(200, 200, 210));
-      p.drawRect(QRectF(7.5, 1.5, 6, 4));
-      page(QRectF(10.5, 9.5, 10, 12));
-      break;
-    case TToolPicture::tpText:
-      page(QRectF(4.5, 2.5, 15, 19));
-      p.setPen(QPen(blue, 1.3));
-      for (double y = 7; y < 20; y += 3) p.drawLine(QPointF(7, y), QPointF(17, y));
-      break;
-    case TToolPicture::tpAttach:
-      p.drawPixmap(QRectF(1, 1, 22, 22), MailPixmap(TMailImage::miAttachment, 44), QRectF(0, 0, 44, 44));
-      break;
-    case TToolPicture::tpSignature: {
-      QPainterPath path;
-      path.moveTo(2, 18);
-      path.cubicTo(5, 10, 7, 22, 10, 15);
-      path.cubicTo(12, 11, 13, 19, 16, 16);
-      p.setPen(QPen(blue, 1.6, Qt::SolidLine, Qt::RoundCap));
-      p.setBrush(Qt::NoBrush);
-      p.drawPath(path);
-      p.setPen(ink);
-      p.setBrush(QColor(230, 190, 60));
-      p.drawPolygon(QPolygonF({QPointF(15, 11), QPointF(21, 3), QPointF(23, 5), QPointF(17, 13)}));
-      p.drawLine(QPointF(2, 21), QPointF(20, 21));
-      break;
-    }
-    case TToolPicture::tpHelp: {
-      p.setPen(Qt::NoPen);
-      p.setBrush(blue);
-      p.drawEllipse(QRectF(2, 2, 20, 20));
-      QFont f("DejaVu Sans");
-      f.setBold(true);
-      f.setPixelSize(15);
-      p.setFont(f);
-      p.setPen(Qt::white);
-      p.drawText(QRectF(2, 2, 20, 20), Qt::AlignCenter, "?");
-      break;
-    }
-    case TToolPicture::tpCancel:
-      p.setPen(Qt::NoPen);
-      p.setBrush(red);
-      p.drawEllipse(QRectF(2, 2, 20, 20));
-      p.setPen(QPen(Qt::white, 2.6, Qt::SolidLine, Qt::RoundCap));
-      p.drawLine(QPointF(8, 8), QPointF(16, 16));
-      p.drawLine(QPointF(16, 8), QPointF(8, 16));
-      break;
-  }
-  return QIcon(pm);
-}
 
 QStringList ToLines(const std::vector<std::string>& utf8) {
   QStringList lines;
@@ -399,17 +286,17 @@ void TEditForm::BuildToolbar() {
   auto* row = new QHBoxLayout(Toolbar);
   row->setContentsMargins(4, 2, 4, 2);
   row->setSpacing(1);
-  auto button = [this, row](const char* name, TToolPicture picture, QAction* action, const QString& hint) {
+  auto button = [this, row](const char* name, TMailImage picture, QAction* action, const QString& hint) {
     auto* b = new QToolButton(Toolbar);
     b->setObjectName(name);
     b->setAutoRaise(true);
     b->setIconSize(QSize(24, 24));
     b->setToolButtonStyle(Qt::ToolButtonIconOnly);
     if (action) {
-      action->setIcon(ToolPicture(picture));
+      action->setIcon(MailImage(picture));
       b->setDefaultAction(action);
     } else {
-      b->setIcon(ToolPicture(picture));
+      b->setIcon(MailImage(picture));
     }
     b->setToolTip(hint);
     b->setStatusTip(hint);
@@ -417,20 +304,20 @@ void TEditForm::BuildToolbar() {
     row->addWidget(b);
     return b;
   };
-  button("SendBtn", TToolPicture::tpSend, acts_.Sendmessage1, "Send message");
+  button("SendBtn", TMailImage::miSend, acts_.Sendmessage1, "Send message");
   row->addSpacing(6);
-  button("UndoBtn", TToolPicture::tpUndo, acts_.Undo1, "Undo");
-  button("CutBtn", TToolPicture::tpCut, acts_.Cut1, "Cut");
-  button("CopyBtn", TToolPicture::tpCopy, acts_.Copy1, "Copy");
-  button("PasteBtn", TToolPicture::tpPaste, acts_.Paste1, "Paste");
+  button("UndoBtn", TMailImage::miUndo, acts_.Undo1, "Undo");
+  button("CutBtn", TMailImage::miCut, acts_.Cut1, "Cut");
+  button("CopyBtn", TMailImage::miCopy, acts_.Copy1, "Copy");
+  button("PasteBtn", TMailImage::miPaste, acts_.Paste1, "Paste");
   row->addSpacing(6);
-  button("InsertTextBtn", TToolPicture::tpText, acts_.Textfile1, "Insert text file");
-  button("InsertBtn", TToolPicture::tpAttach, acts_.Fileattachment1, "Insert file attachment");
-  button("SignatureBtn", TToolPicture::tpSignature, acts_.Signiture1, "Insert signature");
+  button("InsertTextBtn", TMailImage::miTextFile, acts_.Textfile1, "Insert text file");
+  button("InsertBtn", TMailImage::miAttachment, acts_.Fileattachment1, "Insert file attachment");
+  button("SignatureBtn", TMailImage::miSignature, acts_.Signiture1, "Insert signature");
   row->addSpacing(6);
-  auto* help = button("HelpBtn", TToolPicture::tpHelp, nullptr, "Help");
+  auto* help = button("HelpBtn", TMailImage::miHelp, nullptr, "Help");
   connect(help, &QToolButton::clicked, this, [] { THelp::ShowTopic(kTopicEditor); });
-  button("CancelBtn", TToolPicture::tpCancel, acts_.Cancelmessage1, "Cancel");
+  button("CancelBtn", TMailImage::miCancel, acts_.Cancelmessage1, "Cancel");
   auto* book = new QToolButton(Toolbar);
   book->setObjectName("AddressBtn");
   book->setIcon(MailImage(TMailImage::miAddress));

@@ -19,7 +19,6 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPainterPath>
 #include <QPlainTextEdit>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -182,57 +181,6 @@ public:
 };
 
 namespace {
-const QColor kInk(40, 48, 64), kBlue(52, 110, 196), kPaper(250, 250, 246);
-
-// The viewer's own toolbar pictures, drawn like the program's other pictures.
-QIcon ViewerIcon(const char* what) {
-  QPixmap pm(64, 64);
-  pm.fill(Qt::transparent);
-  QPainter p(&pm);
-  p.setRenderHint(QPainter::Antialiasing);
-  p.scale(2, 2);
-  p.setPen(QPen(kInk, 1.2));
-  std::string w = what;
-  if (w == "prev" || w == "next") {
-    bool next = w == "next";
-    p.setBrush(kBlue);
-    QPolygonF a = next ? QPolygonF({{5, 12}, {17, 12}, {17, 5}, {28, 16}, {17, 27}, {17, 20}, {5, 20}})
-                       : QPolygonF({{27, 12}, {15, 12}, {15, 5}, {4, 16}, {15, 27}, {15, 20}, {27, 20}});
-    p.drawPolygon(a);
-  } else if (w == "print") {
-    p.setBrush(kPaper);
-    p.drawRect(QRectF(9, 3, 14, 10));
-    p.setBrush(QColor(190, 196, 206));
-    p.drawRoundedRect(QRectF(3, 12, 26, 11), 2, 2);
-    p.setBrush(kPaper);
-    p.drawRect(QRectF(8, 19, 16, 10));
-    p.setPen(QPen(kInk, 0.8));
-    for (int y : {22, 25}) p.drawLine(11, y, 21, y);
-    p.setBrush(QColor(70, 170, 90));
-    p.setPen(Qt::NoPen);
-    p.drawEllipse(QPointF(25, 15.5), 1.4, 1.4);
-  } else if (w == "copy") {
-    for (int i = 0; i < 2; ++i) {
-      p.setBrush(kPaper);
-      QRectF r(4 + i * 8, 3 + i * 7, 15, 19);
-      p.drawRect(r);
-      p.setPen(QPen(kInk, 0.8));
-      for (int l = 0; l < 4; ++l) p.drawLine(QPointF(r.left() + 3, r.top() + 5 + l * 3.5), QPointF(r.right() - 3, r.top() + 5 + l * 3.5));
-      p.setPen(QPen(kInk, 1.2));
-    }
-  } else if (w == "help") {
-    p.setBrush(kBlue);
-    p.drawEllipse(QRectF(4, 4, 24, 24));
-    QFont f("DejaVu Sans");
-    f.setBold(true);
-    f.setPixelSize(18);
-    p.setFont(f);
-    p.setPen(Qt::white);
-    p.drawText(QRectF(4, 4, 24, 24), Qt::AlignCenter, "?");
-  }
-  return QIcon(pm);
-}
-
 // A faint copy of a picture for the backgrounds.
 QPixmap Faint(TMailImage image, int size, qreal opacity) {
   QPixmap src = MailPixmap(image, size);
@@ -453,18 +401,18 @@ void TMSGView::BuildToolbar() {
   };
 #define BUTTON(field) &TViewerButtons::field, #field
   const Btn btns[] = {
-      {BUTTON(PrevBtn), "Prev", ViewerIcon("prev"), "Previous Message", 8011, [this] { PreviousMessage(); }},
-      {BUTTON(NextBtn), "Next", ViewerIcon("next"), "Next Message", 8011, [this] { NextMessage(); }},
+      {BUTTON(PrevBtn), "Prev", MailImage(TMailImage::miPrevious), "Previous Message", 8011, [this] { PreviousMessage(); }},
+      {BUTTON(NextBtn), "Next", MailImage(TMailImage::miNext), "Next Message", 8011, [this] { NextMessage(); }},
       {BUTTON(NewBtn), "New", MailImage(TMailImage::miNew), "New Message", 8019,
        [this] { acts_.NewMessage1->trigger(); }},
       {BUTTON(ReplyBtn), "Reply", MailImage(TMailImage::miReply), "Reply to Author", 8021,
        [this] { acts_.ReplytoMessage1->trigger(); }},
-      {BUTTON(PrintButton), "Print", ViewerIcon("print"), "Print Message", 8011, [this] { PrintButtonClick(); }},
+      {BUTTON(PrintButton), "Print", MailImage(TMailImage::miPrint), "Print Message", 8011, [this] { PrintButtonClick(); }},
       {BUTTON(SaveBtn), "Save", MailImage(TMailImage::miSaveBox), "Save Message", 8011, [this] { SaveBtnClick(); }},
-      {BUTTON(CopyBtn), "Copy", ViewerIcon("copy"), "Copy", 8011, [this] { Memo1->copy(); }},
+      {BUTTON(CopyBtn), "Copy", MailImage(TMailImage::miCopy), "Copy", 8011, [this] { Memo1->copy(); }},
       {BUTTON(ForwardBtn), "Forward", MailImage(TMailImage::miForward), "Forward Message", 8022,
        [this] { acts_.ForwardMessage1->trigger(); }},
-      {BUTTON(HelpBtn), "Help", ViewerIcon("help"), "Help", 8011, [] { THelp::ShowTopic("hlp_Viewer"); }}};
+      {BUTTON(HelpBtn), "Help", MailImage(TMailImage::miHelp), "Help", 8011, [] { THelp::ShowTopic("hlp_Viewer"); }}};
 #undef BUTTON
   for (const Btn& b : btns) {
     auto* button = new TExplorerButton(b.caption, b.icon, Toolbar);
