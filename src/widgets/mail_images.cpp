@@ -70,8 +70,13 @@ QIcon OwnMailImage(TMailImage image) {
 }
 
 QIcon MailImage(TMailImage image) {
-  // Looked up once: the theme does not change while the program runs.
+  // Looked up once per theme: the list asks for its pictures on every paint.
   static std::map<TMailImage, QIcon> cache;
+  static QString cachedTheme;
+  if (QIcon::themeName() != cachedTheme) {
+    cache.clear();
+    cachedTheme = QIcon::themeName();
+  }
   auto it = cache.find(image);
   if (it != cache.end()) return it->second;
   const char* theme = PictureOf(image).theme;

@@ -445,9 +445,7 @@ TEST(MSGView, WorksThroughItsHost) {
   ASSERT_EQ(host.MailList().Rows().size(), 2u);
   const std::string dir = host.Session().Tree().Directory();
   QPointer<TMSGView> view = new TMSGView(host);
-  host.MailList().OnOpenMessage = [&](const TConfRec* rec, int index, int) {
-    view->ViewMessage(dir, index + 1, *rec);
-  };
+  host.MailList().OnOpenMessage = [&](const TConfRec* rec, int index, int) { view->ViewMessage(dir, index + 1, *rec); };
   host.OpenRow(0);
   EXPECT_TRUE(view->isVisible());
   EXPECT_EQ(Text(view, "Subjectlabel"), "Welcome");
@@ -470,8 +468,8 @@ TEST(MSGView, WorksThroughItsHost) {
   view->findChild<QAction*>("Properties1")->trigger();
   view->findChild<QAction*>("KorrinExplorer1")->trigger();
   view->findChild<QAction*>("Exit1")->trigger();
-  EXPECT_EQ(host.calls, (std::vector<std::string>{"reply 1", "forward 1", "new", "options 2", "properties",
-                                                 "front", "close"}));
+  EXPECT_EQ(host.calls,
+            (std::vector<std::string>{"reply 1", "forward 1", "new", "options 2", "properties", "front", "close"}));
 
   // The host's busy state turns the commands off.
   host.SetBusy(true);

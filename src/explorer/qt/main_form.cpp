@@ -128,17 +128,17 @@ QAction* TMainForm::Action(const char* name, const QString& caption, const QKeyS
 void TMainForm::BuildActions() {
   // File
   NEW_ACTION(OpenMailPacket1, "&Open Mail Packet", QKeySequence(Qt::Key_F4), "Open a mail packet", 8008,
-         &TMainForm::OpenBtnClick);
+             &TMainForm::OpenBtnClick);
   NEW_ACTION(CloseMailPacket1, "&Close Mail Packet", QKeySequence(Qt::Key_F5), "Close the mail packet", 8009,
-         &TMainForm::CloseBtnClick);
+             &TMainForm::CloseBtnClick);
   NEW_ACTION(OpenReplyPacket1, "Open Reply Packet", QKeySequence(Qt::Key_F6),
-         "Put the messages of the reply packet back into the Out Box", 8004, &TMainForm::OpenReplyPacketClick);
+             "Put the messages of the reply packet back into the Out Box", 8004, &TMainForm::OpenReplyPacketClick);
   NEW_ACTION(CreateReplyPacket1, "Create Reply Packet", QKeySequence(Qt::Key_F7),
-         "Create the reply packet from the Out Box", 8005, &TMainForm::CreateReplyPacketClick);
+             "Create the reply packet from the Out Box", 8005, &TMainForm::CreateReplyPacketClick);
   NEW_ACTION(AddressBook1, "Address Book", QKeySequence(Qt::CTRL | Qt::Key_A), "Show the address book", 8003, nullptr)
       ->setVisible(false);
   NEW_ACTION(Properties1, "Properties", QKeySequence(Qt::CTRL | Qt::Key_P), "Show the properties", 8006,
-         &TMainForm::ShowProperties);
+             &TMainForm::ShowProperties);
   NEW_ACTION(Exit1, "&Exit Program", QKeySequence(Qt::CTRL | Qt::Key_E), "Exit the program", 8007, nullptr);
   connect(acts_.Exit1, &QAction::triggered, this, &QWidget::close);
   // Edit: these windows come later and stay hidden until then.
@@ -176,8 +176,9 @@ void TMainForm::BuildActions() {
   NEW_ACTION(SmallIcons1, "S&mall Icons", {}, "", 8002, nullptr);
   NEW_ACTION(List1, "&List", {}, "", 8002, nullptr);
   NEW_ACTION(Details1, "&Detail", {}, "", 8002, nullptr);
-  for (auto [a, style] : {std::pair{acts_.LargeIcons1, TViewStyle::vsIcon}, std::pair{acts_.SmallIcons1, TViewStyle::vsSmallIcon},
-                          std::pair{acts_.List1, TViewStyle::vsList}, std::pair{acts_.Details1, TViewStyle::vsReport}}) {
+  for (auto [a, style] :
+       {std::pair{acts_.LargeIcons1, TViewStyle::vsIcon}, std::pair{acts_.SmallIcons1, TViewStyle::vsSmallIcon},
+        std::pair{acts_.List1, TViewStyle::vsList}, std::pair{acts_.Details1, TViewStyle::vsReport}}) {
     a->setCheckable(true);
     connect(a, &QAction::triggered, this, [this, style] { SetViewStyle(style, false); });
   }
@@ -204,21 +205,22 @@ void TMainForm::BuildActions() {
   NEW_ACTION(MarkasUnRead1, "Mark as UnRead", QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::Key_U), "", 8002, nullptr);
   for (QAction* n : {acts_.MarkasRead1, acts_.MarkasUnRead1}) n->setVisible(false);
   NEW_ACTION(NewMessage1, "New Message", QKeySequence(Qt::CTRL | Qt::Key_N), "Write a new message", 8019,
-         &TMainForm::NewBtnClick);
+             &TMainForm::NewBtnClick);
   NEW_ACTION(ViewMessage1, "View Message", QKeySequence(Qt::CTRL | Qt::Key_V), "View the message", 8011,
-         &TMainForm::ReadBtnClick);
+             &TMainForm::ReadBtnClick);
   NEW_ACTION(ReplytoMessage1, "Reply to Message", QKeySequence(Qt::CTRL | Qt::Key_R), "Reply to the message", 8021,
-         &TMainForm::ReplyBtnClick);
+             &TMainForm::ReplyBtnClick);
   NEW_ACTION(ForwardMessage1, "Forward Message", QKeySequence(Qt::CTRL | Qt::Key_F), "Forward the message", 8022,
-         &TMainForm::ForwardBtnClick);
+             &TMainForm::ForwardBtnClick);
   NEW_ACTION(Search1, "&Search", {}, "Search for mail", 5487, nullptr)->setVisible(false);
   NEW_ACTION(DeleteMessage1, "Delete Message", QKeySequence(Qt::CTRL | Qt::Key_D), "Delete the message", 8023,
-         &TMainForm::DeleteButtonClick);
+             &TMainForm::DeleteButtonClick);
   NEW_ACTION(DeleteALLMessages1, "Delete all Messages", QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::Key_D),
-         "Delete every message of the box", 8024, &TMainForm::DeleteALLMessages1Click);
+             "Delete every message of the box", 8024, &TMainForm::DeleteALLMessages1Click);
   // Downloads (connected with the downloads commands)
-  for (QAction* a : {NEW_ACTION(Open1, "Open1", {}, "", 8027, nullptr), NEW_ACTION(Extract1, "Extract1", {}, "", 8027, nullptr),
-                     NEW_ACTION(ExtractAll1, "ExtractAll1", {}, "", 8027, nullptr)})
+  for (QAction* a :
+       {NEW_ACTION(Open1, "Open1", {}, "", 8027, nullptr), NEW_ACTION(Extract1, "Extract1", {}, "", 8027, nullptr),
+        NEW_ACTION(ExtractAll1, "ExtractAll1", {}, "", 8027, nullptr)})
     a->setVisible(false);
   // Help
   NEW_ACTION(Topics1, "&Topics", {}, "Search the help", 8002, nullptr);
@@ -269,7 +271,8 @@ void TMainForm::BuildMenus() {
   };
   auto add = [](QMenu* m, std::initializer_list<QAction*> actions) { AddActions(m, actions); };
   File1 = menu("File1", "&File", "Contains commands for working with the selected items.");
-  add(File1, {acts_.OpenMailPacket1, acts_.CloseMailPacket1, nullptr, acts_.OpenReplyPacket1, acts_.CreateReplyPacket1, nullptr, acts_.AddressBook1, acts_.Properties1, nullptr, acts_.Exit1});
+  add(File1, {acts_.OpenMailPacket1, acts_.CloseMailPacket1, nullptr, acts_.OpenReplyPacket1, acts_.CreateReplyPacket1,
+              nullptr, acts_.AddressBook1, acts_.Properties1, nullptr, acts_.Exit1});
   connect(File1, &QMenu::aboutToShow, this, &TMainForm::FileMenuAboutToShow);
   Edit1 = menu("Edit1", "&Edit", "Commands related to editing mail packets.");
   add(Edit1, {acts_.Taglines1, acts_.AddConference1, acts_.Keywords1, acts_.Twits1, acts_.Filters1});
@@ -278,10 +281,12 @@ void TMainForm::BuildMenus() {
   QMenu* icons = View1->addMenu("Icons");
   icons->setObjectName("Icons1");
   add(icons, {acts_.LargeIcons1, acts_.SmallIcons1, acts_.List1, acts_.Details1});
-  add(View1, {nullptr, acts_.Options1, acts_.AddressBook2, acts_.MSGViewer1, acts_.MSGEditor1, acts_.NewFiles1, acts_.MailFinder1});
+  add(View1, {nullptr, acts_.Options1, acts_.AddressBook2, acts_.MSGViewer1, acts_.MSGEditor1, acts_.NewFiles1,
+              acts_.MailFinder1});
   connect(View1, &QMenu::aboutToShow, this, &TMainForm::ViewMenuAboutToShow);
   Mail1 = menu("Mail1", "&Mail", "Commands for reading and writing mail.");
-  add(Mail1, {acts_.MarkasRead1, acts_.MarkasUnRead1, acts_.NewMessage1, acts_.ViewMessage1, acts_.ReplytoMessage1, acts_.ForwardMessage1, acts_.Search1, nullptr, acts_.DeleteMessage1, acts_.DeleteALLMessages1});
+  add(Mail1, {acts_.MarkasRead1, acts_.MarkasUnRead1, acts_.NewMessage1, acts_.ViewMessage1, acts_.ReplytoMessage1,
+              acts_.ForwardMessage1, acts_.Search1, nullptr, acts_.DeleteMessage1, acts_.DeleteALLMessages1});
   connect(Mail1, &QMenu::aboutToShow, this, &TMainForm::MailMenuAboutToShow);
   Downloads1 = menu("Downloads1", "&Downloads", "Files that came with the packet.");
   add(Downloads1, {acts_.Open1, acts_.Extract1, acts_.ExtractAll1});
@@ -296,13 +301,16 @@ void TMainForm::BuildMenus() {
   QMenu* go = PopupMenu1->addMenu("Go to >>>");
   go->setObjectName("Goto1");
   add(go, {acts_.NextMessage1, acts_.PreviousMessage1, acts_.NextConference1, acts_.PreviousConference1});
-  add(PopupMenu1, {acts_.ViewMessage1, acts_.NewMessage1, acts_.ReplytoMessage1, acts_.ForwardMessage1, acts_.DeleteMessage1, nullptr, acts_.QuickViewer1, acts_.AddressBook1, acts_.Properties1, nullptr, acts_.Exit1});
+  add(PopupMenu1,
+      {acts_.ViewMessage1, acts_.NewMessage1, acts_.ReplytoMessage1, acts_.ForwardMessage1, acts_.DeleteMessage1,
+       nullptr, acts_.QuickViewer1, acts_.AddressBook1, acts_.Properties1, nullptr, acts_.Exit1});
   connect(PopupMenu1, &QMenu::aboutToShow, this, &TMainForm::PopupMenu1AboutToShow);
   // The pop-up hides View while the quick viewer is shown; the action is shared, so it comes back after.
   connect(PopupMenu1, &QMenu::aboutToHide, this, [this] { acts_.ViewMessage1->setVisible(true); });
   PopupMenu2 = new QMenu(this);
   PopupMenu2->setObjectName("PopupMenu2");
-  add(PopupMenu2, {acts_.OpenMailPacket1, acts_.CloseMailPacket1, acts_.OpenReplyPacket1, acts_.CreateReplyPacket1, nullptr, acts_.QuickViewer1, acts_.AddressBook1, acts_.Properties1, nullptr, acts_.Exit1});
+  add(PopupMenu2, {acts_.OpenMailPacket1, acts_.CloseMailPacket1, acts_.OpenReplyPacket1, acts_.CreateReplyPacket1,
+                   nullptr, acts_.QuickViewer1, acts_.AddressBook1, acts_.Properties1, nullptr, acts_.Exit1});
   connect(PopupMenu2, &QMenu::aboutToShow, this, &TMainForm::PopupMenu2AboutToShow);
 }
 
@@ -321,6 +329,7 @@ void TMainForm::BuildToolbar() {
     int help;
     QAction* action;
   };
+// A member of btns_ and its object name, spelt once.
 #define BUTTON(field) &TMainButtons::field, #field
   const Btn btns[] = {{BUTTON(CloseBtn), "Close", TMailImage::miClose, 8009, acts_.CloseMailPacket1},
                       {BUTTON(OpenBtn), "Open", TMailImage::miOpen, 8008, acts_.OpenMailPacket1},
@@ -330,7 +339,6 @@ void TMainForm::BuildToolbar() {
                       {BUTTON(ForwardBtn), "Forward", TMailImage::miForward, 8022, acts_.ForwardMessage1},
                       {BUTTON(DeleteButton), "Delete", TMailImage::miDelete, 8023, acts_.DeleteMessage1},
                       {BUTTON(SearchBtn), "Search", TMailImage::miFind, 8023, acts_.Search1}};
-#undef BUTTON
   for (const Btn& b : btns) {
     auto* button = new TExplorerButton(b.caption, b.image, TopPanel);
     button->setObjectName(b.name);
@@ -344,7 +352,8 @@ void TMainForm::BuildToolbar() {
     row->addWidget(button);
     btns_.*b.member = button;
   }
-  for (QAbstractButton* n : {btns_.CloseBtn, btns_.ReadBtn, btns_.NewBtn, btns_.ReplyBtn, btns_.ForwardBtn, btns_.DeleteButton})
+  for (QAbstractButton* n :
+       {btns_.CloseBtn, btns_.ReadBtn, btns_.NewBtn, btns_.ReplyBtn, btns_.ForwardBtn, btns_.DeleteButton})
     n->setEnabled(false);
   row->addStretch(1);
   auto* poBox = new QVBoxLayout;
@@ -365,12 +374,10 @@ void TMainForm::BuildToolbar() {
     TMailImage image;
     TViewStyle style;
   };
-#define BUTTON(field) &TMainButtons::field, #field
   for (Speed sp : {Speed{BUTTON(SpeedButton5), "Large Icons", TMailImage::miLargeIcons, TViewStyle::vsIcon},
                    Speed{BUTTON(SpeedButton2), "Small Icons", TMailImage::miSmallIcons, TViewStyle::vsSmallIcon},
                    Speed{BUTTON(SpeedButton3), "List", TMailImage::miList, TViewStyle::vsList},
                    Speed{BUTTON(SpeedButton4), "Details", TMailImage::miDetails, TViewStyle::vsReport}}) {
-#undef BUTTON
     auto* b = new QToolButton(TopPanel);
     b->setObjectName(sp.name);
     b->setIcon(MailImage(sp.image));
@@ -389,6 +396,8 @@ void TMainForm::BuildToolbar() {
 
   SetToolbarCentral(this, TopPanel)->addWidget(MainPanel, 1);
 }
+
+#undef BUTTON
 
 void TMainForm::BuildPanes() {
   MainPanel = new QWidget(this);
@@ -709,7 +718,8 @@ void TMainForm::SetBusy(bool on) {
   for (QWidget* w : std::initializer_list<QWidget*>{tree_, list_, QWKPOCombobox1, poLabel_, ListStatus, AttachedBtn,
                                                     QuickViewerMemo, QuickViewerHDR})
     w->setEnabled(!busy);
-  for (QAbstractButton* n : {btns_.SpeedButton5, btns_.SpeedButton2, btns_.SpeedButton3, btns_.SpeedButton4, btns_.SearchBtn})
+  for (QAbstractButton* n :
+       {btns_.SpeedButton5, btns_.SpeedButton2, btns_.SpeedButton3, btns_.SpeedButton4, btns_.SearchBtn})
     n->setEnabled(!busy);
   if (!busy) UpdateCommandStates();
 }
@@ -1196,12 +1206,10 @@ void TMainForm::DeleteALLMessages1Click() {
 // ---------------------------------------------------------------- menus
 
 void TMainForm::FileMenuAboutToShow() {
-  acts_.CreateReplyPacket1->setEnabled(life_->SomethingToSend() ||
-                                             FileExistsNoCase(tempDirectory_, kToDoorFileName));
+  acts_.CreateReplyPacket1->setEnabled(life_->SomethingToSend() || FileExistsNoCase(tempDirectory_, kToDoorFileName));
   acts_.CloseMailPacket1->setEnabled(tree_->Tree().PacketLoaded());
   std::error_code ec;
-  acts_.OpenReplyPacket1->setEnabled(QWKPostOffice1.Itemindex() >= 0 &&
-                                           fs::exists(life_->ReplyPacketPath(), ec));
+  acts_.OpenReplyPacket1->setEnabled(QWKPostOffice1.Itemindex() >= 0 && fs::exists(life_->ReplyPacketPath(), ec));
   acts_.Properties1->setEnabled(QWKPostOffice1.Itemindex() >= 0);
 }
 

@@ -49,13 +49,11 @@ struct TMainActions {
   QAction *OpenMailPacket1 = nullptr, *CloseMailPacket1 = nullptr, *OpenReplyPacket1 = nullptr,
           *CreateReplyPacket1 = nullptr, *AddressBook1 = nullptr, *Properties1 = nullptr, *Exit1 = nullptr;
   // Edit
-  QAction *Taglines1 = nullptr, *AddConference1 = nullptr, *Keywords1 = nullptr, *Twits1 = nullptr,
-          *Filters1 = nullptr;
+  QAction *Taglines1 = nullptr, *AddConference1 = nullptr, *Keywords1 = nullptr, *Twits1 = nullptr, *Filters1 = nullptr;
   // View
   QAction *Toolbar1 = nullptr, *Statusline1 = nullptr, *QuickViewer1 = nullptr, *LargeIcons1 = nullptr,
-          *SmallIcons1 = nullptr, *List1 = nullptr, *Details1 = nullptr, *Options1 = nullptr,
-          *AddressBook2 = nullptr, *MSGViewer1 = nullptr, *MSGEditor1 = nullptr, *NewFiles1 = nullptr,
-          *MailFinder1 = nullptr;
+          *SmallIcons1 = nullptr, *List1 = nullptr, *Details1 = nullptr, *Options1 = nullptr, *AddressBook2 = nullptr,
+          *MSGViewer1 = nullptr, *MSGEditor1 = nullptr, *NewFiles1 = nullptr, *MailFinder1 = nullptr;
   // Mail
   QAction *MarkasRead1 = nullptr, *MarkasUnRead1 = nullptr, *NewMessage1 = nullptr, *ViewMessage1 = nullptr,
           *ReplytoMessage1 = nullptr, *ForwardMessage1 = nullptr, *Search1 = nullptr, *DeleteMessage1 = nullptr,
@@ -72,11 +70,10 @@ struct TMainActions {
 
 // The toolbar's command buttons, each member named as its object.
 struct TMainButtons {
-  QAbstractButton *CloseBtn = nullptr, *OpenBtn = nullptr, *ReadBtn = nullptr, *NewBtn = nullptr,
-                  *ReplyBtn = nullptr, *ForwardBtn = nullptr, *DeleteButton = nullptr, *SearchBtn = nullptr;
+  QAbstractButton *CloseBtn = nullptr, *OpenBtn = nullptr, *ReadBtn = nullptr, *NewBtn = nullptr, *ReplyBtn = nullptr,
+                  *ForwardBtn = nullptr, *DeleteButton = nullptr, *SearchBtn = nullptr;
   // The list's view styles.
-  QAbstractButton *SpeedButton5 = nullptr, *SpeedButton2 = nullptr, *SpeedButton3 = nullptr,
-                  *SpeedButton4 = nullptr;
+  QAbstractButton *SpeedButton5 = nullptr, *SpeedButton2 = nullptr, *SpeedButton3 = nullptr, *SpeedButton4 = nullptr;
 };
 
 class TMainForm : public QMainWindow, public TMainHost {

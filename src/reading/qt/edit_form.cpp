@@ -67,8 +67,7 @@ QLabel* Caption(const QString& text, QWidget* parent, const char* name) {
 
 // ---------------------------------------------------------------- creation
 
-TEditForm::TEditForm(TMainHost& host)
-    : QMainWindow(dynamic_cast<QWidget*>(&host), Qt::Window), host_(host) {
+TEditForm::TEditForm(TMainHost& host) : QMainWindow(dynamic_cast<QWidget*>(&host), Qt::Window), host_(host) {
   setObjectName("EditForm");
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowTitle(kEditorCaption);
@@ -139,8 +138,11 @@ TEditForm::TEditForm(TMainHost& host)
 
   // The main window follows when the editor goes.
   auto follow = [host = &host_] { host->UpdateCommandStates(); };
-  if (auto* main = dynamic_cast<QObject*>(&host_)) connect(this, &QObject::destroyed, main, follow);
-  else connect(this, &QObject::destroyed, follow);
+  if (auto* main = dynamic_cast<QObject*>(&host_)) {
+    connect(this, &QObject::destroyed, main, follow);
+  } else {
+    connect(this, &QObject::destroyed, follow);
+  }
 }
 
 TEditForm::~TEditForm() {
@@ -198,12 +200,12 @@ void TEditForm::BuildActions() {
             memo_->paste();
             UpdateEditCommands();
           });
-  connect(NEW_ACTION(SellectAll1, "&Sellect All", QKeySequence(Qt::CTRL | Qt::Key_A), "Select the whole text",
-                 kHelpEditor),
-          &QAction::triggered, this, [this] {
-            memo_->selectAll();
-            UpdateEditCommands();
-          });
+  connect(
+      NEW_ACTION(SellectAll1, "&Sellect All", QKeySequence(Qt::CTRL | Qt::Key_A), "Select the whole text", kHelpEditor),
+      &QAction::triggered, this, [this] {
+        memo_->selectAll();
+        UpdateEditCommands();
+      });
   // The text box handles these keys itself while it has the focus.
   for (QAction* n : {acts_.Undo1, acts_.Cut1, acts_.Copy1, acts_.Paste1, acts_.SellectAll1})
     n->setShortcutContext(Qt::WidgetShortcut);
@@ -219,13 +221,11 @@ void TEditForm::BuildActions() {
           });
   NEW_ACTION(AddressBook2, "&Address Book", {}, "Address Book", 8003)->setVisible(false);
   connect(NEW_ACTION(KorrinExplorer1, "Korrin Explorer", {}, "Bring the explorer forward", kHelpEditor),
-          &QAction::triggered, this, [this] {
-            host_.BringMainToFront();
-          });
+          &QAction::triggered, this, [this] { host_.BringMainToFront(); });
   // Mail
-  connect(NEW_ACTION(NewMessage1, "&New message", QKeySequence(Qt::CTRL | Qt::Key_N), "Start a new message",
-                 kHelpEditor),
-          &QAction::triggered, this, [this] { NewMessage1Click(); });
+  connect(
+      NEW_ACTION(NewMessage1, "&New message", QKeySequence(Qt::CTRL | Qt::Key_N), "Start a new message", kHelpEditor),
+      &QAction::triggered, this, [this] { NewMessage1Click(); });
   connect(NEW_ACTION(Public1, "Public", {}, "A public message", kHelpEditor), &QAction::triggered, this, [this] {
     session_.ChooseStatus(tStatus::sPublic);
     RefreshHeader();
@@ -240,7 +240,7 @@ void TEditForm::BuildActions() {
   connect(NEW_ACTION(Textfile1, "&Text file", QKeySequence(Qt::CTRL | Qt::Key_I), "Insert text file", kHelpEditor),
           &QAction::triggered, this, [this] { InsertTextFile1Click(); });
   connect(NEW_ACTION(Fileattachment1, "&File attachment", QKeySequence(Qt::CTRL | Qt::Key_U), "Insert file attachment",
-                 kHelpEditor),
+                     kHelpEditor),
           &QAction::triggered, this, [this] { InsertBtnClick(); });
   connect(NEW_ACTION(Signiture1, "&Signiture", QKeySequence(Qt::CTRL | Qt::Key_S), "Insert signature", kHelpEditor),
           &QAction::triggered, this, [this] { Signiture1Click(); });
@@ -264,11 +264,13 @@ void TEditForm::BuildMenus() {
     return m;
   };
   auto add = [](QMenu* m, std::initializer_list<QAction*> actions) { AddActions(m, actions); };
-  add(menu("File1", "&File"), {acts_.Sendmessage1, nullptr, acts_.AddressBook1, acts_.Properties1, nullptr, acts_.Cancelmessage1});
+  add(menu("File1", "&File"),
+      {acts_.Sendmessage1, nullptr, acts_.AddressBook1, acts_.Properties1, nullptr, acts_.Cancelmessage1});
   QMenu* edit = menu("Edit1", "&Edit");
   add(edit, {acts_.Undo1, nullptr, acts_.Cut1, acts_.Copy1, acts_.Paste1, nullptr, acts_.SellectAll1});
   connect(edit, &QMenu::aboutToShow, this, &TEditForm::UpdateEditCommands);
-  add(menu("View1", "&View"), {acts_.Toolbar1, nullptr, acts_.Options1, nullptr, acts_.AddressBook2, acts_.KorrinExplorer1});
+  add(menu("View1", "&View"),
+      {acts_.Toolbar1, nullptr, acts_.Options1, nullptr, acts_.AddressBook2, acts_.KorrinExplorer1});
   QMenu* mail = menu("Mail1", "&Mail");
   add(mail, {acts_.NewMessage1, nullptr});
   StatusMenu = mail->addMenu("Status");

@@ -268,9 +268,11 @@ QAction* TMSGView::Action(const char* name, const QString& caption, const QKeySe
 void TMSGView::BuildActions() {
   auto on = [this](QAction* a, auto fn) { connect(a, &QAction::triggered, this, fn); };
   // File
-  NEW_ACTION(SaveMessage1, "&Save Message", QKeySequence(Qt::CTRL | Qt::Key_S), "Copy the message to the Save Box", 8011);
+  NEW_ACTION(SaveMessage1, "&Save Message", QKeySequence(Qt::CTRL | Qt::Key_S), "Copy the message to the Save Box",
+             8011);
   on(acts_.SaveMessage1, [this] { SaveBtnClick(); });
-  NEW_ACTION(PrintMessage1, "&Print message", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F12), "Print the message", 8011);
+  NEW_ACTION(PrintMessage1, "&Print message", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F12), "Print the message",
+             8011);
   on(acts_.PrintMessage1, [this] { PrintButtonClick(); });
   // The address book's windows come later: its commands stay hidden until then.
   NEW_ACTION(OpenAddressBook1, "Open", {}, "Open the address book", 8003)->setVisible(false);
@@ -371,7 +373,8 @@ void TMSGView::BuildMenus() {
   add(Edit1, {acts_.Copy1, acts_.SelectAll1, nullptr, acts_.Find1, acts_.FindNext1});
   connect(Edit1, &QMenu::aboutToShow, this, &TMSGView::EditMenuAboutToShow);
   View1 = menu("View1", "&View", "Bars, options and the other windows");
-  add(View1, {acts_.Toolbar1, acts_.Statusline1, nullptr, acts_.Options1, nullptr, acts_.AddressBook2, acts_.KorrinExplorer1, acts_.MailFinder1});
+  add(View1, {acts_.Toolbar1, acts_.Statusline1, nullptr, acts_.Options1, nullptr, acts_.AddressBook2,
+              acts_.KorrinExplorer1, acts_.MailFinder1});
   connect(View1, &QMenu::aboutToShow, this, &TMSGView::ViewMenuAboutToShow);
   Mail1 = menu("Mail1", "&Mail", "Writing and attachments");
   add(Mail1, {acts_.NewMessage1, acts_.ReplytoMessage1, acts_.ForwardMessage1, nullptr, acts_.ExtractFileInserts1});
@@ -381,7 +384,9 @@ void TMSGView::BuildMenus() {
 
   PopupMenu1 = new QMenu(this);
   PopupMenu1->setObjectName("PopupMenu1");
-  add(PopupMenu1, {acts_.NextMessage1, acts_.PreviousMessage1, acts_.NextConference1, acts_.PreviousConference1, nullptr, acts_.NewMessage1, acts_.ReplytoMessage1, acts_.ForwardMessage1, nullptr, acts_.AddressBook3, acts_.Properties1, nullptr, acts_.CloseMessageViewer1, acts_.Exit1});
+  add(PopupMenu1, {acts_.NextMessage1, acts_.PreviousMessage1, acts_.NextConference1, acts_.PreviousConference1,
+                   nullptr, acts_.NewMessage1, acts_.ReplytoMessage1, acts_.ForwardMessage1, nullptr,
+                   acts_.AddressBook3, acts_.Properties1, nullptr, acts_.CloseMessageViewer1, acts_.Exit1});
 }
 
 void TMSGView::BuildToolbar() {
@@ -399,15 +404,18 @@ void TMSGView::BuildToolbar() {
     int help;
     std::function<void()> click;
   };
+// A member of btns_ and its object name, spelt once.
 #define BUTTON(field) &TViewerButtons::field, #field
   const Btn btns[] = {
-      {BUTTON(PrevBtn), "Prev", MailImage(TMailImage::miPrevious), "Previous Message", 8011, [this] { PreviousMessage(); }},
+      {BUTTON(PrevBtn), "Prev", MailImage(TMailImage::miPrevious), "Previous Message", 8011,
+       [this] { PreviousMessage(); }},
       {BUTTON(NextBtn), "Next", MailImage(TMailImage::miNext), "Next Message", 8011, [this] { NextMessage(); }},
       {BUTTON(NewBtn), "New", MailImage(TMailImage::miNew), "New Message", 8019,
        [this] { acts_.NewMessage1->trigger(); }},
       {BUTTON(ReplyBtn), "Reply", MailImage(TMailImage::miReply), "Reply to Author", 8021,
        [this] { acts_.ReplytoMessage1->trigger(); }},
-      {BUTTON(PrintButton), "Print", MailImage(TMailImage::miPrint), "Print Message", 8011, [this] { PrintButtonClick(); }},
+      {BUTTON(PrintButton), "Print", MailImage(TMailImage::miPrint), "Print Message", 8011,
+       [this] { PrintButtonClick(); }},
       {BUTTON(SaveBtn), "Save", MailImage(TMailImage::miSaveBox), "Save Message", 8011, [this] { SaveBtnClick(); }},
       {BUTTON(CopyBtn), "Copy", MailImage(TMailImage::miCopy), "Copy", 8011, [this] { Memo1->copy(); }},
       {BUTTON(ForwardBtn), "Forward", MailImage(TMailImage::miForward), "Forward Message", 8022,
@@ -853,8 +861,8 @@ void TMSGView::SaveBtnClick() {
 void TMSGView::PrintButtonClick() {
   if (QPrinterInfo::availablePrinters().isEmpty()) {
     // Without a printer the page goes into a PDF file.
-    auto path = GetPrompts().SaveFile("Print to PDF file", "PDF Files (*.pdf);;All Files (*)", host_.Session().Settings().Packets,
-                                      "message.pdf");
+    auto path = GetPrompts().SaveFile("Print to PDF file", "PDF Files (*.pdf);;All Files (*)",
+                                      host_.Session().Settings().Packets, "message.pdf");
     if (path && !PrintToPdf(FromUtf8(*path))) GetPrompts().Error("Could not write file - " + *path);
     return;
   }
