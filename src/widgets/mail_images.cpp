@@ -30,7 +30,7 @@ TPicture PictureOf(TMailImage image) {
     case TMailImage::miInBox: return {nullptr, "in-box"};
     case TMailImage::miDownloads: return {nullptr, "downloads"};
     case TMailImage::miDownloadsOpen: return {nullptr, "downloads-open"};
-    case TMailImage::miOpen: return {"document-open", "open"};
+    case TMailImage::miOpen: return {"document-open", "folder-open"};
     case TMailImage::miClose: return {nullptr, "close"};
     case TMailImage::miReplies: return {nullptr, "replies"};
     case TMailImage::miNew: return {"mail-message-new", "new"};
