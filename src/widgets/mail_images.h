@@ -1,6 +1,9 @@
 #pragma once
-// The program's pictures, drawn as vector shapes so they stay sharp at any
-// size and screen density. Indexes follow the tree and list image strips.
+// The program's pictures. Each is taken from the desktop's icon theme by its
+// freedesktop name, so that the program looks native, with our own SVG
+// picture (icons.qrc) as the fallback; pictures whose look means something
+// only here (the BBS, the post office, the boxes) are always ours. Indexes
+// follow the tree and list image strips.
 
 #include <QIcon>
 #include <QPixmap>
@@ -22,10 +25,14 @@ enum class TMailImage {
   miDownloads = 11,
   miDownloadsOpen = 12,
   miOpen, miClose, miReplies, miNew, miReply, miForward, miDelete, miView, miFind, miAddress,
-  miLargeIcons, miSmallIcons, miList, miDetails, miPostOffice, miAttachment
+  miLargeIcons, miSmallIcons, miList, miDetails, miPostOffice, miAttachment,
+  // Toolbar pictures of the viewer and the editor.
+  miPrevious, miNext, miPrint, miCopy, miHelp, miSend, miUndo, miCut, miPaste, miTextFile, miSignature, miCancel
 };
 
 QIcon MailImage(TMailImage image);
+// Our own picture, without the theme.
+QIcon OwnMailImage(TMailImage image);
 // The tree's image strip index (0-11) as an icon.
 QIcon TreeImage(int index);
 // The list's image strip index (0-10) as an icon; a null icon for -1.

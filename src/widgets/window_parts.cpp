@@ -18,14 +18,10 @@ QVBoxLayout* SetToolbarCentral(QMainWindow* window, QWidget* toolbar) {
   return layout;
 }
 
-void AddNamedActions(QMenu* menu, const std::map<std::string, QAction*>& actions,
-                     std::initializer_list<const char*> names) {
-  for (const char* n : names) {
-    if (std::string(n) == "-") {
-      menu->addSeparator();
-    } else {
-      menu->addAction(actions.at(n));
-    }
+void AddActions(QMenu* menu, std::initializer_list<QAction*> actions) {
+  for (QAction* a : actions) {
+    if (a) menu->addAction(a);
+    else menu->addSeparator();
   }
 }
 

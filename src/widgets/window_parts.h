@@ -8,8 +8,6 @@
 #include <QVBoxLayout>
 
 #include <initializer_list>
-#include <map>
-#include <string>
 
 namespace korrin {
 
@@ -17,8 +15,7 @@ namespace korrin {
 // it, then whatever the caller adds to the returned layout.
 QVBoxLayout* SetToolbarCentral(QMainWindow* window, QWidget* toolbar);
 
-// Adds the named actions to the menu in order; "-" adds a separator.
-void AddNamedActions(QMenu* menu, const std::map<std::string, QAction*>& actions,
-                     std::initializer_list<const char*> names);
+// Adds the actions to the menu in order; a null entry adds a separator.
+void AddActions(QMenu* menu, std::initializer_list<QAction*> actions);
 
 }  // namespace korrin

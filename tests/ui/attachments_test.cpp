@@ -131,7 +131,7 @@ TEST(Attachments, AttachedAndDroppedFilesArePostedAndDecodeWhole) {
 
     // "&File attachment" with its file dialog.
     prompts.openFiles.push_back(bigFile);
-    editor->Command("Fileattachment1")->trigger();
+    editor->Commands().Fileattachment1->trigger();
     EXPECT_TRUE(viewer->isVisible());
     EXPECT_EQ(prompts.dialogs.back(), "Insert file attachment|All files (*)");
     // The toolbar button does the same.

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -24,6 +25,7 @@
 #include "platform/paths.h"
 #include "platform/text.h"
 #include "support/packet_builder.h"
+#include "support/qt_fake_host.h"
 #include "support/qt_modal.h"
 #include "support/recording_prompts.h"
 #include "support/test_env.h"
@@ -127,7 +129,7 @@ TEST(EditForm, NewMessageIsTypedRenderedAndPosted) {
   QTest::mouseClick(Find<QLabel>(editor, "StatusLabel"), Qt::LeftButton);
   EXPECT_EQ(Find<QLabel>(editor, "StatusLabel")->text(), "P R I V A T E");
   conf->setCurrentIndex(1);
-  EXPECT_FALSE(editor->Command("Public1")->isEnabled());
+  EXPECT_FALSE(editor->Commands().Public1->isEnabled());
   QTest::mouseClick(Find<QLabel>(editor, "StatusLabel"), Qt::LeftButton);
   EXPECT_EQ(Find<QLabel>(editor, "StatusLabel")->text(), "P R I V A T E");
   conf->setCurrentIndex(0);
@@ -212,8 +214,8 @@ TEST(EditForm, ReplyQuotesAndTheCloseQuestionPostsIt) {
   EXPECT_TRUE(editor->Memo1()->toPlainText().contains("Thanks!"));
   EXPECT_FALSE(editor->Memo1()->toPlainText().contains("Content-type"));  // the framing is not the text
   test::GrabToPng(editor, "editor-outbox-edit");
-  EXPECT_FALSE(editor->Command("Copy1")->isEnabled());  // nothing selected
-  EXPECT_FALSE(editor->Command("Undo1")->isEnabled());
+  EXPECT_FALSE(editor->Commands().Copy1->isEnabled());  // nothing selected
+  EXPECT_FALSE(editor->Commands().Undo1->isEnabled());
   Type(editor->Memo1(), "changed ");
   QTest::keyClick(editor->Memo1(), Qt::Key_Escape);
   Settle();
@@ -302,4 +304,50 @@ TEST(EditForm, ForwardValidationEscAndClosingThePacket) {
   Settle();
   EXPECT_EQ(form.Editor(), nullptr);
   EXPECT_TRUE(form.close());
+}
+
+// The editor against a stand-in for the main window: it takes the host's
+// settings and packet, posts into the Out Box, refills the host's list while
+// the Out Box is shown, tells the host when it goes, and its window commands
+// are the host's.
+TEST(EditForm, WorksThroughItsHost) {
+  test::TRecordingPrompts prompts;
+  test::TFakeHost host;
+  ASSERT_TRUE(host.Open(MakePacket()));
+  host.Session().Settings().AddTags = false;
+  host.Session().Settings().Signature = {"-- Jane from the host"};
+  TMailTree& tree = host.Session().Tree();
+  tree.Select(tree.OutBox());
+  EXPECT_TRUE(host.MailList().Rows().empty());
+
+  QPointer<TEditForm> editor = new TEditForm(host);
+  EXPECT_EQ(editor->parentWidget(), nullptr);
+  editor->QWKMsg2().SetPacketDirectory(tree.Directory());
+  editor->SelectConference(editor->QWKMsg2().Conference());
+  editor->show();
+  EXPECT_EQ(editor->TagText(), "<None>");
+  EXPECT_EQ(editor->UserName(), "Jane Reader");
+  editor->findChild<QAction*>("Options1")->trigger();
+  editor->findChild<QAction*>("Properties1")->trigger();
+  editor->findChild<QAction*>("KorrinExplorer1")->trigger();
+  EXPECT_EQ(host.calls, (std::vector<std::string>{"options 2", "properties", "front"}));
+
+  Type(Find<QLineEdit>(editor, "ToEdit"), "Bob Brown");
+  Type(Find<QLineEdit>(editor, "SubjectEdit"), "Through the host");
+  Type(editor->Memo1(), "Body text");
+  editor->Signiture1Click();
+  EXPECT_TRUE(editor->Memo1()->toPlainText().contains("-- Jane from the host"));
+  int updates = host.updates;
+  ASSERT_TRUE(editor->Sendmessage1Click());
+  Settle();
+  EXPECT_TRUE(editor.isNull());
+  EXPECT_GT(host.updates, updates);  // the host's commands follow the editor's going
+  EXPECT_EQ(host.refills, 1);
+  ASSERT_EQ(host.MailList().Rows().size(), 1u);
+  auto files = OutBoxFiles();
+  ASSERT_EQ(files.size(), 1u);
+  TQWKHeader h(test::ReadFile(files[0]).substr(0, 128));
+  EXPECT_EQ(TrimRight(h.To()), "Bob Brown");
+  EXPECT_EQ(TrimRight(h.Subject()), "Through the host");
+  EXPECT_TRUE(prompts.Texts(TBoxKind::bkError).empty());
 }

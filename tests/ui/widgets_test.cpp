@@ -1,4 +1,7 @@
+#include <QDir>
 #include <QEnterEvent>
+#include <QIcon>
+#include <QImage>
 #include <QHBoxLayout>
 #include <QSignalSpy>
 #include <QTest>
@@ -7,7 +10,9 @@
 #include <gtest/gtest.h>
 
 #include "support/qt_modal.h"
+#include "support/test_env.h"
 #include "widgets/explorer_button.h"
+#include "widgets/mail_images.h"
 #include "widgets/progress_gauge.h"
 
 using namespace korrin;
@@ -109,4 +114,51 @@ TEST(Widgets, RenderedForALook) {
   Hover(made[1], true);
   made[4]->setDown(true);
   EXPECT_FALSE(test::GrabToPng(&strip, "widgets").isEmpty());
+}
+
+namespace {
+bool Drawn(const QImage& image) {
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x)
+      if (qAlpha(image.pixel(x, y)) > 0) return true;
+  return false;
+}
+}  // namespace
+
+// Every picture has its own drawing in the resource; the desktop's theme
+// comes first where it has the picture's name, and our own look stays ours.
+TEST(MailImages, OwnDrawingsAndTheThemeFirst) {
+  for (int i = 0; i <= static_cast<int>(TMailImage::miCancel); ++i) {
+    auto image = static_cast<TMailImage>(i);
+    for (int size : {16, 32}) {
+      QImage own = OwnMailImage(image).pixmap(size, size).toImage();
+      ASSERT_EQ(own.size(), QSize(size, size)) << i;
+      EXPECT_TRUE(Drawn(own)) << i;
+    }
+  }
+  EXPECT_TRUE(ListImage(-1).isNull());
+  EXPECT_FALSE(TreeImage(11).isNull());
+
+  // A theme with a red "edit-delete" and a red "computer".
+  std::string root = test::NewTempDir("icons");
+  test::WriteFile(root + "KorrinTest/index.theme",
+                  "[Icon Theme]\nName=KorrinTest\nDirectories=16x16/actions\n\n"
+                  "[16x16/actions]\nSize=16\nType=Fixed\n");
+  ASSERT_TRUE(QDir().mkpath(QString::fromStdString(root + "KorrinTest/16x16/actions")));
+  QImage red(16, 16, QImage::Format_ARGB32);
+  red.fill(Qt::red);
+  for (const char* name : {"edit-delete", "computer"})
+    ASSERT_TRUE(red.save(QString::fromStdString(root + "KorrinTest/16x16/actions/") + name + ".png"));
+  const QStringList paths = QIcon::themeSearchPaths();
+  const QString theme = QIcon::themeName();
+  QIcon::setThemeSearchPaths({QString::fromStdString(root)});
+  QIcon::setThemeName("KorrinTest");
+  auto pixel = [](TMailImage image) { return MailImage(image).pixmap(16, 16).toImage().pixel(8, 8); };
+  EXPECT_EQ(pixel(TMailImage::miDelete), QColor(Qt::red).rgb());
+  EXPECT_EQ(MailImage(TMailImage::miForward).pixmap(16, 16).toImage(),
+            OwnMailImage(TMailImage::miForward).pixmap(16, 16).toImage());  // not in the theme
+  EXPECT_NE(pixel(TMailImage::miBBS), QColor(Qt::red).rgb());               // always ours
+  QIcon::setThemeName(theme);
+  QIcon::setThemeSearchPaths(paths);
+  EXPECT_NE(pixel(TMailImage::miDelete), QColor(Qt::red).rgb());
 }

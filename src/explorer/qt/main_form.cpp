@@ -94,8 +94,9 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
 }
 
 TMainForm::~TMainForm() {
-  // The viewer reads this window's tree and list: it goes first.
-  for (TMSGView* v : {msgView_.data(), closedView_.data()})
+  // The viewer and the editor read this window's tree and list: they go first.
+  for (QWidget* v : {static_cast<QWidget*>(msgView_.data()), static_cast<QWidget*>(closedView_.data()),
+                     static_cast<QWidget*>(editor_.data())})
     if (v) {
       v->disconnect(this);
       delete v;
@@ -116,85 +117,83 @@ QAction* TMainForm::Action(const char* name, const QString& caption, const QKeyS
   a->setToolTip(hint.isEmpty() ? QString(caption).remove('&') : hint);
   SetHelpContext(a, help);
   if (slot) connect(a, &QAction::triggered, this, [this, slot] { (this->*slot)(); });
-  actions_[name] = a;
   addAction(a);
   return a;
 }
 
+// Makes the command `field` of acts_ with the same object name, so that a
+// misspelt name does not compile.
+#define NEW_ACTION(field, ...) (acts_.field = Action(#field, __VA_ARGS__))
+
 void TMainForm::BuildActions() {
   // File
-  Action("OpenMailPacket1", "&Open Mail Packet", QKeySequence(Qt::Key_F4), "Open a mail packet", 8008,
-         &TMainForm::OpenBtnClick);
-  Action("CloseMailPacket1", "&Close Mail Packet", QKeySequence(Qt::Key_F5), "Close the mail packet", 8009,
-         &TMainForm::CloseBtnClick);
-  Action("OpenReplyPacket1", "Open Reply Packet", QKeySequence(Qt::Key_F6),
-         "Put the messages of the reply packet back into the Out Box", 8004, &TMainForm::OpenReplyPacketClick);
-  Action("CreateReplyPacket1", "Create Reply Packet", QKeySequence(Qt::Key_F7),
-         "Create the reply packet from the Out Box", 8005, &TMainForm::CreateReplyPacketClick);
-  Action("AddressBook1", "Address Book", QKeySequence(Qt::CTRL | Qt::Key_A), "Show the address book", 8003, nullptr)
+  NEW_ACTION(OpenMailPacket1, "&Open Mail Packet", QKeySequence(Qt::Key_F4), "Open a mail packet", 8008,
+             &TMainForm::OpenBtnClick);
+  NEW_ACTION(CloseMailPacket1, "&Close Mail Packet", QKeySequence(Qt::Key_F5), "Close the mail packet", 8009,
+             &TMainForm::CloseBtnClick);
+  NEW_ACTION(OpenReplyPacket1, "Open Reply Packet", QKeySequence(Qt::Key_F6),
+             "Put the messages of the reply packet back into the Out Box", 8004, &TMainForm::OpenReplyPacketClick);
+  NEW_ACTION(CreateReplyPacket1, "Create Reply Packet", QKeySequence(Qt::Key_F7),
+             "Create the reply packet from the Out Box", 8005, &TMainForm::CreateReplyPacketClick);
+  NEW_ACTION(AddressBook1, "Address Book", QKeySequence(Qt::CTRL | Qt::Key_A), "Show the address book", 8003, nullptr)
       ->setVisible(false);
-  Action("Properties1", "Properties", QKeySequence(Qt::CTRL | Qt::Key_P), "Show the properties", 8006,
-         &TMainForm::ShowProperties);
-  Action("Exit1", "&Exit Program", QKeySequence(Qt::CTRL | Qt::Key_E), "Exit the program", 8007, nullptr);
-  connect(actions_["Exit1"], &QAction::triggered, this, &QWidget::close);
+  NEW_ACTION(Properties1, "Properties", QKeySequence(Qt::CTRL | Qt::Key_P), "Show the properties", 8006,
+             &TMainForm::ShowProperties);
+  NEW_ACTION(Exit1, "&Exit Program", QKeySequence(Qt::CTRL | Qt::Key_E), "Exit the program", 8007, nullptr);
+  connect(acts_.Exit1, &QAction::triggered, this, &QWidget::close);
   // Edit: these windows come later and stay hidden until then.
-  for (auto [name, caption, key, help] :
-       {std::tuple{"Taglines1", "&Taglines", Qt::Key_T, 8014}, std::tuple{"AddConference1", "&Conferences", Qt::Key_C, 8015},
-        std::tuple{"Keywords1", "&Keywords", Qt::Key_K, 8016}, std::tuple{"Twits1", "T&wits", Qt::Key_W, 8017},
-        std::tuple{"Filters1", "&Filters", Qt::Key_F, 8018}})
-    Action(name, caption, QKeySequence(Qt::CTRL | key), "", help, nullptr)->setVisible(false);
+  NEW_ACTION(Taglines1, "&Taglines", QKeySequence(Qt::CTRL | Qt::Key_T), "", 8014, nullptr);
+  for (QAction* a : {NEW_ACTION(AddConference1, "&Conferences", QKeySequence(Qt::CTRL | Qt::Key_C), "", 8015, nullptr),
+                     NEW_ACTION(Keywords1, "&Keywords", QKeySequence(Qt::CTRL | Qt::Key_K), "", 8016, nullptr),
+                     NEW_ACTION(Twits1, "T&wits", QKeySequence(Qt::CTRL | Qt::Key_W), "", 8017, nullptr),
+                     NEW_ACTION(Filters1, "&Filters", QKeySequence(Qt::CTRL | Qt::Key_F), "", 8018, nullptr)})
+    a->setVisible(false);
   // The tagline manager writes "korrin.tag" itself when it closes with OK.
-  actions_["Taglines1"]->setVisible(true);
-  actions_["Taglines1"]->setStatusTip("Edit the taglines");
-  connect(actions_["Taglines1"], &QAction::triggered, this, [this] {
+  acts_.Taglines1->setStatusTip("Edit the taglines");
+  connect(acts_.Taglines1, &QAction::triggered, this, [this] {
     TTagLineMan man(this);
     man.exec();
   });
   // View
-  auto* tb = Action("Toolbar1", "&Toolbar", {}, "Show or hide the toolbar", 8002, nullptr);
+  auto* tb = NEW_ACTION(Toolbar1, "&Toolbar", {}, "Show or hide the toolbar", 8002, nullptr);
   tb->setCheckable(true);
   tb->setChecked(true);
   connect(tb, &QAction::toggled, this, [this](bool on) {
     TopPanel->setVisible(on);
     settings_.Toolbar = on;
   });
-  auto* sb = Action("Statusline1", "&Status bar", {}, "Show or hide the status bar", 8002, nullptr);
+  auto* sb = NEW_ACTION(Statusline1, "&Status bar", {}, "Show or hide the status bar", 8002, nullptr);
   sb->setCheckable(true);
   sb->setChecked(true);
   connect(sb, &QAction::toggled, this, [this](bool on) {
     statusBar()->setVisible(on);
     settings_.Statusbar = on;
   });
-  auto* qv = Action("QuickViewer1", "&Quick Viewer", {}, "Show or hide the quick viewer", 5486, nullptr);
+  auto* qv = NEW_ACTION(QuickViewer1, "&Quick Viewer", {}, "Show or hide the quick viewer", 5486, nullptr);
   qv->setCheckable(true);
   connect(qv, &QAction::triggered, this, [this] { ApplyQuickViewer(); });
-  struct Style {
-    const char* name;
-    const char* caption;
-    TViewStyle style;
-  };
-  for (Style st : {Style{"LargeIcons1", "Lar&ge Icons", TViewStyle::vsIcon},
-                   Style{"SmallIcons1", "S&mall Icons", TViewStyle::vsSmallIcon}, Style{"List1", "&List", TViewStyle::vsList},
-                   Style{"Details1", "&Detail", TViewStyle::vsReport}}) {
-    auto* a = Action(st.name, st.caption, {}, "", 8002, nullptr);
+  NEW_ACTION(LargeIcons1, "Lar&ge Icons", {}, "", 8002, nullptr);
+  NEW_ACTION(SmallIcons1, "S&mall Icons", {}, "", 8002, nullptr);
+  NEW_ACTION(List1, "&List", {}, "", 8002, nullptr);
+  NEW_ACTION(Details1, "&Detail", {}, "", 8002, nullptr);
+  for (auto [a, style] :
+       {std::pair{acts_.LargeIcons1, TViewStyle::vsIcon}, std::pair{acts_.SmallIcons1, TViewStyle::vsSmallIcon},
+        std::pair{acts_.List1, TViewStyle::vsList}, std::pair{acts_.Details1, TViewStyle::vsReport}}) {
     a->setCheckable(true);
-    TViewStyle style = st.style;
     connect(a, &QAction::triggered, this, [this, style] { SetViewStyle(style, false); });
   }
-  Action("Options1", "&Options", QKeySequence(Qt::CTRL | Qt::Key_O), "Change the options", 5488, nullptr);
-  connect(actions_["Options1"], &QAction::triggered, this, [this] { ShowOptions(0); });
-  for (const char* n : {"AddressBook2", "MSGViewer1", "MSGEditor1", "NewFiles1", "MailFinder1"})
-    Action(n, n == std::string("AddressBook2")  ? "Address Book"
-              : n == std::string("MSGViewer1") ? "Mail Viewer"
-              : n == std::string("MSGEditor1") ? "Mail Editor"
-              : n == std::string("NewFiles1")  ? "New Files"
-                                               : "Mail Finder",
-           {}, "", 8002, nullptr)
-        ->setVisible(false);
-  connect(actions_["MSGEditor1"], &QAction::triggered, this, [this] {
+  NEW_ACTION(Options1, "&Options", QKeySequence(Qt::CTRL | Qt::Key_O), "Change the options", 5488, nullptr);
+  connect(acts_.Options1, &QAction::triggered, this, [this] { ShowOptions(0); });
+  for (QAction* a : {NEW_ACTION(AddressBook2, "Address Book", {}, "", 8002, nullptr),
+                     NEW_ACTION(MSGViewer1, "Mail Viewer", {}, "", 8002, nullptr),
+                     NEW_ACTION(MSGEditor1, "Mail Editor", {}, "", 8002, nullptr),
+                     NEW_ACTION(NewFiles1, "New Files", {}, "", 8002, nullptr),
+                     NEW_ACTION(MailFinder1, "Mail Finder", {}, "", 8002, nullptr)})
+    a->setVisible(false);
+  connect(acts_.MSGEditor1, &QAction::triggered, this, [this] {
     if (Editor()) Editor()->BringToFront();
   });
-  connect(actions_["MSGViewer1"], &QAction::triggered, this, [this] {
+  connect(acts_.MSGViewer1, &QAction::triggered, this, [this] {
     if (!msgView_) return;
     if (msgView_->isMinimized()) msgView_->showNormal();
     msgView_->show();
@@ -202,60 +201,65 @@ void TMainForm::BuildActions() {
     msgView_->activateWindow();
   });
   // Mail
-  Action("MarkasRead1", "Mark as Read", QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::Key_R), "", 8002, nullptr);
-  Action("MarkasUnRead1", "Mark as UnRead", QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::Key_U), "", 8002, nullptr);
-  for (const char* n : {"MarkasRead1", "MarkasUnRead1"}) actions_[n]->setVisible(false);
-  Action("NewMessage1", "New Message", QKeySequence(Qt::CTRL | Qt::Key_N), "Write a new message", 8019,
-         &TMainForm::NewBtnClick);
-  Action("ViewMessage1", "View Message", QKeySequence(Qt::CTRL | Qt::Key_V), "View the message", 8011,
-         &TMainForm::ReadBtnClick);
-  Action("ReplytoMessage1", "Reply to Message", QKeySequence(Qt::CTRL | Qt::Key_R), "Reply to the message", 8021,
-         &TMainForm::ReplyBtnClick);
-  Action("ForwardMessage1", "Forward Message", QKeySequence(Qt::CTRL | Qt::Key_F), "Forward the message", 8022,
-         &TMainForm::ForwardBtnClick);
-  Action("Search1", "&Search", {}, "Search for mail", 5487, nullptr)->setVisible(false);
-  Action("DeleteMessage1", "Delete Message", QKeySequence(Qt::CTRL | Qt::Key_D), "Delete the message", 8023,
-         &TMainForm::DeleteButtonClick);
-  Action("DeleteALLMessages1", "Delete all Messages", QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::Key_D),
-         "Delete every message of the box", 8024, &TMainForm::DeleteALLMessages1Click);
+  NEW_ACTION(MarkasRead1, "Mark as Read", QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::Key_R), "", 8002, nullptr);
+  NEW_ACTION(MarkasUnRead1, "Mark as UnRead", QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::Key_U), "", 8002, nullptr);
+  for (QAction* n : {acts_.MarkasRead1, acts_.MarkasUnRead1}) n->setVisible(false);
+  NEW_ACTION(NewMessage1, "New Message", QKeySequence(Qt::CTRL | Qt::Key_N), "Write a new message", 8019,
+             &TMainForm::NewBtnClick);
+  NEW_ACTION(ViewMessage1, "View Message", QKeySequence(Qt::CTRL | Qt::Key_V), "View the message", 8011,
+             &TMainForm::ReadBtnClick);
+  NEW_ACTION(ReplytoMessage1, "Reply to Message", QKeySequence(Qt::CTRL | Qt::Key_R), "Reply to the message", 8021,
+             &TMainForm::ReplyBtnClick);
+  NEW_ACTION(ForwardMessage1, "Forward Message", QKeySequence(Qt::CTRL | Qt::Key_F), "Forward the message", 8022,
+             &TMainForm::ForwardBtnClick);
+  NEW_ACTION(Search1, "&Search", {}, "Search for mail", 5487, nullptr)->setVisible(false);
+  NEW_ACTION(DeleteMessage1, "Delete Message", QKeySequence(Qt::CTRL | Qt::Key_D), "Delete the message", 8023,
+             &TMainForm::DeleteButtonClick);
+  NEW_ACTION(DeleteALLMessages1, "Delete all Messages", QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::Key_D),
+             "Delete every message of the box", 8024, &TMainForm::DeleteALLMessages1Click);
   // Downloads (connected with the downloads commands)
-  for (const char* n : {"Open1", "Extract1", "ExtractAll1"}) Action(n, n, {}, "", 8027, nullptr)->setVisible(false);
+  for (QAction* a :
+       {NEW_ACTION(Open1, "Open1", {}, "", 8027, nullptr), NEW_ACTION(Extract1, "Extract1", {}, "", 8027, nullptr),
+        NEW_ACTION(ExtractAll1, "ExtractAll1", {}, "", 8027, nullptr)})
+    a->setVisible(false);
   // Help
-  Action("Topics1", "&Topics", {}, "Search the help", 8002, nullptr);
-  connect(actions_["Topics1"], &QAction::triggered, this, [this] { ShowHelp(-2); });
-  Action("HelpTopics1", "&Introduction", {}, "Open the help contents", 8026, nullptr);
-  connect(actions_["HelpTopics1"], &QAction::triggered, this, [this] { ShowHelp(-1); });
-  Action("UsingKorrinHelp1", "&Using Korrin Help", {}, "How to use the help", 8001, nullptr);
-  connect(actions_["UsingKorrinHelp1"], &QAction::triggered, this, [this] { ShowHelpTopic("hlp_Using_TesselHelp"); });
-  Action("ExplorerHelp1", "&Explorer Help", {}, "Help on this window", 8002, nullptr);
-  connect(actions_["ExplorerHelp1"], &QAction::triggered, this, [this] { ShowHelpTopic("hlp_Using"); });
-  Action("About1", "&About", {}, "About Korrin", 8026, &TMainForm::ShowAbout);
+  NEW_ACTION(Topics1, "&Topics", {}, "Search the help", 8002, nullptr);
+  connect(acts_.Topics1, &QAction::triggered, this, [this] { ShowHelp(-2); });
+  NEW_ACTION(HelpTopics1, "&Introduction", {}, "Open the help contents", 8026, nullptr);
+  connect(acts_.HelpTopics1, &QAction::triggered, this, [this] { ShowHelp(-1); });
+  NEW_ACTION(UsingKorrinHelp1, "&Using Korrin Help", {}, "How to use the help", 8001, nullptr);
+  connect(acts_.UsingKorrinHelp1, &QAction::triggered, this, [this] { ShowHelpTopic("hlp_Using_TesselHelp"); });
+  NEW_ACTION(ExplorerHelp1, "&Explorer Help", {}, "Help on this window", 8002, nullptr);
+  connect(acts_.ExplorerHelp1, &QAction::triggered, this, [this] { ShowHelpTopic("hlp_Using"); });
+  NEW_ACTION(About1, "&About", {}, "About Korrin", 8026, &TMainForm::ShowAbout);
   // Pop-up and navigation
-  Action("Copy1", "Copy", {}, "Copy the selected text", 7001, nullptr);
-  connect(actions_["Copy1"], &QAction::triggered, this, [this] { QuickViewerMemo->copy(); });
-  Action("Selectall1", "Select all", {}, "Select the whole text", 7001, nullptr);
-  connect(actions_["Selectall1"], &QAction::triggered, this, [this] { QuickViewerMemo->selectAll(); });
-  Action("NextMessage1", "Next Message", {}, "Show the next message", 7001, nullptr);
-  connect(actions_["NextMessage1"], &QAction::triggered, this, [this] {
+  NEW_ACTION(Copy1, "Copy", {}, "Copy the selected text", 7001, nullptr);
+  connect(acts_.Copy1, &QAction::triggered, this, [this] { QuickViewerMemo->copy(); });
+  NEW_ACTION(Selectall1, "Select all", {}, "Select the whole text", 7001, nullptr);
+  connect(acts_.Selectall1, &QAction::triggered, this, [this] { QuickViewerMemo->selectAll(); });
+  NEW_ACTION(NextMessage1, "Next Message", {}, "Show the next message", 7001, nullptr);
+  connect(acts_.NextMessage1, &QAction::triggered, this, [this] {
     GoNextMessage();
     UpdateReplyCaption();
   });
-  Action("PreviousMessage1", "Previous Message", {}, "Show the previous message", 7001, nullptr);
-  connect(actions_["PreviousMessage1"], &QAction::triggered, this, [this] {
+  NEW_ACTION(PreviousMessage1, "Previous Message", {}, "Show the previous message", 7001, nullptr);
+  connect(acts_.PreviousMessage1, &QAction::triggered, this, [this] {
     GoPreviousMessage();
     UpdateReplyCaption();
   });
-  Action("NextConference1", "Next Conference", {}, "Go to the next conference", 7001, nullptr);
-  connect(actions_["NextConference1"], &QAction::triggered, this, [this] {
+  NEW_ACTION(NextConference1, "Next Conference", {}, "Go to the next conference", 7001, nullptr);
+  connect(acts_.NextConference1, &QAction::triggered, this, [this] {
     GoNextConference();
     UpdateReplyCaption();
   });
-  Action("PreviousConference1", "Previous Conference", {}, "Go to the previous conference", 7001, nullptr);
-  connect(actions_["PreviousConference1"], &QAction::triggered, this, [this] {
+  NEW_ACTION(PreviousConference1, "Previous Conference", {}, "Go to the previous conference", 7001, nullptr);
+  connect(acts_.PreviousConference1, &QAction::triggered, this, [this] {
     GoPreviousConference();
     UpdateReplyCaption();
   });
 }
+
+#undef NEW_ACTION
 
 void TMainForm::BuildMenus() {
   auto menu = [this](const char* name, const QString& title, const QString& hint) {
@@ -265,46 +269,48 @@ void TMainForm::BuildMenus() {
     m->setToolTipsVisible(true);
     return m;
   };
-  auto add = [this](QMenu* m, std::initializer_list<const char*> names) { AddNamedActions(m, actions_, names); };
+  auto add = [](QMenu* m, std::initializer_list<QAction*> actions) { AddActions(m, actions); };
   File1 = menu("File1", "&File", "Contains commands for working with the selected items.");
-  add(File1, {"OpenMailPacket1", "CloseMailPacket1", "-", "OpenReplyPacket1", "CreateReplyPacket1", "-",
-              "AddressBook1", "Properties1", "-", "Exit1"});
+  add(File1, {acts_.OpenMailPacket1, acts_.CloseMailPacket1, nullptr, acts_.OpenReplyPacket1, acts_.CreateReplyPacket1,
+              nullptr, acts_.AddressBook1, acts_.Properties1, nullptr, acts_.Exit1});
   connect(File1, &QMenu::aboutToShow, this, &TMainForm::FileMenuAboutToShow);
   Edit1 = menu("Edit1", "&Edit", "Commands related to editing mail packets.");
-  add(Edit1, {"Taglines1", "AddConference1", "Keywords1", "Twits1", "Filters1"});
+  add(Edit1, {acts_.Taglines1, acts_.AddConference1, acts_.Keywords1, acts_.Twits1, acts_.Filters1});
   View1 = menu("View1", "&View", "Contains commands for customizing the window.");
-  add(View1, {"Toolbar1", "Statusline1", "QuickViewer1", "-"});
+  add(View1, {acts_.Toolbar1, acts_.Statusline1, acts_.QuickViewer1, nullptr});
   QMenu* icons = View1->addMenu("Icons");
   icons->setObjectName("Icons1");
-  add(icons, {"LargeIcons1", "SmallIcons1", "List1", "Details1"});
-  add(View1, {"-", "Options1", "AddressBook2", "MSGViewer1", "MSGEditor1", "NewFiles1", "MailFinder1"});
+  add(icons, {acts_.LargeIcons1, acts_.SmallIcons1, acts_.List1, acts_.Details1});
+  add(View1, {nullptr, acts_.Options1, acts_.AddressBook2, acts_.MSGViewer1, acts_.MSGEditor1, acts_.NewFiles1,
+              acts_.MailFinder1});
   connect(View1, &QMenu::aboutToShow, this, &TMainForm::ViewMenuAboutToShow);
   Mail1 = menu("Mail1", "&Mail", "Commands for reading and writing mail.");
-  add(Mail1, {"MarkasRead1", "MarkasUnRead1", "NewMessage1", "ViewMessage1", "ReplytoMessage1", "ForwardMessage1",
-              "Search1", "-", "DeleteMessage1", "DeleteALLMessages1"});
+  add(Mail1, {acts_.MarkasRead1, acts_.MarkasUnRead1, acts_.NewMessage1, acts_.ViewMessage1, acts_.ReplytoMessage1,
+              acts_.ForwardMessage1, acts_.Search1, nullptr, acts_.DeleteMessage1, acts_.DeleteALLMessages1});
   connect(Mail1, &QMenu::aboutToShow, this, &TMainForm::MailMenuAboutToShow);
   Downloads1 = menu("Downloads1", "&Downloads", "Files that came with the packet.");
-  add(Downloads1, {"Open1", "Extract1", "ExtractAll1"});
+  add(Downloads1, {acts_.Open1, acts_.Extract1, acts_.ExtractAll1});
   Downloads1->menuAction()->setVisible(false);
   Help1 = menu("Help1", "&Help", "Help on using Korrin.");
-  add(Help1, {"Topics1", "HelpTopics1", "UsingKorrinHelp1", "ExplorerHelp1", "-", "About1"});
+  add(Help1, {acts_.Topics1, acts_.HelpTopics1, acts_.UsingKorrinHelp1, acts_.ExplorerHelp1, nullptr, acts_.About1});
 
   PopupMenu1 = new QMenu(this);
   PopupMenu1->setObjectName("PopupMenu1");
-  add(PopupMenu1, {"Copy1", "Selectall1"});
+  add(PopupMenu1, {acts_.Copy1, acts_.Selectall1});
   popupCopySeparator_ = PopupMenu1->addSeparator();
   QMenu* go = PopupMenu1->addMenu("Go to >>>");
   go->setObjectName("Goto1");
-  add(go, {"NextMessage1", "PreviousMessage1", "NextConference1", "PreviousConference1"});
-  add(PopupMenu1, {"ViewMessage1", "NewMessage1", "ReplytoMessage1", "ForwardMessage1", "DeleteMessage1", "-",
-                   "QuickViewer1", "AddressBook1", "Properties1", "-", "Exit1"});
+  add(go, {acts_.NextMessage1, acts_.PreviousMessage1, acts_.NextConference1, acts_.PreviousConference1});
+  add(PopupMenu1,
+      {acts_.ViewMessage1, acts_.NewMessage1, acts_.ReplytoMessage1, acts_.ForwardMessage1, acts_.DeleteMessage1,
+       nullptr, acts_.QuickViewer1, acts_.AddressBook1, acts_.Properties1, nullptr, acts_.Exit1});
   connect(PopupMenu1, &QMenu::aboutToShow, this, &TMainForm::PopupMenu1AboutToShow);
   // The pop-up hides View while the quick viewer is shown; the action is shared, so it comes back after.
-  connect(PopupMenu1, &QMenu::aboutToHide, this, [this] { actions_["ViewMessage1"]->setVisible(true); });
+  connect(PopupMenu1, &QMenu::aboutToHide, this, [this] { acts_.ViewMessage1->setVisible(true); });
   PopupMenu2 = new QMenu(this);
   PopupMenu2->setObjectName("PopupMenu2");
-  add(PopupMenu2, {"OpenMailPacket1", "CloseMailPacket1", "OpenReplyPacket1", "CreateReplyPacket1", "-",
-                   "QuickViewer1", "AddressBook1", "Properties1", "-", "Exit1"});
+  add(PopupMenu2, {acts_.OpenMailPacket1, acts_.CloseMailPacket1, acts_.OpenReplyPacket1, acts_.CreateReplyPacket1,
+                   nullptr, acts_.QuickViewer1, acts_.AddressBook1, acts_.Properties1, nullptr, acts_.Exit1});
   connect(PopupMenu2, &QMenu::aboutToShow, this, &TMainForm::PopupMenu2AboutToShow);
 }
 
@@ -316,35 +322,39 @@ void TMainForm::BuildToolbar() {
   row->setContentsMargins(6, 4, 6, 4);
   row->setSpacing(2);
   struct Btn {
+    QAbstractButton* TMainButtons::*member;
     const char* name;
     const char* caption;
     TMailImage image;
     int help;
-    const char* action;
+    QAction* action;
   };
-  const Btn btns[] = {{"CloseBtn", "Close", TMailImage::miClose, 8009, "CloseMailPacket1"},
-                      {"OpenBtn", "Open", TMailImage::miOpen, 8008, "OpenMailPacket1"},
-                      {"ReadBtn", "View", TMailImage::miView, 8011, "ViewMessage1"},
-                      {"NewBtn", "New", TMailImage::miNew, 8019, "NewMessage1"},
-                      {"ReplyBtn", "Reply", TMailImage::miReply, 8021, "ReplytoMessage1"},
-                      {"ForwardBtn", "Forward", TMailImage::miForward, 8022, "ForwardMessage1"},
-                      {"DeleteButton", "Delete", TMailImage::miDelete, 8023, "DeleteMessage1"},
-                      {"SearchBtn", "Search", TMailImage::miFind, 8023, "Search1"}};
+// A member of btns_ and its object name, spelt once.
+#define BUTTON(field) &TMainButtons::field, #field
+  const Btn btns[] = {{BUTTON(CloseBtn), "Close", TMailImage::miClose, 8009, acts_.CloseMailPacket1},
+                      {BUTTON(OpenBtn), "Open", TMailImage::miOpen, 8008, acts_.OpenMailPacket1},
+                      {BUTTON(ReadBtn), "View", TMailImage::miView, 8011, acts_.ViewMessage1},
+                      {BUTTON(NewBtn), "New", TMailImage::miNew, 8019, acts_.NewMessage1},
+                      {BUTTON(ReplyBtn), "Reply", TMailImage::miReply, 8021, acts_.ReplytoMessage1},
+                      {BUTTON(ForwardBtn), "Forward", TMailImage::miForward, 8022, acts_.ForwardMessage1},
+                      {BUTTON(DeleteButton), "Delete", TMailImage::miDelete, 8023, acts_.DeleteMessage1},
+                      {BUTTON(SearchBtn), "Search", TMailImage::miFind, 8023, acts_.Search1}};
   for (const Btn& b : btns) {
     auto* button = new TExplorerButton(b.caption, b.image, TopPanel);
     button->setObjectName(b.name);
     SetHelpContext(button, b.help);
-    QAction* a = actions_.at(b.action);
+    QAction* a = b.action;
     button->setStatusTip(a->statusTip());
     button->setToolTip(a->toolTip());
     button->setVisible(a->isVisible());
     connect(button, &QAbstractButton::clicked, a, &QAction::trigger);
     button->installEventFilter(this);
     row->addWidget(button);
-    buttons_[b.name] = button;
+    btns_.*b.member = button;
   }
-  for (const char* n : {"CloseBtn", "ReadBtn", "NewBtn", "ReplyBtn", "ForwardBtn", "DeleteButton"})
-    buttons_[n]->setEnabled(false);
+  for (QAbstractButton* n :
+       {btns_.CloseBtn, btns_.ReadBtn, btns_.NewBtn, btns_.ReplyBtn, btns_.ForwardBtn, btns_.DeleteButton})
+    n->setEnabled(false);
   row->addStretch(1);
   auto* poBox = new QVBoxLayout;
   poLabel_ = new QLabel("BBS Post Office", TopPanel);
@@ -358,15 +368,16 @@ void TMainForm::BuildToolbar() {
   auto* styles = new QHBoxLayout;
   styles->setSpacing(1);
   struct Speed {
+    QAbstractButton* TMainButtons::*member;
     const char* name;
     const char* hint;
     TMailImage image;
     TViewStyle style;
   };
-  for (Speed sp : {Speed{"SpeedButton5", "Large Icons", TMailImage::miLargeIcons, TViewStyle::vsIcon},
-                   Speed{"SpeedButton2", "Small Icons", TMailImage::miSmallIcons, TViewStyle::vsSmallIcon},
-                   Speed{"SpeedButton3", "List", TMailImage::miList, TViewStyle::vsList},
-                   Speed{"SpeedButton4", "Details", TMailImage::miDetails, TViewStyle::vsReport}}) {
+  for (Speed sp : {Speed{BUTTON(SpeedButton5), "Large Icons", TMailImage::miLargeIcons, TViewStyle::vsIcon},
+                   Speed{BUTTON(SpeedButton2), "Small Icons", TMailImage::miSmallIcons, TViewStyle::vsSmallIcon},
+                   Speed{BUTTON(SpeedButton3), "List", TMailImage::miList, TViewStyle::vsList},
+                   Speed{BUTTON(SpeedButton4), "Details", TMailImage::miDetails, TViewStyle::vsReport}}) {
     auto* b = new QToolButton(TopPanel);
     b->setObjectName(sp.name);
     b->setIcon(MailImage(sp.image));
@@ -377,7 +388,7 @@ void TMainForm::BuildToolbar() {
     TViewStyle style = sp.style;
     connect(b, &QToolButton::clicked, this, [this, style] { SetViewStyle(style, true); });
     styles->addWidget(b);
-    buttons_[sp.name] = b;
+    btns_.*sp.member = b;
   }
   styles->addStretch();
   poBox->addLayout(styles);
@@ -385,6 +396,8 @@ void TMainForm::BuildToolbar() {
 
   SetToolbarCentral(this, TopPanel)->addWidget(MainPanel, 1);
 }
+
+#undef BUTTON
 
 void TMainForm::BuildPanes() {
   MainPanel = new QWidget(this);
@@ -450,8 +463,8 @@ void TMainForm::BuildPanes() {
   connect(list_, &TListViewEx::rowActivated, this, [this](int row) { list_->List().DoubleClick(row); });
   connect(list_, &TListViewEx::contextMenuRequested, this, [this](const QPoint& p) {
     popupCopySeparator_->setVisible(false);
-    actions_["Copy1"]->setVisible(false);
-    actions_["Selectall1"]->setVisible(false);
+    acts_.Copy1->setVisible(false);
+    acts_.Selectall1->setVisible(false);
     PopupMenu1->popup(p);
   });
   connect(list_, &TListViewEx::currentRowChanged, this, [this](int) {
@@ -476,7 +489,7 @@ void TMainForm::BuildQuickViewer() {
   QuickViewerHDR->setPalette(pal);
   auto* hl = new QHBoxLayout(QuickViewerHDR);
   hl->setContentsMargins(4, 2, 2, 2);
-  auto navButton = [this](const char* name, const char* hint, Qt::ArrowType arrow, const char* action) {
+  auto navButton = [this](const char* name, const char* hint, Qt::ArrowType arrow, QAction* action) {
     auto* b = new QToolButton(QuickViewerHDR);
     b->setObjectName(name);
     b->setArrowType(arrow);
@@ -484,13 +497,13 @@ void TMainForm::BuildQuickViewer() {
     b->setToolTip(hint);
     b->setStatusTip(hint);
     b->setFixedWidth(18);
-    connect(b, &QToolButton::clicked, actions_.at(action), &QAction::trigger);
+    connect(b, &QToolButton::clicked, action, &QAction::trigger);
     return b;
   };
   auto* leftNav = new QVBoxLayout;
   leftNav->setSpacing(0);
-  leftNav->addWidget(navButton("PrevMsgBtn", "Previous Message", Qt::LeftArrow, "PreviousMessage1"));
-  leftNav->addWidget(navButton("PrevConfBtn", "Previous Conference", Qt::UpArrow, "PreviousConference1"));
+  leftNav->addWidget(navButton("PrevMsgBtn", "Previous Message", Qt::LeftArrow, acts_.PreviousMessage1));
+  leftNav->addWidget(navButton("PrevConfBtn", "Previous Conference", Qt::UpArrow, acts_.PreviousConference1));
   hl->addLayout(leftNav);
   auto* grid = new QGridLayout;
   grid->setVerticalSpacing(1);
@@ -523,8 +536,8 @@ void TMainForm::BuildQuickViewer() {
   hl->addWidget(AttachedBtn);
   auto* rightNav = new QVBoxLayout;
   rightNav->setSpacing(0);
-  rightNav->addWidget(navButton("NextMsgBtn", "Next Message", Qt::RightArrow, "NextMessage1"));
-  rightNav->addWidget(navButton("NextConfBtn", "Next Conference", Qt::DownArrow, "NextConference1"));
+  rightNav->addWidget(navButton("NextMsgBtn", "Next Message", Qt::RightArrow, acts_.NextMessage1));
+  rightNav->addWidget(navButton("NextConfBtn", "Next Conference", Qt::DownArrow, acts_.NextConference1));
   hl->addLayout(rightNav);
   vl->addWidget(QuickViewerHDR);
 
@@ -538,8 +551,8 @@ void TMainForm::BuildQuickViewer() {
   QuickViewerMemo->installEventFilter(this);
   connect(QuickViewerMemo, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {
     popupCopySeparator_->setVisible(true);
-    actions_["Copy1"]->setVisible(true);
-    actions_["Selectall1"]->setVisible(true);
+    acts_.Copy1->setVisible(true);
+    acts_.Selectall1->setVisible(true);
     PopupMenu1->popup(QuickViewerMemo->viewport()->mapToGlobal(p));
   });
   highlighter_ = new TQuoteHighlighter(QuickViewerMemo->document());
@@ -639,8 +652,8 @@ void TMainForm::FormCreate() {
   session_.LoadConfiguration();
   ReadWindowPlacement();
   list_->List().SetColumnOrder(settings_.Columns);
-  actions_["Toolbar1"]->setChecked(settings_.Toolbar);
-  actions_["Statusline1"]->setChecked(settings_.Statusbar);
+  acts_.Toolbar1->setChecked(settings_.Toolbar);
+  acts_.Statusline1->setChecked(settings_.Statusbar);
   TopPanel->setVisible(settings_.Toolbar);
   statusBar()->setVisible(settings_.Statusbar);
   QWKPOCombobox1->SetPostOffice(&QWKPostOffice1);
@@ -658,7 +671,7 @@ void TMainForm::FormCreate() {
 void TMainForm::ReadWindowPlacement() {
   const TWindowPlacement& p = settings_.Location;
   setGeometry(p.Left, p.Top, std::max(p.Width, 528), std::max(p.Height, 300));
-  actions_["QuickViewer1"]->setChecked(settings_.QuickViewer);
+  acts_.QuickViewer1->setChecked(settings_.QuickViewer);
   if (settings_.QuickViewer) ApplyQuickViewer();
   if (p.WindowState == TWindowState::wsMaximized) setWindowState(Qt::WindowMaximized);
   if (p.WindowState == TWindowState::wsMinimized) setWindowState(Qt::WindowMinimized);
@@ -698,15 +711,16 @@ void TMainForm::SetBusy(bool on) {
   if (!life_) return;
   bool packet = tree_->Tree().PacketLoaded();
   if (!packet) setWindowTitle(kCaptionNoPacket);
-  buttons_["OpenBtn"]->setEnabled(!busy);
-  buttons_["CloseBtn"]->setEnabled(packet && !busy);
-  buttons_["NewBtn"]->setEnabled(QWKPostOffice1.Itemindex() >= 0 && !busy);
+  btns_.OpenBtn->setEnabled(!busy);
+  btns_.CloseBtn->setEnabled(packet && !busy);
+  btns_.NewBtn->setEnabled(QWKPostOffice1.Itemindex() >= 0 && !busy);
   for (QMenu* m : {File1, Edit1, View1, Mail1, Downloads1, Help1}) m->setEnabled(!busy);
   for (QWidget* w : std::initializer_list<QWidget*>{tree_, list_, QWKPOCombobox1, poLabel_, ListStatus, AttachedBtn,
                                                     QuickViewerMemo, QuickViewerHDR})
     w->setEnabled(!busy);
-  for (const char* n : {"SpeedButton5", "SpeedButton2", "SpeedButton3", "SpeedButton4", "SearchBtn"})
-    buttons_[n]->setEnabled(!busy);
+  for (QAbstractButton* n :
+       {btns_.SpeedButton5, btns_.SpeedButton2, btns_.SpeedButton3, btns_.SpeedButton4, btns_.SearchBtn})
+    n->setEnabled(!busy);
   if (!busy) UpdateCommandStates();
 }
 
@@ -740,13 +754,13 @@ void TMainForm::UpdateCommandStates() {
   if (!packet && windowTitle() != kCaptionNoPacket) setWindowTitle(kCaptionNoPacket);
   TCommandContext c = Context();
   TCommandStates s = ToolbarStates(c);
-  buttons_["CloseBtn"]->setEnabled(packet && !c.Busy);
-  buttons_["NewBtn"]->setEnabled(s.New);
-  buttons_["ReadBtn"]->setEnabled(s.View);
-  buttons_["ReplyBtn"]->setEnabled(s.Reply);
-  buttons_["ForwardBtn"]->setEnabled(s.Forward);
-  buttons_["DeleteButton"]->setEnabled(s.Delete);
-  buttons_["SearchBtn"]->setEnabled(s.Search);
+  btns_.CloseBtn->setEnabled(packet && !c.Busy);
+  btns_.NewBtn->setEnabled(s.New);
+  btns_.ReadBtn->setEnabled(s.View);
+  btns_.ReplyBtn->setEnabled(s.Reply);
+  btns_.ForwardBtn->setEnabled(s.Forward);
+  btns_.DeleteButton->setEnabled(s.Delete);
+  btns_.SearchBtn->setEnabled(s.Search);
   if ((!c.RowSelected || !c.FolderHasRecord) && QuickViewerShown() && !QuickViewerMemo->document()->isEmpty())
     ClearQuickView();
   Downloads1->menuAction()->setVisible(false);  // the downloads commands come with their own windows
@@ -872,6 +886,19 @@ void TMainForm::FolderChanged() {
   UpdateCommandStates();
 }
 
+TMailList& TMainForm::MailList() { return list_->List(); }
+
+void TMainForm::OpenRow(int row) { list_->List().DoubleClick(row); }
+
+void TMainForm::RefillList() { list_->Refill(); }
+
+void TMainForm::BringMainToFront() {
+  if (isMinimized()) showNormal();
+  show();
+  raise();
+  activateWindow();
+}
+
 void TMainForm::SelectRow(int row) {
   list_->SetCurrentRow(row);
   if (row >= 0) list_->ActiveView()->scrollTo(list_->model()->index(row, 0));
@@ -915,23 +942,23 @@ void TMainForm::ReadBtnClick() {
 
 void TMainForm::UpdateReplyCaption() {
   QString caption = FromUtf8(ReplyCaption(SelectedRecord()));
-  if (buttons_["ReplyBtn"]->text() != caption) {
-    buttons_["ReplyBtn"]->setText(caption);
-    buttons_["ReplyBtn"]->repaint();
+  if (btns_.ReplyBtn->text() != caption) {
+    btns_.ReplyBtn->setText(caption);
+    btns_.ReplyBtn->repaint();
   }
 }
 
 bool TMainForm::QuickViewerShown() const { return ViewerPanel && !ViewerPanel->isHidden(); }
 
 void TMainForm::SetQuickViewerShown(bool shown) {
-  actions_["QuickViewer1"]->setChecked(shown);
+  acts_.QuickViewer1->setChecked(shown);
   ApplyQuickViewer();
 }
 
-void TMainForm::QuickViewer1Click() { SetQuickViewerShown(!actions_["QuickViewer1"]->isChecked()); }
+void TMainForm::QuickViewer1Click() { SetQuickViewerShown(!acts_.QuickViewer1->isChecked()); }
 
 void TMainForm::ApplyQuickViewer() {
-  bool want = actions_["QuickViewer1"]->isChecked();
+  bool want = acts_.QuickViewer1->isChecked();
   if (want == QuickViewerShown()) return;
   int h = settings_.QuickViewerHeight > 0 ? settings_.QuickViewerHeight : 100;
   settings_.QuickViewer = want;
@@ -1179,61 +1206,59 @@ void TMainForm::DeleteALLMessages1Click() {
 // ---------------------------------------------------------------- menus
 
 void TMainForm::FileMenuAboutToShow() {
-  actions_["CreateReplyPacket1"]->setEnabled(life_->SomethingToSend() ||
-                                             FileExistsNoCase(tempDirectory_, kToDoorFileName));
-  actions_["CloseMailPacket1"]->setEnabled(tree_->Tree().PacketLoaded());
+  acts_.CreateReplyPacket1->setEnabled(life_->SomethingToSend() || FileExistsNoCase(tempDirectory_, kToDoorFileName));
+  acts_.CloseMailPacket1->setEnabled(tree_->Tree().PacketLoaded());
   std::error_code ec;
-  actions_["OpenReplyPacket1"]->setEnabled(QWKPostOffice1.Itemindex() >= 0 &&
-                                           fs::exists(life_->ReplyPacketPath(), ec));
-  actions_["Properties1"]->setEnabled(QWKPostOffice1.Itemindex() >= 0);
+  acts_.OpenReplyPacket1->setEnabled(QWKPostOffice1.Itemindex() >= 0 && fs::exists(life_->ReplyPacketPath(), ec));
+  acts_.Properties1->setEnabled(QWKPostOffice1.Itemindex() >= 0);
 }
 
 void TMainForm::ViewMenuAboutToShow() {
   TViewStyle st = list_->ViewStyle();
-  actions_["LargeIcons1"]->setChecked(st == TViewStyle::vsIcon);
-  actions_["SmallIcons1"]->setChecked(st == TViewStyle::vsSmallIcon);
-  actions_["List1"]->setChecked(st == TViewStyle::vsList);
-  actions_["Details1"]->setChecked(st == TViewStyle::vsReport);
-  actions_["Toolbar1"]->setChecked(TopPanel->isVisible());
-  actions_["Statusline1"]->setChecked(statusBar()->isVisible());
-  actions_["QuickViewer1"]->setChecked(QuickViewerShown());
-  actions_["MSGViewer1"]->setVisible(msgView_ != nullptr);
-  actions_["MSGEditor1"]->setVisible(Editor() != nullptr);
+  acts_.LargeIcons1->setChecked(st == TViewStyle::vsIcon);
+  acts_.SmallIcons1->setChecked(st == TViewStyle::vsSmallIcon);
+  acts_.List1->setChecked(st == TViewStyle::vsList);
+  acts_.Details1->setChecked(st == TViewStyle::vsReport);
+  acts_.Toolbar1->setChecked(TopPanel->isVisible());
+  acts_.Statusline1->setChecked(statusBar()->isVisible());
+  acts_.QuickViewer1->setChecked(QuickViewerShown());
+  acts_.MSGViewer1->setVisible(msgView_ != nullptr);
+  acts_.MSGEditor1->setVisible(Editor() != nullptr);
 }
 
 void TMainForm::ApplyMessageCommandStates(const TCommandStates& s) {
-  actions_["ViewMessage1"]->setEnabled(s.View);
-  actions_["ViewMessage1"]->setVisible(s.ViewVisible);
-  actions_["ReplytoMessage1"]->setEnabled(s.Reply);
-  actions_["ReplytoMessage1"]->setText(FromUtf8(ReplyMenuCaption(SelectedRecord())));
-  actions_["ForwardMessage1"]->setEnabled(s.Forward);
-  actions_["DeleteMessage1"]->setEnabled(s.Delete);
+  acts_.ViewMessage1->setEnabled(s.View);
+  acts_.ViewMessage1->setVisible(s.ViewVisible);
+  acts_.ReplytoMessage1->setEnabled(s.Reply);
+  acts_.ReplytoMessage1->setText(FromUtf8(ReplyMenuCaption(SelectedRecord())));
+  acts_.ForwardMessage1->setEnabled(s.Forward);
+  acts_.DeleteMessage1->setEnabled(s.Delete);
 }
 
 void TMainForm::MailMenuAboutToShow() {
   TCommandStates s = MailMenuStates(Context());
   ApplyMessageCommandStates(s);
-  actions_["MarkasRead1"]->setEnabled(s.MarkRead);
-  actions_["MarkasUnRead1"]->setEnabled(s.MarkRead);
-  actions_["DeleteALLMessages1"]->setEnabled(s.DeleteAll);
-  actions_["NewMessage1"]->setEnabled(s.New);
-  actions_["Search1"]->setEnabled(s.Search);
+  acts_.MarkasRead1->setEnabled(s.MarkRead);
+  acts_.MarkasUnRead1->setEnabled(s.MarkRead);
+  acts_.DeleteALLMessages1->setEnabled(s.DeleteAll);
+  acts_.NewMessage1->setEnabled(s.New);
+  acts_.Search1->setEnabled(s.Search);
 }
 
 void TMainForm::PopupMenu1AboutToShow() {
   TCommandStates s = PopupStates(Context());
   ApplyMessageCommandStates(s);
-  actions_["NextMessage1"]->setEnabled(s.NextPrevMessage);
-  actions_["PreviousMessage1"]->setEnabled(s.NextPrevMessage);
-  actions_["NextConference1"]->setEnabled(s.NextPrevConference);
-  actions_["PreviousConference1"]->setEnabled(s.NextPrevConference);
-  actions_["Copy1"]->setEnabled(s.Copy);
-  actions_["QuickViewer1"]->setChecked(QuickViewerShown());
+  acts_.NextMessage1->setEnabled(s.NextPrevMessage);
+  acts_.PreviousMessage1->setEnabled(s.NextPrevMessage);
+  acts_.NextConference1->setEnabled(s.NextPrevConference);
+  acts_.PreviousConference1->setEnabled(s.NextPrevConference);
+  acts_.Copy1->setEnabled(s.Copy);
+  acts_.QuickViewer1->setChecked(QuickViewerShown());
 }
 
 void TMainForm::PopupMenu2AboutToShow() {
-  actions_["CloseMailPacket1"]->setEnabled(QWKPostOffice1.Itemindex() >= 0 && tree_->Tree().PacketLoaded());
-  actions_["QuickViewer1"]->setChecked(QuickViewerShown());
+  acts_.CloseMailPacket1->setEnabled(QWKPostOffice1.Itemindex() >= 0 && tree_->Tree().PacketLoaded());
+  acts_.QuickViewer1->setChecked(QuickViewerShown());
 }
 
 void TMainForm::SetViewStyle(TViewStyle style, bool refill) {
@@ -1304,7 +1329,7 @@ void TMainForm::NewBtnClick() {
     return;
   }
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  editor_ = new TEditForm(this);
+  editor_ = new TEditForm(*this);
   editor_->QWKMsg2().SetPacketDirectory(tree_->Tree().Directory());
   editor_->SelectConference(editor_->QWKMsg2().Conference());
   editor_->show();
@@ -1329,7 +1354,7 @@ void TMainForm::StartEditor(bool forward) {
   const auto& sub = rows[static_cast<size_t>(row)].SubItems;
   std::string boxFile = IsBoxKind(rec->Kind) && sub.size() >= 6 ? sub[5] : std::string();
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  editor_ = new TEditForm(this);
+  editor_ = new TEditForm(*this);
   if (!editor_->StartFrom(*rec, row, boxFile, forward)) editor_->Discard();
   QApplication::restoreOverrideCursor();
   UpdateCommandStates();

@@ -5,7 +5,6 @@
 #include <QMainWindow>
 #include <QPointer>
 
-#include <map>
 #include <memory>
 #include <string>
 
@@ -19,6 +18,7 @@
 #include "explorer/mail_commands.h"
 #include "explorer/settings.h"
 #include "platform/registry.h"
+#include "session/main_host.h"
 #include "session/reader_session.h"
 #include "engine/tessel_mime.h"
 #include "widgets/list_view_ex.h"
@@ -43,7 +43,40 @@ class TQuoteHighlighter;
 class TProgressGauge;
 class TMSGView;
 
-class TMainForm : public QMainWindow {
+// The main window's commands, each member named as its action object.
+struct TMainActions {
+  // File
+  QAction *OpenMailPacket1 = nullptr, *CloseMailPacket1 = nullptr, *OpenReplyPacket1 = nullptr,
+          *CreateReplyPacket1 = nullptr, *AddressBook1 = nullptr, *Properties1 = nullptr, *Exit1 = nullptr;
+  // Edit
+  QAction *Taglines1 = nullptr, *AddConference1 = nullptr, *Keywords1 = nullptr, *Twits1 = nullptr, *Filters1 = nullptr;
+  // View
+  QAction *Toolbar1 = nullptr, *Statusline1 = nullptr, *QuickViewer1 = nullptr, *LargeIcons1 = nullptr,
+          *SmallIcons1 = nullptr, *List1 = nullptr, *Details1 = nullptr, *Options1 = nullptr, *AddressBook2 = nullptr,
+          *MSGViewer1 = nullptr, *MSGEditor1 = nullptr, *NewFiles1 = nullptr, *MailFinder1 = nullptr;
+  // Mail
+  QAction *MarkasRead1 = nullptr, *MarkasUnRead1 = nullptr, *NewMessage1 = nullptr, *ViewMessage1 = nullptr,
+          *ReplytoMessage1 = nullptr, *ForwardMessage1 = nullptr, *Search1 = nullptr, *DeleteMessage1 = nullptr,
+          *DeleteALLMessages1 = nullptr;
+  // Downloads
+  QAction *Open1 = nullptr, *Extract1 = nullptr, *ExtractAll1 = nullptr;
+  // Help
+  QAction *Topics1 = nullptr, *HelpTopics1 = nullptr, *UsingKorrinHelp1 = nullptr, *ExplorerHelp1 = nullptr,
+          *About1 = nullptr;
+  // Pop-up and the quick viewer's navigation
+  QAction *Copy1 = nullptr, *Selectall1 = nullptr, *NextMessage1 = nullptr, *PreviousMessage1 = nullptr,
+          *NextConference1 = nullptr, *PreviousConference1 = nullptr;
+};
+
+// The toolbar's command buttons, each member named as its object.
+struct TMainButtons {
+  QAbstractButton *CloseBtn = nullptr, *OpenBtn = nullptr, *ReadBtn = nullptr, *NewBtn = nullptr, *ReplyBtn = nullptr,
+                  *ForwardBtn = nullptr, *DeleteButton = nullptr, *SearchBtn = nullptr;
+  // The list's view styles.
+  QAbstractButton *SpeedButton5 = nullptr, *SpeedButton2 = nullptr, *SpeedButton3 = nullptr, *SpeedButton4 = nullptr;
+};
+
+class TMainForm : public QMainWindow, public TMainHost {
   Q_OBJECT
 public:
   explicit TMainForm(QWidget* parent = nullptr);
@@ -55,14 +88,28 @@ public:
   TQWKPostOffice& PostOffice() { return QWKPostOffice1; }
   TPacketLifecycle& Lifecycle() { return *life_; }
   TMainSettings& Settings() { return settings_; }
-  TReaderSession& Session() { return session_; }
+  TReaderSession& Session() override { return session_; }
   TQWKMsg& QuickViewerMsg() { return quickMsg_; }
   const std::string& TempDirectory() const { return tempDirectory_; }
   int BusyCount() const { return busyCount_; }
 
-  void SetBusy(bool on);
+  // The host of the secondary windows.
+  TMailList& MailList() override;
+  int SelectedRow() const override;
+  void SelectRow(int row) override;
+  void OpenRow(int row) override;
+  void RefillList() override;
+  bool Busy() const override { return busyCount_ > 0; }
+  void SetBusy(bool on) override;
   // Runs the idle update now (the event loop runs it whenever it empties).
-  void UpdateCommandStates();
+  void UpdateCommandStates() override;
+  void NewMessage() override { NewBtnClick(); }
+  void ReplyMessage() override { ReplyBtnClick(); }
+  void ForwardMessage() override { ForwardBtnClick(); }
+  void BringMainToFront() override;
+  bool AcceptsDrops() const override { return acceptDrops(); }
+  void SetAcceptsDrops(bool on) override { setAcceptDrops(on); }
+  void CloseProgram() override { close(); }
 
   // Commands.
   void OpenBtnClick();
@@ -74,12 +121,12 @@ public:
   void DeleteButtonClick();
   void DeleteALLMessages1Click();
   void QuickViewer1Click();
-  void ShowOptions(int page);
+  void ShowOptions(int page) override;
   void ShowProperties();
   // The message editor while it is open (at most one exists).
   TEditForm* Editor() const;
   // The properties dialog on its last page (the viewer's Properties command).
-  void ShowPropertiesOnLastPage();
+  void ShowPropertiesOnLastPage() override;
   // The message viewer while it exists, else nullptr.
   TMSGView* MsgView() const;
   // Closes the message viewer if it exists; the reference is cleared at once.
@@ -95,7 +142,6 @@ public:
   bool QuickViewerShown() const;
   void SetQuickViewerShown(bool shown);
 
-public slots:
   // New, Reply/Edit and Forward: the message editor.
   void NewBtnClick();
   void ReplyBtnClick();
@@ -121,8 +167,6 @@ private:
                   int help, void (TMainForm::*slot)());
   TCommandContext Context() const;
   const TConfRec* SelectedRecord() const;
-  int SelectedRow() const;
-  void SelectRow(int row);
   void FolderChanged();
   void OpenMessage(const TConfRec* rec, int index, int count);
   void ApplyQuickViewer();
@@ -193,8 +237,8 @@ private:
   QToolButton* AttachedBtn = nullptr;
   QPlainTextEdit* QuickViewerMemo = nullptr;
   TQuoteHighlighter* highlighter_ = nullptr;
-  std::map<std::string, QAbstractButton*> buttons_;
-  std::map<std::string, QAction*> actions_;
+  TMainActions acts_;
+  TMainButtons btns_;
   QMenu *File1 = nullptr, *Edit1 = nullptr, *View1 = nullptr, *Mail1 = nullptr, *Downloads1 = nullptr,
         *Help1 = nullptr;
   QMenu *PopupMenu1 = nullptr, *PopupMenu2 = nullptr;

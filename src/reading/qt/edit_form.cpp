@@ -16,8 +16,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
-#include <QPainter>
-#include <QPainterPath>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextBlock>
@@ -32,9 +30,6 @@
 #include "explorer/qt/about_box.h"
 #include "explorer/qt/font_setting_qt.h"
 #include "explorer/qt/help_window.h"
-#include "explorer/qt/mail_list_view.h"
-#include "explorer/qt/mail_tree_view.h"
-#include "explorer/qt/main_form.h"
 #include "explorer/help_topics.h"
 #include "platform/ini_file.h"
 #include "platform/paths.h"
@@ -42,6 +37,8 @@
 #include "platform/qt/qt_platform.h"
 #include "reading/mime_compose.h"
 #include "reading/qt/sel_tag_form.h"
+#include "session/main_host.h"
+#include "session/reader_session.h"
 #include "widgets/mail_images.h"
 
 namespace korrin {
@@ -53,117 +50,6 @@ constexpr int kMinHeight = 300;
 constexpr int kCaptionLeft = 6;
 constexpr int kFieldLeft = 88;
 constexpr int kStatusAreaWidth = 132;
-
-enum class TToolPicture { tpSend, tpUndo, tpCut, tpCopy, tpPaste, tpText, tpAttach, tpSignature, tpHelp, tpCancel };
-
-// The toolbar's pictures, drawn so that they stay sharp at any size.
-QIcon ToolPicture(TToolPicture kind) {
-  QPixmap pm(48, 48);
-  pm.fill(Qt::transparent);
-  QPainter p(&pm);
-  p.setRenderHint(QPainter::Antialiasing);
-  p.scale(2, 2);
-  QPen ink(QColor(40, 52, 82), 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
-  const QColor paper(252, 252, 246), blue(70, 120, 200), red(196, 52, 44), green(58, 140, 70);
-  auto page = [&](QRectF r) {
-    p.setPen(ink);
-    p.setBrush(paper);
-    p.drawRect(r);
-  };
-  switch (kind) {
-    case TToolPicture::tpSend: {
-      p.setPen(ink);
-      p.setBrush(QColor(250, 236, 190));
-      p.drawRect(QRectF(2.5, 7.5, 15, 10));
-      p.drawPolyline(QPolygonF({QPointF(2.5, 7.5), QPointF(10, 13), QPointF(17.5, 7.5)}));
-      p.setPen(QPen(green, 2.2, Qt::SolidLine, Qt::RoundCap));
-      p.drawLine(QPointF(14, 4), QPointF(21.5, 4));
-      p.drawLine(QPointF(18.5, 1.5), QPointF(21.5, 4));
-      p.drawLine(QPointF(18.5, 6.5), QPointF(21.5, 4));
-      break;
-    }
-    case TToolPicture::tpUndo: {
-      QPainterPath path;
-      path.moveTo(7, 9);
-      path.cubicTo(11, 4, 21, 5, 19, 14);
-      path.cubicTo(18, 18, 13, 20, 9, 19);
-      p.setPen(QPen(blue, 2.4, Qt::SolidLine, Qt::RoundCap));
-      p.setBrush(Qt::NoBrush);
-      p.drawPath(path);
-      p.setPen(Qt::NoPen);
-      p.setBrush(blue);
-      p.drawPolygon(QPolygonF({QPointF(3, 5), QPointF(10, 6), QPointF(5, 12)}));
-      break;
-    }
-    case TToolPicture::tpCut: {
-      p.setPen(QPen(QColor(90, 90, 100), 1.8, Qt::SolidLine, Qt::RoundCap));
-      p.drawLine(QPointF(7, 2), QPointF(14.5, 15));
-      p.drawLine(QPointF(17, 2), QPointF(9.5, 15));
-      p.setPen(QPen(red, 1.8));
-      p.setBrush(Qt::NoBrush);
-      p.drawEllipse(QPointF(7.5, 18), 3.3, 3.3);
-      p.drawEllipse(QPointF(16.5, 18), 3.3, 3.3);
-      break;
-    }
-    case TToolPicture::tpCopy:
-      page(QRectF(3.5, 2.5, 11, 14));
-      page(QRectF(9.5, 7.5, 11, 14));
-      p.setPen(QPen(QColor(120, 130, 150), 1));
-      for (double y = 11; y < 20; y += 3) p.drawLine(QPointF(12, y), QPointF(18, y));
-      break;
-    case TToolPicture::tpPaste:
-      p.setPen(ink);
-      p.setBrush(QColor(190, 140, 80));
-      p.drawRoundedRect(QRectF(3.5, 3.5, 14, 18), 1.5, 1.5);
-      p.setBrush(QColor(200, 200, 210));
-      p.drawRect(QRectF(7.5, 1.5, 6, 4));
-      page(QRectF(10.5, 9.5, 10, 12));
-      break;
-    case TToolPicture::tpText:
-      page(QRectF(4.5, 2.5, 15, 19));
-      p.setPen(QPen(blue, 1.3));
-      for (double y = 7; y < 20; y += 3) p.drawLine(QPointF(7, y), QPointF(17, y));
-      break;
-    case TToolPicture::tpAttach:
-      p.drawPixmap(QRectF(1, 1, 22, 22), MailPixmap(TMailImage::miAttachment, 44), QRectF(0, 0, 44, 44));
-      break;
-    case TToolPicture::tpSignature: {
-      QPainterPath path;
-      path.moveTo(2, 18);
-      path.cubicTo(5, 10, 7, 22, 10, 15);
-      path.cubicTo(12, 11, 13, 19, 16, 16);
-      p.setPen(QPen(blue, 1.6, Qt::SolidLine, Qt::RoundCap));
-      p.setBrush(Qt::NoBrush);
-      p.drawPath(path);
-      p.setPen(ink);
-      p.setBrush(QColor(230, 190, 60));
-      p.drawPolygon(QPolygonF({QPointF(15, 11), QPointF(21, 3), QPointF(23, 5), QPointF(17, 13)}));
-      p.drawLine(QPointF(2, 21), QPointF(20, 21));
-      break;
-    }
-    case TToolPicture::tpHelp: {
-      p.setPen(Qt::NoPen);
-      p.setBrush(blue);
-      p.drawEllipse(QRectF(2, 2, 20, 20));
-      QFont f("DejaVu Sans");
-      f.setBold(true);
-      f.setPixelSize(15);
-      p.setFont(f);
-      p.setPen(Qt::white);
-      p.drawText(QRectF(2, 2, 20, 20), Qt::AlignCenter, "?");
-      break;
-    }
-    case TToolPicture::tpCancel:
-      p.setPen(Qt::NoPen);
-      p.setBrush(red);
-      p.drawEllipse(QRectF(2, 2, 20, 20));
-      p.setPen(QPen(Qt::white, 2.6, Qt::SolidLine, Qt::RoundCap));
-      p.drawLine(QPointF(8, 8), QPointF(16, 16));
-      p.drawLine(QPointF(16, 8), QPointF(8, 16));
-      break;
-  }
-  return QIcon(pm);
-}
 
 QStringList ToLines(const std::vector<std::string>& utf8) {
   QStringList lines;
@@ -181,7 +67,7 @@ QLabel* Caption(const QString& text, QWidget* parent, const char* name) {
 
 // ---------------------------------------------------------------- creation
 
-TEditForm::TEditForm(TMainForm* main) : QMainWindow(main, Qt::Window), main_(main) {
+TEditForm::TEditForm(TMainHost& host) : QMainWindow(dynamic_cast<QWidget*>(&host), Qt::Window), host_(host) {
   setObjectName("EditForm");
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowTitle(kEditorCaption);
@@ -216,7 +102,7 @@ TEditForm::TEditForm(TMainForm* main) : QMainWindow(main, Qt::Window), main_(mai
   StatusPanel->setParent(body);
 
   // 1. font and placement
-  const TMainSettings& settings = main_->Settings();
+  const TMainSettings& settings = host_.Session().Settings();
   ApplyEditorFont(settings.EditorFont);
   ReadPlacement();
   ApplyOverlay();
@@ -228,8 +114,8 @@ TEditForm::TEditForm(TMainForm* main) : QMainWindow(main, Qt::Window), main_(mai
   options.AddTags = settings.AddTags;
   options.Signature = settings.Signature;
   session_.SetOptions(options);
-  session_.SetOutBoxFolder(main_->Lifecycle().OutBoxFolder());
-  session_.SetWorkFolder(main_->TempDirectory());
+  session_.SetOutBoxFolder(host_.Session().Lifecycle().OutBoxFolder());
+  session_.SetWorkFolder(host_.Session().WorkFolder());
   session_.OnFormatting = [this](bool on) {
     StatusPanel->setVisible(on);
     if (on) {
@@ -239,7 +125,7 @@ TEditForm::TEditForm(TMainForm* main) : QMainWindow(main, Qt::Window), main_(mai
   };
   QWKMsg2().SetOnHDRChange([this](TQWKMsg*) { QWKMsg2HDRChange(); });
   QWKMsg2().SetOnTextChange([this](TQWKMsg*) { QWKMsg2TextChange(); });
-  session_.Create(main_->MailTreeView1()->Tree().Directory(), ProgramFolder());
+  session_.Create(host_.Session().Tree().Directory(), ProgramFolder());
   {
     QSignalBlocker block(ConfBox);
     for (const auto& c : session_.Conferences()) ConfBox->addItem(FromCp437(c));
@@ -251,7 +137,12 @@ TEditForm::TEditForm(TMainForm* main) : QMainWindow(main, Qt::Window), main_(mai
   memo_->document()->setModified(false);
 
   // The main window follows when the editor goes.
-  connect(this, &QObject::destroyed, main_, [main = main_] { main->UpdateCommandStates(); });
+  auto follow = [host = &host_] { host->UpdateCommandStates(); };
+  if (auto* main = dynamic_cast<QObject*>(&host_)) {
+    connect(this, &QObject::destroyed, main, follow);
+  } else {
+    connect(this, &QObject::destroyed, follow);
+  }
 }
 
 TEditForm::~TEditForm() {
@@ -270,105 +161,101 @@ QAction* TEditForm::Action(const char* name, const QString& caption, const QKeyS
   a->setStatusTip(hint);
   a->setToolTip(hint.isEmpty() ? QString(caption).remove('&') : hint);
   SetHelpContext(a, help);
-  actions_[name] = a;
   addAction(a);
   return a;
 }
 
-QAction* TEditForm::Command(const char* name) const {
-  auto it = actions_.find(name);
-  return it == actions_.end() ? nullptr : it->second;
-}
+// Makes the command `field` of acts_ with the same object name, so that a
+// misspelt name does not compile.
+#define NEW_ACTION(field, ...) (acts_.field = Action(#field, __VA_ARGS__))
 
 void TEditForm::BuildActions() {
   // File
-  connect(Action("Sendmessage1", "&Post message", QKeySequence(Qt::CTRL | Qt::Key_P), "Send message", kHelpEditor),
+  connect(NEW_ACTION(Sendmessage1, "&Post message", QKeySequence(Qt::CTRL | Qt::Key_P), "Send message", kHelpEditor),
           &QAction::triggered, this, [this] { Sendmessage1Click(); });
   // The address book comes with its own windows.
-  Action("AddressBook1", "&Address Book", {}, "Address Book", 8003)->setVisible(false);
-  connect(Action("Properties1", "&Properties", {}, "Show the properties", 8006), &QAction::triggered, this,
-          [this] { main_->ShowPropertiesOnLastPage(); });
-  connect(Action("Cancelmessage1", "&Cancel message (ESC)", {}, "Cancel", kHelpEditor), &QAction::triggered, this,
+  NEW_ACTION(AddressBook1, "&Address Book", {}, "Address Book", 8003)->setVisible(false);
+  connect(NEW_ACTION(Properties1, "&Properties", {}, "Show the properties", 8006), &QAction::triggered, this,
+          [this] { host_.ShowPropertiesOnLastPage(); });
+  connect(NEW_ACTION(Cancelmessage1, "&Cancel message (ESC)", {}, "Cancel", kHelpEditor), &QAction::triggered, this,
           [this] { Discard(); });
   // Edit
-  connect(Action("Undo1", "&Undo", QKeySequence(Qt::CTRL | Qt::Key_Z), "Undo", kHelpEditor), &QAction::triggered,
+  connect(NEW_ACTION(Undo1, "&Undo", QKeySequence(Qt::CTRL | Qt::Key_Z), "Undo", kHelpEditor), &QAction::triggered,
           this, [this] {
             memo_->undo();
             UpdateEditCommands();
           });
-  connect(Action("Cut1", "Cut", QKeySequence(Qt::CTRL | Qt::Key_X), "Cut", kHelpEditor), &QAction::triggered, this,
+  connect(NEW_ACTION(Cut1, "Cut", QKeySequence(Qt::CTRL | Qt::Key_X), "Cut", kHelpEditor), &QAction::triggered, this,
           [this] {
             memo_->cut();
             UpdateEditCommands();
           });
-  connect(Action("Copy1", "Copy", QKeySequence(Qt::CTRL | Qt::Key_C), "Copy", kHelpEditor), &QAction::triggered, this,
+  connect(NEW_ACTION(Copy1, "Copy", QKeySequence(Qt::CTRL | Qt::Key_C), "Copy", kHelpEditor), &QAction::triggered, this,
           [this] {
             memo_->copy();
             UpdateEditCommands();
           });
-  connect(Action("Paste1", "Paste", QKeySequence(Qt::CTRL | Qt::Key_V), "Paste", kHelpEditor), &QAction::triggered,
+  connect(NEW_ACTION(Paste1, "Paste", QKeySequence(Qt::CTRL | Qt::Key_V), "Paste", kHelpEditor), &QAction::triggered,
           this, [this] {
             memo_->paste();
             UpdateEditCommands();
           });
-  connect(Action("SellectAll1", "&Sellect All", QKeySequence(Qt::CTRL | Qt::Key_A), "Select the whole text",
-                 kHelpEditor),
-          &QAction::triggered, this, [this] {
-            memo_->selectAll();
-            UpdateEditCommands();
-          });
+  connect(
+      NEW_ACTION(SellectAll1, "&Sellect All", QKeySequence(Qt::CTRL | Qt::Key_A), "Select the whole text", kHelpEditor),
+      &QAction::triggered, this, [this] {
+        memo_->selectAll();
+        UpdateEditCommands();
+      });
   // The text box handles these keys itself while it has the focus.
-  for (const char* n : {"Undo1", "Cut1", "Copy1", "Paste1", "SellectAll1"})
-    actions_[n]->setShortcutContext(Qt::WidgetShortcut);
+  for (QAction* n : {acts_.Undo1, acts_.Cut1, acts_.Copy1, acts_.Paste1, acts_.SellectAll1})
+    n->setShortcutContext(Qt::WidgetShortcut);
   // View
-  auto* tb = Action("Toolbar1", "Toolbar", {}, "Show or hide the toolbar", kHelpEditor);
+  auto* tb = NEW_ACTION(Toolbar1, "Toolbar", {}, "Show or hide the toolbar", kHelpEditor);
   tb->setCheckable(true);
   tb->setChecked(true);
   connect(tb, &QAction::toggled, this, [this](bool on) { Toolbar->setVisible(on); });
-  connect(Action("Options1", "&Options", QKeySequence(Qt::CTRL | Qt::Key_O), "Change the options", 5488),
+  connect(NEW_ACTION(Options1, "&Options", QKeySequence(Qt::CTRL | Qt::Key_O), "Change the options", 5488),
           &QAction::triggered, this, [this] {
-            main_->ShowOptions(2);
+            host_.ShowOptions(2);
             update();
           });
-  Action("AddressBook2", "&Address Book", {}, "Address Book", 8003)->setVisible(false);
-  connect(Action("KorrinExplorer1", "Korrin Explorer", {}, "Bring the explorer forward", kHelpEditor),
-          &QAction::triggered, this, [this] {
-            if (main_->isMinimized()) main_->showNormal();
-            main_->raise();
-            main_->activateWindow();
-          });
+  NEW_ACTION(AddressBook2, "&Address Book", {}, "Address Book", 8003)->setVisible(false);
+  connect(NEW_ACTION(KorrinExplorer1, "Korrin Explorer", {}, "Bring the explorer forward", kHelpEditor),
+          &QAction::triggered, this, [this] { host_.BringMainToFront(); });
   // Mail
-  connect(Action("NewMessage1", "&New message", QKeySequence(Qt::CTRL | Qt::Key_N), "Start a new message",
-                 kHelpEditor),
-          &QAction::triggered, this, [this] { NewMessage1Click(); });
-  connect(Action("Public1", "Public", {}, "A public message", kHelpEditor), &QAction::triggered, this, [this] {
+  connect(
+      NEW_ACTION(NewMessage1, "&New message", QKeySequence(Qt::CTRL | Qt::Key_N), "Start a new message", kHelpEditor),
+      &QAction::triggered, this, [this] { NewMessage1Click(); });
+  connect(NEW_ACTION(Public1, "Public", {}, "A public message", kHelpEditor), &QAction::triggered, this, [this] {
     session_.ChooseStatus(tStatus::sPublic);
     RefreshHeader();
   });
-  connect(Action("Private1", "Private", {}, "A private message", kHelpEditor), &QAction::triggered, this, [this] {
+  connect(NEW_ACTION(Private1, "Private", {}, "A private message", kHelpEditor), &QAction::triggered, this, [this] {
     session_.ChooseStatus(tStatus::sPrivate);
     RefreshHeader();
   });
-  actions_["Public1"]->setCheckable(true);
-  actions_["Private1"]->setCheckable(true);
+  acts_.Public1->setCheckable(true);
+  acts_.Private1->setCheckable(true);
   // Insert
-  connect(Action("Textfile1", "&Text file", QKeySequence(Qt::CTRL | Qt::Key_I), "Insert text file", kHelpEditor),
+  connect(NEW_ACTION(Textfile1, "&Text file", QKeySequence(Qt::CTRL | Qt::Key_I), "Insert text file", kHelpEditor),
           &QAction::triggered, this, [this] { InsertTextFile1Click(); });
-  connect(Action("Fileattachment1", "&File attachment", QKeySequence(Qt::CTRL | Qt::Key_U), "Insert file attachment",
-                 kHelpEditor),
+  connect(NEW_ACTION(Fileattachment1, "&File attachment", QKeySequence(Qt::CTRL | Qt::Key_U), "Insert file attachment",
+                     kHelpEditor),
           &QAction::triggered, this, [this] { InsertBtnClick(); });
-  connect(Action("Signiture1", "&Signiture", QKeySequence(Qt::CTRL | Qt::Key_S), "Insert signature", kHelpEditor),
+  connect(NEW_ACTION(Signiture1, "&Signiture", QKeySequence(Qt::CTRL | Qt::Key_S), "Insert signature", kHelpEditor),
           &QAction::triggered, this, [this] { Signiture1Click(); });
   // Help
-  connect(Action("Introduction1", "&Introduction", {}, "Open the help contents", 8026), &QAction::triggered, this,
+  connect(NEW_ACTION(Introduction1, "&Introduction", {}, "Open the help contents", 8026), &QAction::triggered, this,
           [] { THelp::ShowContents(); });
-  connect(Action("UsingKorrinHelp1", "&Using Korrin Help", {}, "How to use the help", 8001), &QAction::triggered,
+  connect(NEW_ACTION(UsingKorrinHelp1, "&Using Korrin Help", {}, "How to use the help", 8001), &QAction::triggered,
           this, [] { THelp::ShowTopic("hlp_Using_TesselHelp"); });
-  connect(Action("EditorHelp1", "&Editor Help", {}, "Help on the editor", kHelpEditor), &QAction::triggered, this,
+  connect(NEW_ACTION(EditorHelp1, "&Editor Help", {}, "Help on the editor", kHelpEditor), &QAction::triggered, this,
           [] { THelp::ShowTopic(kTopicEditor); });
-  connect(Action("About1", "&About", {}, "About Korrin", 8026), &QAction::triggered, this,
+  connect(NEW_ACTION(About1, "&About", {}, "About Korrin", 8026), &QAction::triggered, this,
           [this] { TAboutBox::Execute(this, kEditorCaption); });
 }
+
+#undef NEW_ACTION
 
 void TEditForm::BuildMenus() {
   auto menu = [this](const char* name, const QString& title) {
@@ -376,20 +263,22 @@ void TEditForm::BuildMenus() {
     m->setObjectName(name);
     return m;
   };
-  auto add = [this](QMenu* m, std::initializer_list<const char*> names) { AddNamedActions(m, actions_, names); };
-  add(menu("File1", "&File"), {"Sendmessage1", "-", "AddressBook1", "Properties1", "-", "Cancelmessage1"});
+  auto add = [](QMenu* m, std::initializer_list<QAction*> actions) { AddActions(m, actions); };
+  add(menu("File1", "&File"),
+      {acts_.Sendmessage1, nullptr, acts_.AddressBook1, acts_.Properties1, nullptr, acts_.Cancelmessage1});
   QMenu* edit = menu("Edit1", "&Edit");
-  add(edit, {"Undo1", "-", "Cut1", "Copy1", "Paste1", "-", "SellectAll1"});
+  add(edit, {acts_.Undo1, nullptr, acts_.Cut1, acts_.Copy1, acts_.Paste1, nullptr, acts_.SellectAll1});
   connect(edit, &QMenu::aboutToShow, this, &TEditForm::UpdateEditCommands);
-  add(menu("View1", "&View"), {"Toolbar1", "-", "Options1", "-", "AddressBook2", "KorrinExplorer1"});
+  add(menu("View1", "&View"),
+      {acts_.Toolbar1, nullptr, acts_.Options1, nullptr, acts_.AddressBook2, acts_.KorrinExplorer1});
   QMenu* mail = menu("Mail1", "&Mail");
-  add(mail, {"NewMessage1", "-"});
+  add(mail, {acts_.NewMessage1, nullptr});
   StatusMenu = mail->addMenu("Status");
   StatusMenu->setObjectName("Status1");
-  add(StatusMenu, {"Public1", "Private1"});
+  add(StatusMenu, {acts_.Public1, acts_.Private1});
   connect(StatusMenu, &QMenu::aboutToShow, this, &TEditForm::StatusMenuAboutToShow);
-  add(menu("Insert1", "&Insert"), {"Textfile1", "Fileattachment1", "Signiture1"});
-  add(menu("Help1", "&Help"), {"Introduction1", "UsingKorrinHelp1", "EditorHelp1", "-", "About1"});
+  add(menu("Insert1", "&Insert"), {acts_.Textfile1, acts_.Fileattachment1, acts_.Signiture1});
+  add(menu("Help1", "&Help"), {acts_.Introduction1, acts_.UsingKorrinHelp1, acts_.EditorHelp1, nullptr, acts_.About1});
 }
 
 void TEditForm::BuildToolbar() {
@@ -399,17 +288,17 @@ void TEditForm::BuildToolbar() {
   auto* row = new QHBoxLayout(Toolbar);
   row->setContentsMargins(4, 2, 4, 2);
   row->setSpacing(1);
-  auto button = [this, row](const char* name, TToolPicture picture, QAction* action, const QString& hint) {
+  auto button = [this, row](const char* name, TMailImage picture, QAction* action, const QString& hint) {
     auto* b = new QToolButton(Toolbar);
     b->setObjectName(name);
     b->setAutoRaise(true);
     b->setIconSize(QSize(24, 24));
     b->setToolButtonStyle(Qt::ToolButtonIconOnly);
     if (action) {
-      action->setIcon(ToolPicture(picture));
+      action->setIcon(MailImage(picture));
       b->setDefaultAction(action);
     } else {
-      b->setIcon(ToolPicture(picture));
+      b->setIcon(MailImage(picture));
     }
     b->setToolTip(hint);
     b->setStatusTip(hint);
@@ -417,20 +306,20 @@ void TEditForm::BuildToolbar() {
     row->addWidget(b);
     return b;
   };
-  button("SendBtn", TToolPicture::tpSend, actions_["Sendmessage1"], "Send message");
+  button("SendBtn", TMailImage::miSend, acts_.Sendmessage1, "Send message");
   row->addSpacing(6);
-  button("UndoBtn", TToolPicture::tpUndo, actions_["Undo1"], "Undo");
-  button("CutBtn", TToolPicture::tpCut, actions_["Cut1"], "Cut");
-  button("CopyBtn", TToolPicture::tpCopy, actions_["Copy1"], "Copy");
-  button("PasteBtn", TToolPicture::tpPaste, actions_["Paste1"], "Paste");
+  button("UndoBtn", TMailImage::miUndo, acts_.Undo1, "Undo");
+  button("CutBtn", TMailImage::miCut, acts_.Cut1, "Cut");
+  button("CopyBtn", TMailImage::miCopy, acts_.Copy1, "Copy");
+  button("PasteBtn", TMailImage::miPaste, acts_.Paste1, "Paste");
   row->addSpacing(6);
-  button("InsertTextBtn", TToolPicture::tpText, actions_["Textfile1"], "Insert text file");
-  button("InsertBtn", TToolPicture::tpAttach, actions_["Fileattachment1"], "Insert file attachment");
-  button("SignatureBtn", TToolPicture::tpSignature, actions_["Signiture1"], "Insert signature");
+  button("InsertTextBtn", TMailImage::miTextFile, acts_.Textfile1, "Insert text file");
+  button("InsertBtn", TMailImage::miAttachment, acts_.Fileattachment1, "Insert file attachment");
+  button("SignatureBtn", TMailImage::miSignature, acts_.Signiture1, "Insert signature");
   row->addSpacing(6);
-  auto* help = button("HelpBtn", TToolPicture::tpHelp, nullptr, "Help");
+  auto* help = button("HelpBtn", TMailImage::miHelp, nullptr, "Help");
   connect(help, &QToolButton::clicked, this, [] { THelp::ShowTopic(kTopicEditor); });
-  button("CancelBtn", TToolPicture::tpCancel, actions_["Cancelmessage1"], "Cancel");
+  button("CancelBtn", TMailImage::miCancel, acts_.Cancelmessage1, "Cancel");
   auto* book = new QToolButton(Toolbar);
   book->setObjectName("AddressBtn");
   book->setIcon(MailImage(TMailImage::miAddress));
@@ -586,7 +475,7 @@ void TEditForm::BuildBody() {
   memo_->viewport()->installEventFilter(this);
   memo_->viewport()->setAcceptDrops(true);
   // Edit-command shortcuts act on the text box.
-  for (const char* n : {"Undo1", "Cut1", "Copy1", "Paste1", "SellectAll1"}) memo_->addAction(actions_[n]);
+  for (QAction* n : {acts_.Undo1, acts_.Cut1, acts_.Copy1, acts_.Paste1, acts_.SellectAll1}) memo_->addAction(n);
   connect(memo_, &QPlainTextEdit::copyAvailable, this, [this](bool) { UpdateEditCommands(); });
   connect(memo_, &QPlainTextEdit::undoAvailable, this, [this](bool) { UpdateEditCommands(); });
   connect(QApplication::clipboard(), &QClipboard::dataChanged, this, &TEditForm::UpdateEditCommands);
@@ -628,7 +517,7 @@ void TEditForm::ApplyOverlay() {
   QColor base = QApplication::palette().color(QPalette::Window);
   for (QWidget* w : {Toolbar, HDRPanel, statusArea_, Panel2}) {
     QPalette pal = w->palette();
-    if (main_->Settings().OverlayPictures) {
+    if (host_.Session().Settings().OverlayPictures) {
       QLinearGradient g(0, 0, 0, w == Panel2 ? 26 : 106);
       g.setColorAt(0, base.lighter(110));
       g.setColorAt(1, base.darker(105));
@@ -647,7 +536,7 @@ void TEditForm::ReadPlacement() {
   TIniPlacement p = ReadIniPlacement(ini, kEditorIniSection, false);
   const TWindowPlacement& w = p.Placement;
   setGeometry(w.Left, w.Top, std::max(w.Width, kMinWidth), std::max(w.Height, kMinHeight));
-  actions_["Toolbar1"]->setChecked(p.Toolbar);
+  acts_.Toolbar1->setChecked(p.Toolbar);
   Toolbar->setVisible(p.Toolbar);
   if (w.WindowState == TWindowState::wsMaximized) {
     setWindowState(Qt::WindowMaximized);
@@ -664,7 +553,7 @@ void TEditForm::WritePlacement() {
   p.Placement = {r.left(), r.top(), r.width(), r.height(), TWindowState::wsNormal};
   if (isMaximized()) p.Placement.WindowState = TWindowState::wsMaximized;
   if (isMinimized()) p.Placement.WindowState = TWindowState::wsMinimized;
-  p.Toolbar = actions_["Toolbar1"]->isChecked();
+  p.Toolbar = acts_.Toolbar1->isChecked();
   TIniFile ini(ProgramFolder() + kIniFileName);
   WriteIniPlacement(ini, kEditorIniSection, p, false);
 }
@@ -707,8 +596,8 @@ void TEditForm::RefreshHeader() {
     l->setToolTip(hint);
     l->setStatusTip(hint);
   }
-  actions_["Public1"]->setEnabled(session_.PublicEnabled());
-  actions_["Private1"]->setEnabled(session_.PrivateEnabled());
+  acts_.Public1->setEnabled(session_.PublicEnabled());
+  acts_.Private1->setEnabled(session_.PrivateEnabled());
 }
 
 void TEditForm::ShowTagline(const std::string& tagline) {
@@ -719,19 +608,19 @@ void TEditForm::ShowTagline(const std::string& tagline) {
 QString TEditForm::TagText() const { return TagLabel->text(); }
 
 void TEditForm::StatusMenuAboutToShow() {
-  actions_["Public1"]->setChecked(QWKMsg2().Status() == tStatus::sPublic);
-  actions_["Private1"]->setChecked(QWKMsg2().Status() == tStatus::sPrivate);
-  actions_["Public1"]->setEnabled(session_.PublicEnabled());
-  actions_["Private1"]->setEnabled(session_.PrivateEnabled());
+  acts_.Public1->setChecked(QWKMsg2().Status() == tStatus::sPublic);
+  acts_.Private1->setChecked(QWKMsg2().Status() == tStatus::sPrivate);
+  acts_.Public1->setEnabled(session_.PublicEnabled());
+  acts_.Private1->setEnabled(session_.PrivateEnabled());
 }
 
 void TEditForm::UpdateEditCommands() {
   if (!memo_) return;
   bool selected = memo_->textCursor().hasSelection();
-  actions_["Copy1"]->setEnabled(selected);
-  actions_["Cut1"]->setEnabled(selected);
-  actions_["Undo1"]->setEnabled(memo_->document()->isUndoAvailable());
-  actions_["Paste1"]->setEnabled(!QApplication::clipboard()->text().isEmpty());
+  acts_.Copy1->setEnabled(selected);
+  acts_.Cut1->setEnabled(selected);
+  acts_.Undo1->setEnabled(memo_->document()->isUndoAvailable());
+  acts_.Paste1->setEnabled(!QApplication::clipboard()->text().isEmpty());
 }
 
 // ---------------------------------------------------------------- conferences and status
@@ -760,7 +649,7 @@ void TEditForm::StatusClick() {
 
 bool TEditForm::StartFrom(const TConfRec& folder, int row, const std::string& boxFile, bool forward) {
   TQWKMsg& msg = QWKMsg2();
-  const std::string directory = main_->MailTreeView1()->Tree().Directory();
+  const std::string directory = host_.Session().Tree().Directory();
   msg.SetPacketDirectory(directory);
   if (forward) session_.BeginForward();
   bool loaded = folder.Kind == TFolderKind::fkConference ? msg.LoadFromPacket(directory, row + 1, folder)
@@ -842,8 +731,8 @@ bool TEditForm::Sendmessage1Click() {
 }
 
 void TEditForm::RefillOutBoxList() {
-  TMailTree& tree = main_->MailTreeView1()->Tree();
-  if (tree.Selected() && tree.Selected() == tree.OutBox()) main_->MailListView1()->Refill();
+  TMailTree& tree = host_.Session().Tree();
+  if (tree.Selected() && tree.Selected() == tree.OutBox()) host_.RefillList();
 }
 
 void TEditForm::NewMessage1Click() {
@@ -857,7 +746,7 @@ void TEditForm::NewMessage1Click() {
 }
 
 void TEditForm::InsertTextFile1Click() {
-  auto path = GetPrompts().OpenFile("Insert text file", kTextFileFilter, main_->Settings().Packets);
+  auto path = GetPrompts().OpenFile("Insert text file", kTextFileFilter, host_.Session().Settings().Packets);
   if (path) ImportTextFile(*path);
 }
 
@@ -896,7 +785,7 @@ void TEditForm::TagBtnClick() {
 }
 
 void TEditForm::InsertBtnClick() {
-  auto path = GetPrompts().OpenFile("Insert file attachment", "All files (*)", main_->Settings().Packets);
+  auto path = GetPrompts().OpenFile("Insert file attachment", "All files (*)", host_.Session().Settings().Packets);
   if (path) AddAttachment(*path);
 }
 

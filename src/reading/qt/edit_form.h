@@ -7,7 +7,6 @@
 
 #include <QMainWindow>
 
-#include <map>
 #include <string>
 #include <vector>
 
@@ -28,15 +27,31 @@ class QWidget;
 
 namespace korrin {
 
-class TMainForm;
+class TMainHost;
 struct TConfRec;
+
+// The editor's commands, each member named as its action object.
+struct TEditorActions {
+  // File
+  QAction *Sendmessage1 = nullptr, *AddressBook1 = nullptr, *Properties1 = nullptr, *Cancelmessage1 = nullptr;
+  // Edit
+  QAction *Undo1 = nullptr, *Cut1 = nullptr, *Copy1 = nullptr, *Paste1 = nullptr, *SellectAll1 = nullptr;
+  // View
+  QAction *Toolbar1 = nullptr, *Options1 = nullptr, *AddressBook2 = nullptr, *KorrinExplorer1 = nullptr;
+  // Mail
+  QAction *NewMessage1 = nullptr, *Public1 = nullptr, *Private1 = nullptr;
+  // Insert
+  QAction *Textfile1 = nullptr, *Fileattachment1 = nullptr, *Signiture1 = nullptr;
+  // Help
+  QAction *Introduction1 = nullptr, *UsingKorrinHelp1 = nullptr, *EditorHelp1 = nullptr, *About1 = nullptr;
+};
 
 class TEditForm : public QMainWindow {
   Q_OBJECT
 public:
   // Creation: font and placement, conference list, first conference, record
   // defaults, taglines, forced status, random tagline when the option is on.
-  explicit TEditForm(TMainForm* main);
+  explicit TEditForm(TMainHost& host);
   ~TEditForm() override;
 
   TEditSession& Session() { return session_; }
@@ -87,7 +102,7 @@ public:
   // The edit fields as the session takes them.
   TEditFields Fields() const;
   QPlainTextEdit* Memo1() const { return memo_; }
-  QAction* Command(const char* name) const;
+  const TEditorActions& Commands() const { return acts_; }
   // The tagline shown ("<None>" when none).
   QString TagText() const;
 
@@ -120,14 +135,14 @@ private:
   void AppendLines(const std::vector<std::string>& utf8Lines);
   void RefillOutBoxList();
 
-  TMainForm* main_;
+  TMainHost& host_;
   TEditSession session_;
   std::string tagline_;  // the tagline shown, code page 437 (empty: none)
   bool closed_ = false;
   bool posting_ = false;
   Qt::WindowStates lastState_ = Qt::WindowNoState;
 
-  std::map<std::string, QAction*> actions_;
+  TEditorActions acts_;
   QMenu* StatusMenu = nullptr;
   QWidget* Toolbar = nullptr;
   QLabel* ExLabel = nullptr;

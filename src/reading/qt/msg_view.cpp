@@ -19,7 +19,6 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPainterPath>
 #include <QPlainTextEdit>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -43,9 +42,6 @@
 #include "explorer/qt/about_box.h"
 #include "explorer/qt/font_setting_qt.h"
 #include "explorer/qt/help_window.h"
-#include "explorer/qt/mail_list_view.h"
-#include "explorer/qt/mail_tree_view.h"
-#include "explorer/qt/main_form.h"
 #include "explorer/settings.h"
 #include "platform/codepage.h"
 #include "platform/ini_file.h"
@@ -57,6 +53,8 @@
 #include "reading/msg_view_header.h"
 #include "reading/msg_view_print.h"
 #include "reading/quoted_line.h"
+#include "session/main_host.h"
+#include "session/reader_session.h"
 #include "widgets/explorer_button.h"
 #include "widgets/mail_images.h"
 
@@ -183,57 +181,6 @@ public:
 };
 
 namespace {
-const QColor kInk(40, 48, 64), kBlue(52, 110, 196), kPaper(250, 250, 246);
-
-// The viewer's own toolbar pictures, drawn like the program's other pictures.
-QIcon ViewerIcon(const char* what) {
-  QPixmap pm(64, 64);
-  pm.fill(Qt::transparent);
-  QPainter p(&pm);
-  p.setRenderHint(QPainter::Antialiasing);
-  p.scale(2, 2);
-  p.setPen(QPen(kInk, 1.2));
-  std::string w = what;
-  if (w == "prev" || w == "next") {
-    bool next = w == "next";
-    p.setBrush(kBlue);
-    QPolygonF a = next ? QPolygonF({{5, 12}, {17, 12}, {17, 5}, {28, 16}, {17, 27}, {17, 20}, {5, 20}})
-                       : QPolygonF({{27, 12}, {15, 12}, {15, 5}, {4, 16}, {15, 27}, {15, 20}, {27, 20}});
-    p.drawPolygon(a);
-  } else if (w == "print") {
-    p.setBrush(kPaper);
-    p.drawRect(QRectF(9, 3, 14, 10));
-    p.setBrush(QColor(190, 196, 206));
-    p.drawRoundedRect(QRectF(3, 12, 26, 11), 2, 2);
-    p.setBrush(kPaper);
-    p.drawRect(QRectF(8, 19, 16, 10));
-    p.setPen(QPen(kInk, 0.8));
-    for (int y : {22, 25}) p.drawLine(11, y, 21, y);
-    p.setBrush(QColor(70, 170, 90));
-    p.setPen(Qt::NoPen);
-    p.drawEllipse(QPointF(25, 15.5), 1.4, 1.4);
-  } else if (w == "copy") {
-    for (int i = 0; i < 2; ++i) {
-      p.setBrush(kPaper);
-      QRectF r(4 + i * 8, 3 + i * 7, 15, 19);
-      p.drawRect(r);
-      p.setPen(QPen(kInk, 0.8));
-      for (int l = 0; l < 4; ++l) p.drawLine(QPointF(r.left() + 3, r.top() + 5 + l * 3.5), QPointF(r.right() - 3, r.top() + 5 + l * 3.5));
-      p.setPen(QPen(kInk, 1.2));
-    }
-  } else if (w == "help") {
-    p.setBrush(kBlue);
-    p.drawEllipse(QRectF(4, 4, 24, 24));
-    QFont f("DejaVu Sans");
-    f.setBold(true);
-    f.setPixelSize(18);
-    p.setFont(f);
-    p.setPen(Qt::white);
-    p.drawText(QRectF(4, 4, 24, 24), Qt::AlignCenter, "?");
-  }
-  return QIcon(pm);
-}
-
 // A faint copy of a picture for the backgrounds.
 QPixmap Faint(TMailImage image, int size, qreal opacity) {
   QPixmap src = MailPixmap(image, size);
@@ -270,13 +217,12 @@ QString LongHint(const std::string& hint) {
 
 // ---------------------------------------------------------------- creation
 
-TMSGView::TMSGView(TMainForm& main)
+TMSGView::TMSGView(TMainHost& host)
     : QMainWindow(nullptr),
-      main_(main),
-      nav_(main.MailTreeView1()->Tree(), main.MailListView1()->List(),
-           TMsgViewNavHost{[&main] { return main.MailListView1()->CurrentRow(); },
-                           [&main](int row) { main.MailListView1()->SetCurrentRow(row); },
-                           [&main](int row) { main.MailListView1()->List().DoubleClick(row); }}) {
+      host_(host),
+      nav_(host.Session().Tree(), host.MailList(),
+           TMsgViewNavHost{[&host] { return host.SelectedRow(); }, [&host](int row) { host.SelectRow(row); },
+                           [&host](int row) { host.OpenRow(row); }}) {
   setObjectName("MSGView");
   setWindowTitle("Korrin Mail Viewer");
   setWindowIcon(MailImage(TMailImage::miReadMessage));
@@ -292,7 +238,7 @@ TMSGView::TMSGView(TMainForm& main)
   BuildPanes();
   BuildToolbar();
   BuildStatus();
-  ApplySettings(main_.Settings());
+  ApplySettings(host_.Session().Settings());
   ReadPlacement();
   UpdateButtons();
 }
@@ -311,99 +257,101 @@ QAction* TMSGView::Action(const char* name, const QString& caption, const QKeySe
   a->setStatusTip(hint);
   a->setToolTip(hint.isEmpty() ? QString(caption).remove('&') : hint);
   SetHelpContext(a, help);
-  actions_[name] = a;
   addAction(a);
   return a;
 }
 
+// Makes the command `field` of acts_ with the same object name, so that a
+// misspelt name does not compile.
+#define NEW_ACTION(field, ...) (acts_.field = Action(#field, __VA_ARGS__))
+
 void TMSGView::BuildActions() {
-  auto on = [this](const char* name, auto fn) { connect(actions_.at(name), &QAction::triggered, this, fn); };
+  auto on = [this](QAction* a, auto fn) { connect(a, &QAction::triggered, this, fn); };
   // File
-  Action("SaveMessage1", "&Save Message", QKeySequence(Qt::CTRL | Qt::Key_S), "Copy the message to the Save Box", 8011);
-  on("SaveMessage1", [this] { SaveBtnClick(); });
-  Action("PrintMessage1", "&Print message", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F12), "Print the message", 8011);
-  on("PrintMessage1", [this] { PrintButtonClick(); });
+  NEW_ACTION(SaveMessage1, "&Save Message", QKeySequence(Qt::CTRL | Qt::Key_S), "Copy the message to the Save Box",
+             8011);
+  on(acts_.SaveMessage1, [this] { SaveBtnClick(); });
+  NEW_ACTION(PrintMessage1, "&Print message", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F12), "Print the message",
+             8011);
+  on(acts_.PrintMessage1, [this] { PrintButtonClick(); });
   // The address book's windows come later: its commands stay hidden until then.
-  Action("OpenAddressBook1", "Open", {}, "Open the address book", 8003)->setVisible(false);
-  Action("AddSender1", "Add Sender", {}, "Add the sender to the address book", 8003)->setVisible(false);
-  Action("AddReciever1", "Add Reciever", {}, "Add the recipient to the address book", 8003)->setVisible(false);
-  Action("Properties1", "&Properties", {}, "Show the properties", 8006);
-  on("Properties1", [this] { Properties1Click(); });
-  Action("CloseViewer1", "&Close Viewer", QKeySequence(Qt::CTRL | Qt::Key_V), "Close the viewer", 8011);
-  on("CloseViewer1", [this] { close(); });
-  Action("Exit1", "&Exit Program", QKeySequence(Qt::CTRL | Qt::Key_E), "Exit the program", 8007);
-  on("Exit1", [this] { main_.close(); });
+  NEW_ACTION(OpenAddressBook1, "Open", {}, "Open the address book", 8003)->setVisible(false);
+  NEW_ACTION(AddSender1, "Add Sender", {}, "Add the sender to the address book", 8003)->setVisible(false);
+  NEW_ACTION(AddReciever1, "Add Reciever", {}, "Add the recipient to the address book", 8003)->setVisible(false);
+  NEW_ACTION(Properties1, "&Properties", {}, "Show the properties", 8006);
+  on(acts_.Properties1, [this] { Properties1Click(); });
+  NEW_ACTION(CloseViewer1, "&Close Viewer", QKeySequence(Qt::CTRL | Qt::Key_V), "Close the viewer", 8011);
+  on(acts_.CloseViewer1, [this] { close(); });
+  NEW_ACTION(Exit1, "&Exit Program", QKeySequence(Qt::CTRL | Qt::Key_E), "Exit the program", 8007);
+  on(acts_.Exit1, [this] { host_.CloseProgram(); });
   // Edit
-  Action("Copy1", "&Copy", QKeySequence(Qt::CTRL | Qt::Key_C), "Copy the selected text", 8011);
-  on("Copy1", [this] { Memo1->copy(); });
-  Action("SelectAll1", "&Select All", QKeySequence(Qt::CTRL | Qt::Key_A), "Select the whole text", 8011);
-  on("SelectAll1", [this] {
+  NEW_ACTION(Copy1, "&Copy", QKeySequence(Qt::CTRL | Qt::Key_C), "Copy the selected text", 8011);
+  on(acts_.Copy1, [this] { Memo1->copy(); });
+  NEW_ACTION(SelectAll1, "&Select All", QKeySequence(Qt::CTRL | Qt::Key_A), "Select the whole text", 8011);
+  on(acts_.SelectAll1, [this] {
     Memo1->selectAll();
     UpdateButtons();
   });
-  Action("Find1", "&Find", {}, "Search the text", 8011);
-  on("Find1", [this] { Find1Click(); });
-  Action("FindNext1", "&FindNext", {}, "Search again", 8011);
-  on("FindNext1", [this] { FindNext1Click(); });
+  NEW_ACTION(Find1, "&Find", {}, "Search the text", 8011);
+  on(acts_.Find1, [this] { Find1Click(); });
+  NEW_ACTION(FindNext1, "&FindNext", {}, "Search again", 8011);
+  on(acts_.FindNext1, [this] { FindNext1Click(); });
   // View
-  auto* tb = Action("Toolbar1", "&Toolbar", {}, "Show or hide the toolbar", 8011);
+  auto* tb = NEW_ACTION(Toolbar1, "&Toolbar", {}, "Show or hide the toolbar", 8011);
   tb->setCheckable(true);
-  on("Toolbar1", [this](bool v) { Toolbar->setVisible(v); });
-  auto* sl = Action("Statusline1", "&Statusline", {}, "Show or hide the status line", 8011);
+  on(acts_.Toolbar1, [this](bool v) { Toolbar->setVisible(v); });
+  auto* sl = NEW_ACTION(Statusline1, "&Statusline", {}, "Show or hide the status line", 8011);
   sl->setCheckable(true);
-  on("Statusline1", [this](bool v) { statusBar()->setVisible(v); });
-  Action("Options1", "&Options", QKeySequence(Qt::CTRL | Qt::Key_O), "Change the options", 5488);
-  on("Options1", [this] { Options1Click(); });
-  Action("AddressBook2", "Address Book", {}, "Show the address book", 8003)->setVisible(false);
-  Action("KorrinExplorer1", "Korrin Explorer", {}, "Show the explorer window", 8002);
-  on("KorrinExplorer1", [this] {
-    if (main_.isMinimized()) main_.showNormal();
-    main_.show();
-    main_.raise();
-    main_.activateWindow();
-  });
-  Action("MailFinder1", "Mail Finder", {}, "Show the mail finder", 5487)->setVisible(false);
+  on(acts_.Statusline1, [this](bool v) { statusBar()->setVisible(v); });
+  NEW_ACTION(Options1, "&Options", QKeySequence(Qt::CTRL | Qt::Key_O), "Change the options", 5488);
+  on(acts_.Options1, [this] { Options1Click(); });
+  NEW_ACTION(AddressBook2, "Address Book", {}, "Show the address book", 8003)->setVisible(false);
+  NEW_ACTION(KorrinExplorer1, "Korrin Explorer", {}, "Show the explorer window", 8002);
+  on(acts_.KorrinExplorer1, [this] { host_.BringMainToFront(); });
+  NEW_ACTION(MailFinder1, "Mail Finder", {}, "Show the mail finder", 5487)->setVisible(false);
   // Mail: New, Reply and Forward are the main window's commands.
-  Action("NewMessage1", "&New Message", QKeySequence(Qt::CTRL | Qt::Key_N), "Write a new message", 8019);
-  Action("ReplytoMessage1", "&Reply to Message", QKeySequence(Qt::CTRL | Qt::Key_R), "Reply to the message", 8021);
-  Action("ForwardMessage1", "&Forward Message", QKeySequence(Qt::CTRL | Qt::Key_F), "Forward the message", 8022);
-  // They run the main window's slots of the same names (the editor's commands);
-  // without them the items stay hidden.
-  for (auto [name, slot] : {std::pair{"NewMessage1", "NewBtnClick"}, std::pair{"ReplytoMessage1", "ReplyBtnClick"},
-                            std::pair{"ForwardMessage1", "ForwardBtnClick"}}) {
-    std::string signature = std::string(slot) + "()";
-    bool exists = main_.metaObject()->indexOfMethod(signature.c_str()) >= 0;
-    actions_[name]->setVisible(exists);
-    const char* method = slot;
-    on(name, [this, method] {
-      nav_.ReselectWhenUnselected();  // the command acts on the main list's selected row
-      QMetaObject::invokeMethod(&main_, method, Qt::DirectConnection);
-    });
-  }
-  Action("ExtractFileInserts1", "Extract File Inserts", {}, "Extract every attached file", 8011);
-  on("ExtractFileInserts1", [this] { ExtractFileInserts1Click(); });
+  NEW_ACTION(NewMessage1, "&New Message", QKeySequence(Qt::CTRL | Qt::Key_N), "Write a new message", 8019);
+  NEW_ACTION(ReplytoMessage1, "&Reply to Message", QKeySequence(Qt::CTRL | Qt::Key_R), "Reply to the message", 8021);
+  NEW_ACTION(ForwardMessage1, "&Forward Message", QKeySequence(Qt::CTRL | Qt::Key_F), "Forward the message", 8022);
+  // They act on the main list's selected row: the row shown is selected again first.
+  on(acts_.NewMessage1, [this] {
+    nav_.ReselectWhenUnselected();
+    host_.NewMessage();
+  });
+  on(acts_.ReplytoMessage1, [this] {
+    nav_.ReselectWhenUnselected();
+    host_.ReplyMessage();
+  });
+  on(acts_.ForwardMessage1, [this] {
+    nav_.ReselectWhenUnselected();
+    host_.ForwardMessage();
+  });
+  NEW_ACTION(ExtractFileInserts1, "Extract File Inserts", {}, "Extract every attached file", 8011);
+  on(acts_.ExtractFileInserts1, [this] { ExtractFileInserts1Click(); });
   // Help
-  Action("Introduction1", "&Introduction", {}, "Open the help contents", 8026);
-  on("Introduction1", [] { THelp::ShowContents(); });
-  Action("UsingKorrinHelp1", "&Using Korrin Help", {}, "How to use the help", 8001);
-  on("UsingKorrinHelp1", [] { THelp::ShowTopic("hlp_Using_TesselHelp"); });
-  Action("ViewerHelp1", "&Viewer Help", {}, "Help on this window", 8011);
-  on("ViewerHelp1", [] { THelp::ShowTopic("hlp_Viewer"); });
-  Action("About1", "&About", {}, "About Korrin", 8026);
-  on("About1", [this] { TAboutBox::Execute(this, "Korrin Mail Viewer"); });
+  NEW_ACTION(Introduction1, "&Introduction", {}, "Open the help contents", 8026);
+  on(acts_.Introduction1, [] { THelp::ShowContents(); });
+  NEW_ACTION(UsingKorrinHelp1, "&Using Korrin Help", {}, "How to use the help", 8001);
+  on(acts_.UsingKorrinHelp1, [] { THelp::ShowTopic("hlp_Using_TesselHelp"); });
+  NEW_ACTION(ViewerHelp1, "&Viewer Help", {}, "Help on this window", 8011);
+  on(acts_.ViewerHelp1, [] { THelp::ShowTopic("hlp_Viewer"); });
+  NEW_ACTION(About1, "&About", {}, "About Korrin", 8026);
+  on(acts_.About1, [this] { TAboutBox::Execute(this, "Korrin Mail Viewer"); });
   // Navigation (pop-up and buttons)
-  Action("NextMessage1", "Next Message", {}, "Show the next message", 8011);
-  on("NextMessage1", [this] { NextMessage(); });
-  Action("PreviousMessage1", "Previous Message", {}, "Show the previous message", 8011);
-  on("PreviousMessage1", [this] { PreviousMessage(); });
-  Action("NextConference1", "Next Conference", {}, "Go to the next conference", 8011);
-  on("NextConference1", [this] { NextConference(); });
-  Action("PreviousConference1", "Previous Conference", {}, "Go to the previous conference", 8011);
-  on("PreviousConference1", [this] { PreviousConference(); });
-  Action("AddressBook3", "Address Book", {}, "Open the address book", 8003)->setVisible(false);
-  Action("CloseMessageViewer1", "Close Message Viewer", {}, "Close the viewer", 8011);
-  on("CloseMessageViewer1", [this] { close(); });
+  NEW_ACTION(NextMessage1, "Next Message", {}, "Show the next message", 8011);
+  on(acts_.NextMessage1, [this] { NextMessage(); });
+  NEW_ACTION(PreviousMessage1, "Previous Message", {}, "Show the previous message", 8011);
+  on(acts_.PreviousMessage1, [this] { PreviousMessage(); });
+  NEW_ACTION(NextConference1, "Next Conference", {}, "Go to the next conference", 8011);
+  on(acts_.NextConference1, [this] { NextConference(); });
+  NEW_ACTION(PreviousConference1, "Previous Conference", {}, "Go to the previous conference", 8011);
+  on(acts_.PreviousConference1, [this] { PreviousConference(); });
+  NEW_ACTION(AddressBook3, "Address Book", {}, "Open the address book", 8003)->setVisible(false);
+  NEW_ACTION(CloseMessageViewer1, "Close Message Viewer", {}, "Close the viewer", 8011);
+  on(acts_.CloseMessageViewer1, [this] { close(); });
 }
+
+#undef NEW_ACTION
 
 void TMSGView::BuildMenus() {
   auto menu = [this](const char* name, const QString& title, const QString& hint) {
@@ -412,32 +360,33 @@ void TMSGView::BuildMenus() {
     m->menuAction()->setStatusTip(hint);
     return m;
   };
-  auto add = [this](QMenu* m, std::initializer_list<const char*> names) { AddNamedActions(m, actions_, names); };
+  auto add = [](QMenu* m, std::initializer_list<QAction*> actions) { AddActions(m, actions); };
   File1 = menu("File1", "&File", "Saving, printing and closing");
-  add(File1, {"SaveMessage1", "PrintMessage1", "-"});
+  add(File1, {acts_.SaveMessage1, acts_.PrintMessage1, nullptr});
   AddressBook1 = File1->addMenu("Address Book");
   AddressBook1->setObjectName("AddressBook1");
-  add(AddressBook1, {"OpenAddressBook1", "AddSender1", "AddReciever1"});
+  add(AddressBook1, {acts_.OpenAddressBook1, acts_.AddSender1, acts_.AddReciever1});
   AddressBook1->menuAction()->setVisible(false);  // all of its commands wait for the address book
   connect(AddressBook1, &QMenu::aboutToShow, this, &TMSGView::AddressMenuAboutToShow);
-  add(File1, {"Properties1", "-", "CloseViewer1", "Exit1"});
+  add(File1, {acts_.Properties1, nullptr, acts_.CloseViewer1, acts_.Exit1});
   Edit1 = menu("Edit1", "&Edit", "Copying and searching the text");
-  add(Edit1, {"Copy1", "SelectAll1", "-", "Find1", "FindNext1"});
+  add(Edit1, {acts_.Copy1, acts_.SelectAll1, nullptr, acts_.Find1, acts_.FindNext1});
   connect(Edit1, &QMenu::aboutToShow, this, &TMSGView::EditMenuAboutToShow);
   View1 = menu("View1", "&View", "Bars, options and the other windows");
-  add(View1, {"Toolbar1", "Statusline1", "-", "Options1", "-", "AddressBook2", "KorrinExplorer1", "MailFinder1"});
+  add(View1, {acts_.Toolbar1, acts_.Statusline1, nullptr, acts_.Options1, nullptr, acts_.AddressBook2,
+              acts_.KorrinExplorer1, acts_.MailFinder1});
   connect(View1, &QMenu::aboutToShow, this, &TMSGView::ViewMenuAboutToShow);
   Mail1 = menu("Mail1", "&Mail", "Writing and attachments");
-  add(Mail1, {"NewMessage1", "ReplytoMessage1", "ForwardMessage1", "-", "ExtractFileInserts1"});
+  add(Mail1, {acts_.NewMessage1, acts_.ReplytoMessage1, acts_.ForwardMessage1, nullptr, acts_.ExtractFileInserts1});
   connect(Mail1, &QMenu::aboutToShow, this, &TMSGView::MailMenuAboutToShow);
   Help1 = menu("Help1", "&Help", "Help on the viewer");
-  add(Help1, {"Introduction1", "UsingKorrinHelp1", "ViewerHelp1", "-", "About1"});
+  add(Help1, {acts_.Introduction1, acts_.UsingKorrinHelp1, acts_.ViewerHelp1, nullptr, acts_.About1});
 
   PopupMenu1 = new QMenu(this);
   PopupMenu1->setObjectName("PopupMenu1");
-  add(PopupMenu1, {"NextMessage1", "PreviousMessage1", "NextConference1", "PreviousConference1", "-", "NewMessage1",
-                   "ReplytoMessage1", "ForwardMessage1", "-", "AddressBook3", "Properties1", "-",
-                   "CloseMessageViewer1", "Exit1"});
+  add(PopupMenu1, {acts_.NextMessage1, acts_.PreviousMessage1, acts_.NextConference1, acts_.PreviousConference1,
+                   nullptr, acts_.NewMessage1, acts_.ReplytoMessage1, acts_.ForwardMessage1, nullptr,
+                   acts_.AddressBook3, acts_.Properties1, nullptr, acts_.CloseMessageViewer1, acts_.Exit1});
 }
 
 void TMSGView::BuildToolbar() {
@@ -447,6 +396,7 @@ void TMSGView::BuildToolbar() {
   row->setContentsMargins(4, 2, 8, 2);
   row->setSpacing(0);
   struct Btn {
+    QAbstractButton* TViewerButtons::*member;
     const char* name;
     const char* caption;
     QIcon icon;
@@ -454,19 +404,24 @@ void TMSGView::BuildToolbar() {
     int help;
     std::function<void()> click;
   };
+// A member of btns_ and its object name, spelt once.
+#define BUTTON(field) &TViewerButtons::field, #field
   const Btn btns[] = {
-      {"PrevBtn", "Prev", ViewerIcon("prev"), "Previous Message", 8011, [this] { PreviousMessage(); }},
-      {"NextBtn", "Next", ViewerIcon("next"), "Next Message", 8011, [this] { NextMessage(); }},
-      {"NewBtn", "New", MailImage(TMailImage::miNew), "New Message", 8019,
-       [this] { actions_["NewMessage1"]->trigger(); }},
-      {"ReplyBtn", "Reply", MailImage(TMailImage::miReply), "Reply to Author", 8021,
-       [this] { actions_["ReplytoMessage1"]->trigger(); }},
-      {"PrintButton", "Print", ViewerIcon("print"), "Print Message", 8011, [this] { PrintButtonClick(); }},
-      {"SaveBtn", "Save", MailImage(TMailImage::miSaveBox), "Save Message", 8011, [this] { SaveBtnClick(); }},
-      {"CopyBtn", "Copy", ViewerIcon("copy"), "Copy", 8011, [this] { Memo1->copy(); }},
-      {"ForwardBtn", "Forward", MailImage(TMailImage::miForward), "Forward Message", 8022,
-       [this] { actions_["ForwardMessage1"]->trigger(); }},
-      {"HelpBtn", "Help", ViewerIcon("help"), "Help", 8011, [] { THelp::ShowTopic("hlp_Viewer"); }}};
+      {BUTTON(PrevBtn), "Prev", MailImage(TMailImage::miPrevious), "Previous Message", 8011,
+       [this] { PreviousMessage(); }},
+      {BUTTON(NextBtn), "Next", MailImage(TMailImage::miNext), "Next Message", 8011, [this] { NextMessage(); }},
+      {BUTTON(NewBtn), "New", MailImage(TMailImage::miNew), "New Message", 8019,
+       [this] { acts_.NewMessage1->trigger(); }},
+      {BUTTON(ReplyBtn), "Reply", MailImage(TMailImage::miReply), "Reply to Author", 8021,
+       [this] { acts_.ReplytoMessage1->trigger(); }},
+      {BUTTON(PrintButton), "Print", MailImage(TMailImage::miPrint), "Print Message", 8011,
+       [this] { PrintButtonClick(); }},
+      {BUTTON(SaveBtn), "Save", MailImage(TMailImage::miSaveBox), "Save Message", 8011, [this] { SaveBtnClick(); }},
+      {BUTTON(CopyBtn), "Copy", MailImage(TMailImage::miCopy), "Copy", 8011, [this] { Memo1->copy(); }},
+      {BUTTON(ForwardBtn), "Forward", MailImage(TMailImage::miForward), "Forward Message", 8022,
+       [this] { acts_.ForwardMessage1->trigger(); }},
+      {BUTTON(HelpBtn), "Help", MailImage(TMailImage::miHelp), "Help", 8011, [] { THelp::ShowTopic("hlp_Viewer"); }}};
+#undef BUTTON
   for (const Btn& b : btns) {
     auto* button = new TExplorerButton(b.caption, b.icon, Toolbar);
     button->setObjectName(b.name);
@@ -475,13 +430,10 @@ void TMSGView::BuildToolbar() {
     button->setStatusTip(b.hint);
     SetHelpContext(button, b.help);
     if (b.click) connect(button, &QAbstractButton::clicked, this, b.click);
+    button->installEventFilter(this);
     row->addWidget(button);
-    buttons_[b.name] = button;
+    btns_.*b.member = button;
   }
-  // New, Reply and Forward are the main window's commands, shown when it has them.
-  buttons_["NewBtn"]->setVisible(actions_["NewMessage1"]->isVisible());
-  buttons_["ReplyBtn"]->setVisible(actions_["ReplytoMessage1"]->isVisible());
-  buttons_["ForwardBtn"]->setVisible(actions_["ForwardMessage1"]->isVisible());
   row->addStretch(1);
   MsgNumLabel = new QLabel(Toolbar);
   MsgNumLabel->setObjectName("MsgNumLabel");
@@ -690,7 +642,6 @@ void TMSGView::BuildStatus() {
   bar->addWidget(NumberPanel);
   bar->addWidget(StatusPanel, 1);
   bar->addPermanentWidget(paperclip);
-  for (auto& [name, b] : buttons_) b->installEventFilter(this);
   for (QWidget* w : std::initializer_list<QWidget*>{PrevConfBtn, NextConfBtn, paperclip}) w->installEventFilter(this);
 }
 
@@ -709,7 +660,7 @@ void TMSGView::ApplySettings(const TMainSettings& settings) {
 }
 
 void TMSGView::ShowPictures() {
-  bool on = main_.Settings().OverlayPictures;
+  bool on = host_.Session().Settings().OverlayPictures;
   TransPic1->setVisible(on);
   TransPic2->setVisible(on);
   QPalette pal = TopPanel->palette();
@@ -734,8 +685,8 @@ void TMSGView::ReadPlacement() {
   setGeometry(w.Left, w.Top, std::max(w.Width, 500), std::max(w.Height, 300));
   Toolbar->setVisible(p.Toolbar);
   statusBar()->setVisible(p.Statusline);
-  actions_["Toolbar1"]->setChecked(p.Toolbar);
-  actions_["Statusline1"]->setChecked(p.Statusline);
+  acts_.Toolbar1->setChecked(p.Toolbar);
+  acts_.Statusline1->setChecked(p.Statusline);
   if (w.WindowState == TWindowState::wsMaximized) {
     setWindowState(Qt::WindowMaximized);
     lastState_ = Qt::WindowMaximized;
@@ -793,9 +744,8 @@ void TMSGView::ViewMessage(const std::string& packetFolder, int n, const TConfRe
 }
 
 void TMSGView::QWKMsg1HDRChange() {
-  TMailListView* list = main_.MailListView1();
-  int row = list->CurrentRow();
-  int count = static_cast<int>(list->List().Rows().size());
+  int row = host_.SelectedRow();
+  int count = static_cast<int>(host_.MailList().Rows().size());
   TMsgViewHeader h = MsgViewHeader(msg_, row, count, LocaleDateOrder());
   DateLabel->setText(FromCp437(h.Date));
   FromLabel->setText(FromCp437(h.From));
@@ -838,33 +788,33 @@ void TMSGView::RebuildAttachments() {
   paperclip->setEnabled(!AttachViewer->isHidden() && !Busy() && !AttachViewer->selectedItems().isEmpty());
 }
 
-bool TMSGView::Busy() const { return main_.BusyCount() > 0; }
+bool TMSGView::Busy() const { return host_.Busy(); }
 
 void TMSGView::UpdateButtons() {
-  if (!Memo1 || !buttons_.count("SaveBtn")) return;
+  if (!Memo1 || !btns_.SaveBtn) return;
   TMsgViewStates s = MsgViewStates(Kind(), Busy(), Memo1->textCursor().hasSelection());
-  actions_["Copy1"]->setEnabled(s.Copy);
-  buttons_["CopyBtn"]->setEnabled(s.Copy);
+  acts_.Copy1->setEnabled(s.Copy);
+  btns_.CopyBtn->setEnabled(s.Copy);
   PrevConfBtn->setEnabled(s.PrevNextConf);
   NextConfBtn->setEnabled(s.PrevNextConf);
-  actions_["ReplytoMessage1"]->setEnabled(s.Reply);
-  buttons_["ReplyBtn"]->setEnabled(s.Reply);
-  actions_["ForwardMessage1"]->setEnabled(s.Forward);
-  buttons_["ForwardBtn"]->setEnabled(s.Forward);
-  actions_["SaveMessage1"]->setEnabled(s.Save);
-  buttons_["SaveBtn"]->setEnabled(s.Save);
+  acts_.ReplytoMessage1->setEnabled(s.Reply);
+  btns_.ReplyBtn->setEnabled(s.Reply);
+  acts_.ForwardMessage1->setEnabled(s.Forward);
+  btns_.ForwardBtn->setEnabled(s.Forward);
+  acts_.SaveMessage1->setEnabled(s.Save);
+  btns_.SaveBtn->setEnabled(s.Save);
   std::string hint = ReplyButtonHint(Kind());
-  buttons_["ReplyBtn"]->setToolTip(ShortHint(hint));
-  buttons_["ReplyBtn"]->setStatusTip(LongHint(hint));
+  btns_.ReplyBtn->setToolTip(ShortHint(hint));
+  btns_.ReplyBtn->setStatusTip(LongHint(hint));
 }
 
 void TMSGView::SetBusy(bool on) {
-  main_.SetBusy(on);
+  host_.SetBusy(on);
   bool busy = Busy();
   if (busy) setCursor(Qt::WaitCursor);
   else unsetCursor();
   for (QMenu* m : {File1, Edit1, View1, Mail1, Help1}) m->setEnabled(!busy);
-  for (const char* n : {"PrintButton", "NewBtn", "HelpBtn"}) buttons_[n]->setEnabled(!busy);
+  for (QAbstractButton* n : {btns_.PrintButton, btns_.NewBtn, btns_.HelpBtn}) n->setEnabled(!busy);
   Memo1->setEnabled(!busy);
   AttachViewer->setEnabled(!busy);
   UpdateButtons();
@@ -905,14 +855,14 @@ void TMSGView::KeyNextPage() {
 
 void TMSGView::SaveBtnClick() {
   if (Kind() != TFolderKind::fkConference) return;
-  SaveToSaveBox(msg_, main_.PostOffice().PostOfficeDirectory());
+  SaveToSaveBox(msg_, host_.Session().PostOffice().PostOfficeDirectory());
 }
 
 void TMSGView::PrintButtonClick() {
   if (QPrinterInfo::availablePrinters().isEmpty()) {
     // Without a printer the page goes into a PDF file.
-    auto path = GetPrompts().SaveFile("Print to PDF file", "PDF Files (*.pdf);;All Files (*)", main_.Settings().Packets,
-                                      "message.pdf");
+    auto path = GetPrompts().SaveFile("Print to PDF file", "PDF Files (*.pdf);;All Files (*)",
+                                      host_.Session().Settings().Packets, "message.pdf");
     if (path && !PrintToPdf(FromUtf8(*path))) GetPrompts().Error("Could not write file - " + *path);
     return;
   }
@@ -1032,7 +982,7 @@ bool TMSGView::FindText(const QString& text, const TFindOptions& options) {
 // ---------------------------------------------------------------- attachments
 
 bool TMSGView::MainFolderHasRecord() const {
-  TMailTreeNode* node = main_.MailTreeView1()->Tree().Selected();
+  TMailTreeNode* node = host_.Session().Tree().Selected();
   return node && node->Record;
 }
 
@@ -1044,14 +994,14 @@ QStringList TMSGView::SelectedCaptions() const {
 }
 
 void TMSGView::Extract(const QStringList& captions) {
-  auto folder = GetPrompts().PickFolder("Select folder to decode file to:", main_.Settings().Packets);
+  auto folder = GetPrompts().PickFolder("Select folder to decode file to:", host_.Session().Settings().Packets);
   if (!folder) return;
   std::vector<std::string> names;
   for (int i = 0; i < AttachViewer->count(); ++i)
     if (captions.contains(AttachViewer->item(i)->text()))
       names.push_back(AttachViewer->item(i)->data(Qt::UserRole).toByteArray().toStdString());
   ShowDecoding(true);
-  ExtractAttachments(msg_, mime_, boxFile_, main_.TempDirectory(), names, *folder);
+  ExtractAttachments(msg_, mime_, boxFile_, host_.Session().WorkFolder(), names, *folder);
   ShowDecoding(false);
 }
 
@@ -1091,12 +1041,12 @@ QStringList TMSGView::PrepareDragFiles() {
   QStringList files;
   std::vector<std::string> names;
   for (auto* item : AttachViewer->selectedItems()) names.push_back(item->data(Qt::UserRole).toByteArray().toStdString());
-  if (names.empty() || main_.TempDirectory().empty()) return files;
+  if (names.empty() || host_.Session().WorkFolder().empty()) return files;
   // A folder of its own, so that no attachment can replace a file of the unpacked packet.
-  auto folder = CreateUniqueFolder(IncludeTrailingBackslash(main_.TempDirectory()));
+  auto folder = CreateUniqueFolder(IncludeTrailingBackslash(host_.Session().WorkFolder()));
   if (!folder) return files;
   ShowDecoding(true);
-  for (const auto& path : ExtractAttachments(msg_, mime_, boxFile_, main_.TempDirectory(), names, *folder)) {
+  for (const auto& path : ExtractAttachments(msg_, mime_, boxFile_, host_.Session().WorkFolder(), names, *folder)) {
     std::error_code ec;
     if (fs::is_regular_file(path, ec)) files << FromUtf8(path);
   }
@@ -1117,20 +1067,20 @@ void TMSGView::StartAttachmentDrag() {
   auto* drag = new QDrag(this);
   drag->setMimeData(data);
   drag->setPixmap(MailPixmap(TMailImage::miAttachment, 32));
-  bool accepted = main_.acceptDrops();
-  main_.setAcceptDrops(false);
+  bool accepted = host_.AcceptsDrops();
+  host_.SetAcceptsDrops(false);
   drag->exec(Qt::MoveAction, Qt::MoveAction);
-  main_.setAcceptDrops(accepted);
+  host_.SetAcceptsDrops(accepted);
 }
 
 // ---------------------------------------------------------------- other commands
 
 void TMSGView::Options1Click() {
-  main_.ShowOptions(2);
+  host_.ShowOptions(2);
   update();
 }
 
-void TMSGView::Properties1Click() { main_.ShowPropertiesOnLastPage(); }
+void TMSGView::Properties1Click() { host_.ShowPropertiesOnLastPage(); }
 
 void TMSGView::SetHeaderHeight(int height) {
   TopPanel->setFixedHeight(std::max(0, height));
@@ -1140,23 +1090,23 @@ void TMSGView::SetHeaderHeight(int height) {
 int TMSGView::HeaderHeight() const { return TopPanel->maximumHeight(); }
 
 void TMSGView::MailMenuAboutToShow() {
-  TMailTreeNode* node = main_.MailTreeView1()->Tree().Selected();
-  actions_["ReplytoMessage1"]->setText(FromUtf8(ViewerReplyMenuCaption(node ? node->Record.get() : nullptr)));
-  actions_["ExtractFileInserts1"]->setEnabled(!AttachViewer->isHidden());
+  TMailTreeNode* node = host_.Session().Tree().Selected();
+  acts_.ReplytoMessage1->setText(FromUtf8(ViewerReplyMenuCaption(node ? node->Record.get() : nullptr)));
+  acts_.ExtractFileInserts1->setEnabled(!AttachViewer->isHidden());
 }
 
 void TMSGView::ViewMenuAboutToShow() {
-  actions_["Toolbar1"]->setChecked(!Toolbar->isHidden());
-  actions_["Statusline1"]->setChecked(!statusBar()->isHidden());
+  acts_.Toolbar1->setChecked(!Toolbar->isHidden());
+  acts_.Statusline1->setChecked(!statusBar()->isHidden());
   // The address book and the mail finder: shown while those windows exist.
-  actions_["AddressBook2"]->setVisible(false);
-  actions_["MailFinder1"]->setVisible(false);
+  acts_.AddressBook2->setVisible(false);
+  acts_.MailFinder1->setVisible(false);
 }
 
-void TMSGView::EditMenuAboutToShow() { actions_["Copy1"]->setEnabled(Memo1->textCursor().hasSelection()); }
+void TMSGView::EditMenuAboutToShow() { acts_.Copy1->setEnabled(Memo1->textCursor().hasSelection()); }
 
 void TMSGView::AddressMenuAboutToShow() {
-  actions_["AddReciever1"]->setEnabled(AddRecieverEnabled(ToCp437(ToLabel->text())));
+  acts_.AddReciever1->setEnabled(AddRecieverEnabled(ToCp437(ToLabel->text())));
 }
 
 // ---------------------------------------------------------------- events

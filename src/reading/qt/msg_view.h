@@ -7,7 +7,6 @@
 #include <QMainWindow>
 #include <QPointer>
 
-#include <map>
 #include <string>
 
 #include "engine/qwk_msg.h"
@@ -29,17 +28,44 @@ class QAbstractButton;
 
 namespace korrin {
 
-class TMainForm;
+class TMainHost;
 struct TMainSettings;
 class TViewerHighlighter;
 class THeaderSplitter;
 class TFindDialog;
 
+// The viewer's commands, each member named as its action object.
+struct TViewerActions {
+  // File
+  QAction *SaveMessage1 = nullptr, *PrintMessage1 = nullptr, *OpenAddressBook1 = nullptr, *AddSender1 = nullptr,
+          *AddReciever1 = nullptr, *Properties1 = nullptr, *CloseViewer1 = nullptr, *Exit1 = nullptr;
+  // Edit
+  QAction *Copy1 = nullptr, *SelectAll1 = nullptr, *Find1 = nullptr, *FindNext1 = nullptr;
+  // View
+  QAction *Toolbar1 = nullptr, *Statusline1 = nullptr, *Options1 = nullptr, *AddressBook2 = nullptr,
+          *KorrinExplorer1 = nullptr, *MailFinder1 = nullptr;
+  // Mail
+  QAction *NewMessage1 = nullptr, *ReplytoMessage1 = nullptr, *ForwardMessage1 = nullptr,
+          *ExtractFileInserts1 = nullptr;
+  // Help
+  QAction *Introduction1 = nullptr, *UsingKorrinHelp1 = nullptr, *ViewerHelp1 = nullptr, *About1 = nullptr;
+  // Pop-up
+  QAction *NextMessage1 = nullptr, *PreviousMessage1 = nullptr, *NextConference1 = nullptr,
+          *PreviousConference1 = nullptr, *AddressBook3 = nullptr, *CloseMessageViewer1 = nullptr;
+};
+
+// The viewer's toolbar buttons, each member named as its object.
+struct TViewerButtons {
+  QAbstractButton *PrevBtn = nullptr, *NextBtn = nullptr, *NewBtn = nullptr, *ReplyBtn = nullptr,
+                  *PrintButton = nullptr, *SaveBtn = nullptr, *CopyBtn = nullptr, *ForwardBtn = nullptr,
+                  *HelpBtn = nullptr;
+};
+
 class TMSGView : public QMainWindow {
   Q_OBJECT
 public:
   // The viewer reads and drives the main window's tree and list.
-  explicit TMSGView(TMainForm& main);
+  explicit TMSGView(TMainHost& host);
   ~TMSGView() override;
 
   // Shows message n of the conference (kind 6) or the box file named in the
@@ -117,7 +143,7 @@ private:
   void PrintTo(QPrinter& printer);
   void KeyNextPage();
 
-  TMainForm& main_;
+  TMainHost& host_;
   TQWKMsg msg_;
   TTesselMime mime_;
   TToReader toReader_;
@@ -148,8 +174,8 @@ private:
   QFrame* splitBar_ = nullptr;
   TViewerHighlighter* highlighter_ = nullptr;
   QPointer<TFindDialog> findDialog_;
-  std::map<std::string, QAction*> actions_;
-  std::map<std::string, QAbstractButton*> buttons_;
+  TViewerActions acts_;
+  TViewerButtons btns_;
   QMenu *File1 = nullptr, *Edit1 = nullptr, *View1 = nullptr, *Mail1 = nullptr, *Help1 = nullptr,
         *AddressBook1 = nullptr, *PopupMenu1 = nullptr;
 };
