@@ -38,7 +38,7 @@ size_t WriteList(const std::string& path, int entries) {
     std::string text = line;
     for (int w = 0; w < 6; ++w) text += std::string(kWords[next() % 16]) + " ";
     text += "\r\n";
-    for (unsigned more = next() % 2; more > 0; --more) {
+    for (unsigned more = (next() >> 16) % 2; more > 0; --more) {
       std::string cont(32, ' ');
       for (int w = 0; w < 5; ++w) cont += std::string(kWords[next() % 16]) + " ";
       text += cont + "\r\n";
