@@ -1,6 +1,7 @@
 #include "door/conference_manager.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 #include "engine/control_file.h"
 #include "engine/packet_lifecycle.h"
@@ -23,12 +24,17 @@ void TConferenceManager::Load(const std::string& treeDirectory, const std::strin
   toDrop_.clear();
   src_.Clear();
   dst_.Clear();
+  // Captions already listed, upper-cased: a large BBS lists thousands.
+  std::unordered_set<std::string> inDst, inSrc;
   if (!postOfficeDirectory.empty()) {
     if (auto path = FindFileNoCase(postOfficeDirectory, kCurConfFileName)) {
       std::vector<std::string> remembered;
       if (auto lines = ReadTextLines(*path))
         for (auto& line : *lines)
-          if (!line.empty() && remembered.size() < kMaxListItems) remembered.push_back(std::move(line));
+          if (!line.empty() && remembered.size() < kMaxListItems) {
+            inDst.insert(AnsiUpperCase(line));
+            remembered.push_back(std::move(line));
+          }
       dst_.Assign(remembered);
     }
   }
@@ -36,13 +42,18 @@ void TConferenceManager::Load(const std::string& treeDirectory, const std::strin
   if (!list) return;
   for (const auto& entry : list->Entries) {
     const std::string& caption = entry.Caption;
+    const std::string key = AnsiUpperCase(caption);
+    if (inDst.count(key) || inSrc.count(key)) continue;
     if (IndexFileName(treeDirectory, Trim(entry.Number)).Exists) {
-      if (!dst_.Find(caption) && dst_.Count() < kMaxListItems) dst_.Add(caption);
-    } else if (!dst_.Find(caption) && !src_.Find(caption)) {
-      if (src_.Count() >= kMaxListItems)
-        GetPrompts().Error(kErrConferenceListTooLong + Cp437ToUtf8(caption));
-      else
-        src_.Add(caption);
+      if (dst_.Count() < kMaxListItems) {
+        dst_.Add(caption);
+        inDst.insert(key);
+      }
+    } else if (src_.Count() >= kMaxListItems) {
+      GetPrompts().Error(kErrConferenceListTooLong + Cp437ToUtf8(caption));
+    } else {
+      src_.Add(caption);
+      inSrc.insert(key);
     }
   }
 }
