@@ -257,25 +257,30 @@ void TNewFilesForm::Refresh() {
   ShowCurrent();
 }
 
+// The commands wait while the main window runs a long operation.
 void TNewFilesForm::NextBtnClick() {
+  if (host_.Busy()) return;
   viewer_.Next();
   if (NewFilesSelected(host_)) host_.SelectRow(viewer_.CurrentEntry());
   ShowCurrent();
 }
 
 void TNewFilesForm::PrevBtnClick() {
+  if (host_.Busy()) return;
   viewer_.Previous();
   if (NewFilesSelected(host_)) host_.SelectRow(viewer_.CurrentEntry());
   ShowCurrent();
 }
 
 void TNewFilesForm::RequestFileClick() {
+  if (host_.Busy()) return;
   TReaderSession& s = host_.Session();
   RequestFile(s.DoorControl(), s.ToDoor(), viewer_.CurrentName());
   host_.UpdateCommandStates();
 }
 
 void TNewFilesForm::RequestAnyFileClick() {
+  if (host_.Busy()) return;
   TReaderSession& s = host_.Session();
   RequestAnyFile(s.DoorControl(), s.ToDoor());
   host_.UpdateCommandStates();
