@@ -87,6 +87,7 @@ std::vector<TMyNode> LoadNewFiles(const std::string& folder) {
   TTextLineReader in;
   if (!path || !in.Open(*path)) return entries;
   std::string line;
+  int rows = 0;
   bool pending = false;  // `line` already holds the next entry's first line
   for (;;) {
     if (!pending) {
@@ -97,6 +98,7 @@ std::vector<TMyNode> LoadNewFiles(const std::string& folder) {
     size_t dot = DotPosition(line);
     if (dot == 0) continue;
     TMyNode node = EntryOf(line, dot);
+    if (dot < 20) node.Row = rows++;
     while (!in.Eof()) {
       in.ReadLine(line);
       size_t p = DotPosition(line);
@@ -186,6 +188,15 @@ void TNewFilesViewer::Next() {
 void TNewFilesViewer::Previous() {
   if (entries_.empty()) return;
   current_ = current_ <= 0 ? static_cast<int>(entries_.size()) - 1 : current_ - 1;
+}
+
+int TNewFilesViewer::EntryOfRow(int row) const {
+  auto at = std::find_if(entries_.begin(), entries_.end(), [row](const TMyNode& e) { return e.Row == row; });
+  return at == entries_.end() ? row : static_cast<int>(at - entries_.begin());
+}
+
+int TNewFilesViewer::RowOfEntry(int entry) const {
+  return entry >= 0 && entry < static_cast<int>(entries_.size()) ? entries_[static_cast<size_t>(entry)].Row : -1;
 }
 
 TNewFileView TNewFilesViewer::View(TDateOrder order, int currentYear) const {

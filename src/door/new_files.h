@@ -20,6 +20,9 @@ struct TMyNode {
   std::string EntrySize;         // first word after the name
   std::string EntryDate;         // first word from column 24
   std::vector<std::string> EntryDescription;
+  // The row of the New Files list that shows this entry (its first "." lies
+  // in columns 1 to 19); -1 for an entry the list leaves out.
+  int Row = -1;
 };
 
 // Reads "newfiles.dat" of the folder (any letter case) line by line into
@@ -64,6 +67,12 @@ public:
   // first to the last.
   void Next();
   void Previous();
+
+  // The list's rows and the entries: a file with odd lines has entries the
+  // list leaves out, so a row's index is not always its entry's.
+  int EntryOfRow(int row) const;
+  // The row of the entry, or -1.
+  int RowOfEntry(int entry) const;
 
   // The shown entry's texts; all empty and "0 of 0" without entries.
   TNewFileView View(TDateOrder order, int currentYear) const;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/door_control.h"
+#include "engine/mail_list.h"
 #include "engine/to_door.h"
 #include "support/packet_builder.h"
 #include "support/recording_prompts.h"
@@ -72,10 +73,10 @@ TEST(NewFiles, EntriesContinuationsAndTheDotRules) {
 
 TEST(NewFiles, LineEndsAndAnEntryFoundAfterADroppedLine) {
   const std::string web = More("see www.example.com for more");
+  const Lines lines = {Entry("ONE.ZIP", "1", "01-01-24", "one"), std::string(22, ' ') + "x.y dropped", web,
+                       Entry("TWO.ZIP", "2", "01-02-24", "two"), "Short.", "        no dot, text before column 33"};
   std::string dir = test::TPacketBuilder()
-                        .NewFiles({Entry("ONE.ZIP", "1", "01-01-24", "one"), std::string(22, ' ') + "x.y dropped", web,
-                                   Entry("TWO.ZIP", "2", "01-02-24", "two"), "Short.",
-                                   "        no dot, text before column 33"})
+                        .NewFiles(lines)
                         .LineEnd("\n")
                         .FinalLineEnd(false)
                         .WriteTo(test::NewTempDir("packet"));
@@ -87,6 +88,20 @@ TEST(NewFiles, LineEndsAndAnEntryFoundAfterADroppedLine) {
   EXPECT_EQ(entries[2].EntryName, "TWO.ZIP");
   EXPECT_EQ(entries[3].EntryName, "Short.");
   EXPECT_EQ(entries[3].EntryDescription, (Lines{""}));
+
+  // The New Files list shows no row for the entry whose dot lies beyond
+  // column 19: rows and entries are matched, not counted alike.
+  int rows = 0;
+  TNewFileLine parsed;
+  for (const auto& l : lines) rows += ParseNewFileLine(l, parsed);
+  EXPECT_EQ(rows, 3);
+  EXPECT_EQ(entries[1].Row, -1);
+  TNewFilesViewer viewer;
+  viewer.SetEntries(entries);
+  EXPECT_EQ(viewer.EntryOfRow(1), 2);
+  EXPECT_EQ(viewer.EntryOfRow(2), 3);
+  EXPECT_EQ(viewer.RowOfEntry(1), -1);
+  EXPECT_EQ(viewer.RowOfEntry(3), 2);
 }
 
 TEST(NewFiles, AnyBytesAndLengthsNeverCrashOrHang) {

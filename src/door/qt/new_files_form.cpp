@@ -238,6 +238,13 @@ void TNewFilesForm::ShowNewFile(int n) {
   ShowCurrent();
 }
 
+void TNewFilesForm::ShowRow(int row) { ShowNewFile(viewer_.EntryOfRow(row) + 1); }
+
+void TNewFilesForm::SelectListRow() {
+  const int row = viewer_.RowOfEntry(viewer_.CurrentEntry());
+  if (row >= 0 && NewFilesSelected(host_)) host_.SelectRow(row);
+}
+
 void TNewFilesForm::ShowCurrent() {
   TNewFileView v = viewer_.View(SystemDateOrder(), QDate::currentDate().year());
   NameLabel->setText(FromCp437(v.Name));
@@ -261,14 +268,14 @@ void TNewFilesForm::Refresh() {
 void TNewFilesForm::NextBtnClick() {
   if (host_.Busy()) return;
   viewer_.Next();
-  if (NewFilesSelected(host_)) host_.SelectRow(viewer_.CurrentEntry());
+  SelectListRow();
   ShowCurrent();
 }
 
 void TNewFilesForm::PrevBtnClick() {
   if (host_.Busy()) return;
   viewer_.Previous();
-  if (NewFilesSelected(host_)) host_.SelectRow(viewer_.CurrentEntry());
+  SelectListRow();
   ShowCurrent();
 }
 
@@ -323,7 +330,7 @@ TNewFilesForm* TNewFilesForm::ShowEntry(TMainHost& host, QPointer<TNewFilesForm>
   } else {
     window = new TNewFilesForm(host, dynamic_cast<QWidget*>(&host));
   }
-  window->ShowNewFile(row + 1);
+  window->ShowRow(row);
   window->show();
   window->raise();
   window->activateWindow();

@@ -28,6 +28,8 @@ public:
 
   // Shows entry n (1-based); CurrentEntry follows.
   void ShowNewFile(int n);
+  // Shows the entry of a row of the New Files list.
+  void ShowRow(int row);
   // Reloads the list from the tree's folder (the packet may have changed).
   void Refresh();
   void NextBtnClick();
@@ -50,6 +52,8 @@ private:
   void BuildPanes();
   QAction* Action(const char* name, const QString& caption, const QString& hint, int help);
   void ShowCurrent();
+  // Selects the shown entry's row in the New Files list, when it is shown.
+  void SelectListRow();
   void UpdateCommandStates();
   void ReadPlacement();
   void WritePlacement();
