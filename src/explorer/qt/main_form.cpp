@@ -27,6 +27,10 @@
 #include "widgets/window_parts.h"
 #include "engine/mail_tree.h"
 #include "explorer/qt/close_form.h"
+#include "door/door_filter_lists.h"
+#include "door/qt/conf_man.h"
+#include "door/qt/new_files_form.h"
+#include "door/qt/olms_setup.h"
 #include "explorer/qt/about_box.h"
 #include "explorer/qt/font_setting_qt.h"
 #include "explorer/qt/help_window.h"
@@ -78,7 +82,39 @@ bool IsBoxKind(TFolderKind k) {
 }
 }  // namespace
 
-TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
+// The main window as the secondary windows see it.
+class TMainFormHost : public TMainHost {
+public:
+  explicit TMainFormHost(TMainForm& form) : f_(form) {}
+  TReaderSession& Session() override { return f_.session_; }
+  TMailList& MailList() override { return f_.list_->List(); }
+  int SelectedRow() const override { return f_.SelectedRow(); }
+  void SelectRow(int row) override { f_.SelectRow(row); }
+  void OpenRow(int row) override { f_.list_->List().DoubleClick(row); }
+  void RefillList() override { f_.list_->Refill(); }
+  bool Busy() const override { return f_.busyCount_ > 0; }
+  void SetBusy(bool on) override { f_.SetBusy(on); }
+  void UpdateCommandStates() override { f_.UpdateCommandStates(); }
+  void NewMessage() override { f_.NewBtnClick(); }
+  void ReplyMessage() override { f_.ReplyBtnClick(); }
+  void ForwardMessage() override { f_.ForwardBtnClick(); }
+  void ShowOptions(int page) override { f_.ShowOptions(page); }
+  void ShowPropertiesOnLastPage() override { f_.ShowPropertiesOnLastPage(); }
+  void BringMainToFront() override {
+    if (f_.isMinimized()) f_.showNormal();
+    f_.show();
+    f_.raise();
+    f_.activateWindow();
+  }
+  bool AcceptsDrops() const override { return f_.acceptDrops(); }
+  void SetAcceptsDrops(bool on) override { f_.setAcceptDrops(on); }
+  void CloseProgram() override { f_.close(); }
+
+private:
+  TMainForm& f_;
+};
+
+TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), host_(std::make_unique<TMainFormHost>(*this)) {
   setObjectName("MainForm");
   setWindowTitle("Korrin Mail Explorer");
   setWindowIcon(MailImage(TMailImage::miInBox));
@@ -94,6 +130,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
 }
 
 TMainForm::~TMainForm() {
+  delete newFiles_.data();
   // The viewer reads this window's tree and list: it goes first.
   for (TMSGView* v : {msgView_.data(), closedView_.data()})
     if (v) {
@@ -137,12 +174,18 @@ void TMainForm::BuildActions() {
          &TMainForm::ShowProperties);
   Action("Exit1", "&Exit Program", QKeySequence(Qt::CTRL | Qt::Key_E), "Exit the program", 8007, nullptr);
   connect(actions_["Exit1"], &QAction::triggered, this, &QWidget::close);
-  // Edit: these windows come later and stay hidden until then.
+  // Edit: enabled from the door's capabilities (EditMenuAboutToShow).
   for (auto [name, caption, key, help] :
        {std::tuple{"Taglines1", "&Taglines", Qt::Key_T, 8014}, std::tuple{"AddConference1", "&Conferences", Qt::Key_C, 8015},
         std::tuple{"Keywords1", "&Keywords", Qt::Key_K, 8016}, std::tuple{"Twits1", "T&wits", Qt::Key_W, 8017},
         std::tuple{"Filters1", "&Filters", Qt::Key_F, 8018}})
-    Action(name, caption, QKeySequence(Qt::CTRL | key), "", help, nullptr)->setVisible(false);
+    Action(name, caption, QKeySequence(Qt::CTRL | key), "", help, nullptr);
+  // Ctrl+F stays with Forward Message; the menu still shows it beside "&Filters".
+  actions_["Filters1"]->setShortcut({});
+  actions_["Filters1"]->setText("&Filters\tCtrl+F");
+  connect(actions_["AddConference1"], &QAction::triggered, this, [this] { TConfMan::Execute(*host_); });
+  for (auto [name, page] : {std::pair{"Keywords1", 0}, std::pair{"Filters1", 1}, std::pair{"Twits1", 2}})
+    connect(actions_[name], &QAction::triggered, this, [this, page] { TOLMSSetup::Execute(*host_, page); });
   // The tagline manager writes "korrin.tag" itself when it closes with OK.
   actions_["Taglines1"]->setVisible(true);
   actions_["Taglines1"]->setStatusTip("Edit the taglines");
@@ -193,6 +236,12 @@ void TMainForm::BuildActions() {
         ->setVisible(false);
   connect(actions_["MSGEditor1"], &QAction::triggered, this, [this] {
     if (Editor()) Editor()->BringToFront();
+  });
+  connect(actions_["NewFiles1"], &QAction::triggered, this, [this] {
+    if (!newFiles_) return;
+    newFiles_->show();
+    newFiles_->raise();
+    newFiles_->activateWindow();
   });
   connect(actions_["MSGViewer1"], &QAction::triggered, this, [this] {
     if (!msgView_) return;
@@ -272,6 +321,7 @@ void TMainForm::BuildMenus() {
   connect(File1, &QMenu::aboutToShow, this, &TMainForm::FileMenuAboutToShow);
   Edit1 = menu("Edit1", "&Edit", "Commands related to editing mail packets.");
   add(Edit1, {"Taglines1", "AddConference1", "Keywords1", "Twits1", "Filters1"});
+  connect(Edit1, &QMenu::aboutToShow, this, &TMainForm::EditMenuAboutToShow);
   View1 = menu("View1", "&View", "Contains commands for customizing the window.");
   add(View1, {"Toolbar1", "Statusline1", "QuickViewer1", "-"});
   QMenu* icons = View1->addMenu("Icons");
@@ -443,6 +493,7 @@ void TMainForm::BuildPanes() {
   list_->List().SetToReader(&ToReader1);
   list_->List().SetMailTree(&tree_->Tree());
   list_->List().OnOpenMessage = [this](const TConfRec* rec, int index, int count) { OpenMessage(rec, index, count); };
+  list_->List().OnShowNewFile = [this](const TConfRec*, int index, int) { MailListView1ShowNewFile(index); };
   connect(tree_, &TMailTreeView::folderChanged, this, &TMainForm::FolderChanged);
   connect(tree_, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& p) { PopupMenu2->popup(tree_->viewport()->mapToGlobal(p)); });
@@ -747,6 +798,7 @@ void TMainForm::UpdateCommandStates() {
   buttons_["ForwardBtn"]->setEnabled(s.Forward);
   buttons_["DeleteButton"]->setEnabled(s.Delete);
   buttons_["SearchBtn"]->setEnabled(s.Search);
+  EditMenuAboutToShow();  // the door commands' shortcuts follow the door
   if ((!c.RowSelected || !c.FolderHasRecord) && QuickViewerShown() && !QuickViewerMemo->document()->isEmpty())
     ClearQuickView();
   Downloads1->menuAction()->setVisible(false);  // the downloads commands come with their own windows
@@ -802,6 +854,7 @@ bool TMainForm::OpenPacketFile(const std::string& path) {
 void TMainForm::CloseBtnClick() {
   if (!tree_->Tree().PacketLoaded()) return;
   CloseMsgView();
+  if (newFiles_) newFiles_->close();
   life_->ClosePacket();
   ClearQuickView();
   UpdateCommandStates();
@@ -840,6 +893,7 @@ void TMainForm::QWKPOCombobox1Click() {
   if (chosen >= 0 && QWKPostOffice1.Node(chosen).BBSID == shown) return;
   if (tree_->Tree().PacketLoaded()) {
     CloseMsgView();
+    if (newFiles_) newFiles_->close();
     // Back to the packet's post office while it is asked whether the packet may close.
     std::string wanted = chosen >= 0 ? QWKPostOffice1.Node(chosen).BBSID : std::string();
     for (int i = 0; i < QWKPostOffice1.Count(); ++i)
@@ -1199,6 +1253,24 @@ void TMainForm::ViewMenuAboutToShow() {
   actions_["QuickViewer1"]->setChecked(QuickViewerShown());
   actions_["MSGViewer1"]->setVisible(msgView_ != nullptr);
   actions_["MSGEditor1"]->setVisible(Editor() != nullptr);
+  actions_["NewFiles1"]->setVisible(newFiles_ != nullptr);
+}
+
+void TMainForm::EditMenuAboutToShow() {
+  TDoorCommandStates s = DoorCommandStates(DoorControl1);
+  actions_["AddConference1"]->setEnabled(s.Conferences);
+  actions_["Keywords1"]->setEnabled(s.Keywords);
+  actions_["Filters1"]->setEnabled(s.Filters);
+  actions_["Twits1"]->setEnabled(s.Twits);
+}
+
+void TMainForm::MailListView1ShowNewFile(int index) {
+  CloseMsgView();
+  if (Editor()) {
+    Editor()->BringToFront();
+    return;
+  }
+  TNewFilesForm::ShowEntry(*host_, newFiles_, index);
 }
 
 void TMainForm::ApplyMessageCommandStates(const TCommandStates& s) {
@@ -1407,6 +1479,7 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
 
 bool TMainForm::FormCloseQuery() {
   CloseMsgView();
+  if (newFiles_) newFiles_->close();
   QApplication::processEvents();
   if (tree_->Tree().PacketLoaded()) return life_->ClosePacket();
   // No packet: a message being written is posted or given up through the

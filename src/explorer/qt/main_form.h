@@ -19,6 +19,7 @@
 #include "explorer/mail_commands.h"
 #include "explorer/settings.h"
 #include "platform/registry.h"
+#include "session/main_host.h"
 #include "session/reader_session.h"
 #include "engine/tessel_mime.h"
 #include "widgets/list_view_ex.h"
@@ -42,6 +43,7 @@ class TQWKPOCombobox;
 class TQuoteHighlighter;
 class TProgressGauge;
 class TMSGView;
+class TNewFilesForm;
 
 class TMainForm : public QMainWindow {
   Q_OBJECT
@@ -144,10 +146,17 @@ private:
   void PopupMenu1AboutToShow();
   void PopupMenu2AboutToShow();
   void RebuildTree();
+  // New Files: a double click shows the entry in the new-files viewer.
+  void MailListView1ShowNewFile(int index);
+  void EditMenuAboutToShow();
   void StartEditor(bool forward);
   void ReadWindowPlacement();
   TWindowPlacement NormalPlacement() const;
 
+  // What the secondary windows reach of this window.
+  friend class TMainFormHost;
+  std::unique_ptr<TMainHost> host_;
+  QPointer<TNewFilesForm> newFiles_;
   // Non-visual components: the session, and names for its parts.
   TReaderSession session_;
   TMainSettings& settings_ = session_.Settings();
