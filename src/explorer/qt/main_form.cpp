@@ -27,6 +27,10 @@
 #include "widgets/window_parts.h"
 #include "engine/mail_tree.h"
 #include "explorer/qt/close_form.h"
+#include "door/door_filter_lists.h"
+#include "door/qt/conf_man.h"
+#include "door/qt/new_files_form.h"
+#include "door/qt/olms_setup.h"
 #include "explorer/qt/about_box.h"
 #include "explorer/qt/font_setting_qt.h"
 #include "explorer/qt/help_window.h"
@@ -94,6 +98,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
 }
 
 TMainForm::~TMainForm() {
+  delete newFiles_.data();
   // The viewer and the editor read this window's tree and list: they go first.
   for (QWidget* v : {static_cast<QWidget*>(msgView_.data()), static_cast<QWidget*>(closedView_.data()),
                      static_cast<QWidget*>(editor_.data())})
@@ -143,12 +148,16 @@ void TMainForm::BuildActions() {
   connect(acts_.Exit1, &QAction::triggered, this, &QWidget::close);
   // Edit: these windows come later and stay hidden until then.
   NEW_ACTION(Taglines1, "&Taglines", QKeySequence(Qt::CTRL | Qt::Key_T), "", 8014, nullptr);
-  for (QAction* a : {NEW_ACTION(AddConference1, "&Conferences", QKeySequence(Qt::CTRL | Qt::Key_C), "", 8015, nullptr),
-                     NEW_ACTION(Keywords1, "&Keywords", QKeySequence(Qt::CTRL | Qt::Key_K), "", 8016, nullptr),
-                     NEW_ACTION(Twits1, "T&wits", QKeySequence(Qt::CTRL | Qt::Key_W), "", 8017, nullptr),
-                     NEW_ACTION(Filters1, "&Filters", QKeySequence(Qt::CTRL | Qt::Key_F), "", 8018, nullptr)})
-    a->setVisible(false);
-  // The tagline manager writes "korrin.tag" itself when it closes with OK.
+  // The door commands are enabled from the door's capabilities (EditMenuAboutToShow).
+  NEW_ACTION(AddConference1, "&Conferences", QKeySequence(Qt::CTRL | Qt::Key_C), "", 8015, nullptr);
+  NEW_ACTION(Keywords1, "&Keywords", QKeySequence(Qt::CTRL | Qt::Key_K), "", 8016, nullptr);
+  NEW_ACTION(Twits1, "T&wits", QKeySequence(Qt::CTRL | Qt::Key_W), "", 8017, nullptr);
+  NEW_ACTION(Filters1, "&Filters", {}, "", 8018, nullptr);
+  // Ctrl+F stays with Forward Message; the menu still shows it beside "&Filters".
+  acts_.Filters1->setText("&Filters\tCtrl+F");
+  connect(acts_.AddConference1, &QAction::triggered, this, [this] { TConfMan::Execute(*this); });
+  for (auto [a, page] : {std::pair{acts_.Keywords1, 0}, std::pair{acts_.Filters1, 1}, std::pair{acts_.Twits1, 2}})
+    connect(a, &QAction::triggered, this, [this, page] { TOLMSSetup::Execute(*this, page); });
   acts_.Taglines1->setStatusTip("Edit the taglines");
   connect(acts_.Taglines1, &QAction::triggered, this, [this] {
     TTagLineMan man(this);
@@ -192,6 +201,12 @@ void TMainForm::BuildActions() {
     a->setVisible(false);
   connect(acts_.MSGEditor1, &QAction::triggered, this, [this] {
     if (Editor()) Editor()->BringToFront();
+  });
+  connect(acts_.NewFiles1, &QAction::triggered, this, [this] {
+    if (!newFiles_) return;
+    newFiles_->show();
+    newFiles_->raise();
+    newFiles_->activateWindow();
   });
   connect(acts_.MSGViewer1, &QAction::triggered, this, [this] {
     if (!msgView_) return;
@@ -276,6 +291,7 @@ void TMainForm::BuildMenus() {
   connect(File1, &QMenu::aboutToShow, this, &TMainForm::FileMenuAboutToShow);
   Edit1 = menu("Edit1", "&Edit", "Commands related to editing mail packets.");
   add(Edit1, {acts_.Taglines1, acts_.AddConference1, acts_.Keywords1, acts_.Twits1, acts_.Filters1});
+  connect(Edit1, &QMenu::aboutToShow, this, &TMainForm::EditMenuAboutToShow);
   View1 = menu("View1", "&View", "Contains commands for customizing the window.");
   add(View1, {acts_.Toolbar1, acts_.Statusline1, acts_.QuickViewer1, nullptr});
   QMenu* icons = View1->addMenu("Icons");
@@ -456,6 +472,7 @@ void TMainForm::BuildPanes() {
   list_->List().SetToReader(&ToReader1);
   list_->List().SetMailTree(&tree_->Tree());
   list_->List().OnOpenMessage = [this](const TConfRec* rec, int index, int count) { OpenMessage(rec, index, count); };
+  list_->List().OnShowNewFile = [this](const TConfRec*, int index, int) { MailListView1ShowNewFile(index); };
   connect(tree_, &TMailTreeView::folderChanged, this, &TMainForm::FolderChanged);
   connect(tree_, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& p) { PopupMenu2->popup(tree_->viewport()->mapToGlobal(p)); });
@@ -761,6 +778,7 @@ void TMainForm::UpdateCommandStates() {
   btns_.ForwardBtn->setEnabled(s.Forward);
   btns_.DeleteButton->setEnabled(s.Delete);
   btns_.SearchBtn->setEnabled(s.Search);
+  EditMenuAboutToShow();  // the door commands' shortcuts follow the door
   if ((!c.RowSelected || !c.FolderHasRecord) && QuickViewerShown() && !QuickViewerMemo->document()->isEmpty())
     ClearQuickView();
   Downloads1->menuAction()->setVisible(false);  // the downloads commands come with their own windows
@@ -816,6 +834,7 @@ bool TMainForm::OpenPacketFile(const std::string& path) {
 void TMainForm::CloseBtnClick() {
   if (!tree_->Tree().PacketLoaded()) return;
   CloseMsgView();
+  if (newFiles_) newFiles_->close();
   life_->ClosePacket();
   ClearQuickView();
   UpdateCommandStates();
@@ -854,6 +873,7 @@ void TMainForm::QWKPOCombobox1Click() {
   if (chosen >= 0 && QWKPostOffice1.Node(chosen).BBSID == shown) return;
   if (tree_->Tree().PacketLoaded()) {
     CloseMsgView();
+    if (newFiles_) newFiles_->close();
     // Back to the packet's post office while it is asked whether the packet may close.
     std::string wanted = chosen >= 0 ? QWKPostOffice1.Node(chosen).BBSID : std::string();
     for (int i = 0; i < QWKPostOffice1.Count(); ++i)
@@ -1224,6 +1244,24 @@ void TMainForm::ViewMenuAboutToShow() {
   acts_.QuickViewer1->setChecked(QuickViewerShown());
   acts_.MSGViewer1->setVisible(msgView_ != nullptr);
   acts_.MSGEditor1->setVisible(Editor() != nullptr);
+  acts_.NewFiles1->setVisible(newFiles_ != nullptr);
+}
+
+void TMainForm::EditMenuAboutToShow() {
+  TDoorCommandStates s = DoorCommandStates(DoorControl1);
+  acts_.AddConference1->setEnabled(s.Conferences);
+  acts_.Keywords1->setEnabled(s.Keywords);
+  acts_.Filters1->setEnabled(s.Filters);
+  acts_.Twits1->setEnabled(s.Twits);
+}
+
+void TMainForm::MailListView1ShowNewFile(int index) {
+  CloseMsgView();
+  if (Editor()) {
+    Editor()->BringToFront();
+    return;
+  }
+  TNewFilesForm::ShowEntry(*this, newFiles_, index);
 }
 
 void TMainForm::ApplyMessageCommandStates(const TCommandStates& s) {
@@ -1432,6 +1470,7 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
 
 bool TMainForm::FormCloseQuery() {
   CloseMsgView();
+  if (newFiles_) newFiles_->close();
   QApplication::processEvents();
   if (tree_->Tree().PacketLoaded()) return life_->ClosePacket();
   // No packet: a message being written is posted or given up through the

@@ -42,6 +42,7 @@ class TQWKPOCombobox;
 class TQuoteHighlighter;
 class TProgressGauge;
 class TMSGView;
+class TNewFilesForm;
 
 // The main window's commands, each member named as its action object.
 struct TMainActions {
@@ -188,10 +189,14 @@ private:
   void PopupMenu1AboutToShow();
   void PopupMenu2AboutToShow();
   void RebuildTree();
+  // New Files: a double click shows the entry in the new-files viewer.
+  void MailListView1ShowNewFile(int index);
+  void EditMenuAboutToShow();
   void StartEditor(bool forward);
   void ReadWindowPlacement();
   TWindowPlacement NormalPlacement() const;
 
+  QPointer<TNewFilesForm> newFiles_;
   // Non-visual components: the session, and names for its parts.
   TReaderSession session_;
   TMainSettings& settings_ = session_.Settings();
