@@ -20,7 +20,6 @@
 
 #include <gtest/gtest.h>
 
-#include "archive/xceed_zip.h"
 #include "engine/mail_tree.h"
 #include "engine/qwk_msg.h"
 #include "engine/to_reader.h"
@@ -38,6 +37,7 @@
 #include "engine/tessel_mime.h"
 #include "support/packet_builder.h"
 #include "support/packet_generator.h"
+#include "support/packet_zip.h"
 #include "support/test_env.h"
 
 using namespace korrin;
@@ -207,16 +207,7 @@ TRun Program(const std::string& args, const std::string& env = "") {
   return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(dir + "out"), ReadFile(dir + "err")};
 }
 
-std::string Zip(const std::string& folder, const std::string& archive) {
-  TXceedZip zip;
-  zip.SetUsePaths(false);
-  std::vector<std::string> files;
-  for (auto& e : fs::directory_iterator(folder)) files.push_back(e.path().string());
-  zip.SetZipFileName(archive);
-  zip.SetFilesToProcess(files);
-  EXPECT_EQ(zip.Compress(0), 0);
-  return archive;
-}
+std::string Zip(const std::string& folder, const std::string& archive) { return ZipFolder(folder, archive); }
 
 std::string CopyOf(const std::string& folder) {
   std::string copy = NewTempDir("copy");

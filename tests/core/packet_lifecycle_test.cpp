@@ -13,6 +13,7 @@
 #include "engine/to_reader.h"
 #include "platform/paths.h"
 #include "support/packet_builder.h"
+#include "support/packet_zip.h"
 #include "support/recording_prompts.h"
 #include "support/test_env.h"
 
@@ -20,19 +21,6 @@ using namespace korrin;
 namespace fs = std::filesystem;
 
 namespace {
-// Zips the files of a folder into an archive with the packing plugin.
-std::string Zip(const std::string& folder, const std::string& archive) {
-  TXceedZip zip;
-  zip.SetPluginFolder(test::BinDir());
-  zip.SetUsePaths(false);
-  std::vector<std::string> files;
-  for (auto& e : fs::directory_iterator(folder)) files.push_back(e.path().string());
-  zip.SetZipFileName(archive);
-  zip.SetFilesToProcess(files);
-  EXPECT_EQ(zip.Compress(0), 0);
-  return archive;
-}
-
 std::vector<std::string> Names(const std::string& folder) {
   std::vector<std::string> out;
   std::error_code ec;
@@ -89,7 +77,7 @@ struct World {
                  "CONTROLTYPE = DROP"})
         .NameCase(test::TNameCase::ncUpper)
         .WriteTo(dir);
-    return Zip(dir, packets + name);
+    return test::ZipFolder(dir, packets + name);
   }
 
   std::string OutBox() { return ProgramFolder() + "DEMO/OutBox/"; }
@@ -253,7 +241,7 @@ TEST(PacketLifecycle, BadPacketsGiveAMessageAndLeaveTheWorkFolderEmpty) {
   std::string onlyControl = test::NewTempDir("oc");
   test::WriteFile(onlyControl + "CONTROL.DAT", "x\n");
   test::WriteFile(onlyControl + "001.NDX", "");
-  EXPECT_FALSE(w.life.OpenPacket(Zip(onlyControl, w.packets + "NOMSG.QWK")));
+  EXPECT_FALSE(w.life.OpenPacket(test::ZipFolder(onlyControl, w.packets + "NOMSG.QWK")));
   EXPECT_TRUE(Names(w.work).empty());
   EXPECT_EQ(w.prompts.Texts(TBoxKind::bkError).size(), 2u);
   EXPECT_FALSE(w.tree.PacketLoaded());
@@ -262,7 +250,7 @@ TEST(PacketLifecycle, BadPacketsGiveAMessageAndLeaveTheWorkFolderEmpty) {
   w.po.AddPostOffice("DEMO", "Demo Board", ProgramFolder() + "DEMO");
   std::string rep = test::NewTempDir("rep");
   test::WriteFile(rep + "OTHER.MSG", std::string(128, ' '));
-  EXPECT_FALSE(w.life.OpenReplyPacket(Zip(rep, w.replies + "DEMO.rep")));
+  EXPECT_FALSE(w.life.OpenReplyPacket(test::ZipFolder(rep, w.replies + "DEMO.rep")));
   EXPECT_EQ(w.prompts.Texts().back(), "Could not open - DEMO.msg");
   EXPECT_TRUE(fs::exists(w.replies + "DEMO.rep"));
   std::string junk = test::WriteFile(w.replies + "JUNK.rep", "nope");
