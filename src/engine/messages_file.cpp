@@ -74,6 +74,15 @@ int64_t TMessagesFile::BodyLengthInFile(int64_t block, const TQWKHeader& header)
   return std::min(header.BodyLength(), available);
 }
 
+std::string_view TMessagesFile::ReadBody(int64_t block, std::string& buffer) {
+  buffer.clear();
+  TQWKHeader header;
+  if (!ReadHeader(block, header)) return {};
+  buffer.resize(static_cast<size_t>(BodyLengthInFile(block, header)));
+  buffer.resize(file_.ReadAt(BlockOffset(block) + static_cast<int64_t>(kQWKBlockSize), buffer.data(), buffer.size()));
+  return buffer;
+}
+
 bool TMessagesFile::MarkRead(int64_t block, const TQWKHeader& header) {
   if (!IsOpen() || !HoldsHeader(block)) return false;
   TQWKHeader marked = header;
