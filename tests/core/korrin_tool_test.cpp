@@ -27,8 +27,6 @@
 #include "engine/mail_list.h"
 #include "korrin_tool/json_writer.h"
 #include "korrin_tool/mbox_writer.h"
-#include "korrin_tool/mime_probe.h"
-#include "korrin_tool/qwk_date.h"
 #include "korrin_tool/text_convert.h"
 #include "korrin_tool/tool_commands.h"
 #include "platform/codepage.h"
@@ -354,23 +352,15 @@ TEST(KorrinTool, JsonWriterEscapesControlsAndKeepsUtf8) {
   EXPECT_EQ(Json(p.str())["a"].Strings(), (std::vector<std::string>{"x", "y"}));
 }
 
-TEST(KorrinTool, QwkDatesWithTheTwoDigitYearPivot) {
-  using tool::ParseQWKDateTime;
-  auto d = ParseQWKDateTime("12-05-97", "14:30");
+TEST(KorrinTool, MailboxDatesOfTheViewersReading) {
+  // The viewer reads a two-digit year within the 50 years around the current one.
+  auto d = ParseMsgDateTime("12-05-97", "14:30", TDateOrder::doMDY, 2026);
   ASSERT_TRUE(d);
-  EXPECT_EQ(d->Year, 1997);
-  EXPECT_EQ(ParseQWKDateTime("01-01-69", "")->Year, 2069);
-  EXPECT_EQ(ParseQWKDateTime("01-01-70", "")->Year, 1970);
-  EXPECT_EQ(ParseQWKDateTime("01-01-00", "")->Year, 2000);
-  EXPECT_EQ(ParseQWKDateTime("03-15-1999", "21:30:05")->Second, 5);
-  EXPECT_EQ(ParseQWKDateTime("02/29/2024", " 9:05")->Hour, 9);
-  for (auto [date, time] : std::vector<std::pair<const char*, const char*>>{
-           {"02-29-23", "10:00"}, {"13-01-97", "10:00"}, {"00-10-97", "10:00"}, {"12-05-97", "24:00"},
-           {"12-05-97", "10:60"}, {"ab-cd-ef", ""}, {"12-05", ""}, {"12-05-97-1", ""}, {"", ""}, {"1-2-3", "1:2:3:4"}})
-    EXPECT_FALSE(ParseQWKDateTime(date, time)) << date << " " << time;
-
-  EXPECT_EQ(tool::Rfc5322Date(*ParseQWKDateTime("12-05-97", "14:30")), "Fri, 05 Dec 1997 14:30:00 -0000");
-  EXPECT_EQ(tool::MboxFromDate(*ParseQWKDateTime("02-29-2000", "09:08:07")), "Tue Feb 29 09:08:07 2000");
+  EXPECT_EQ(tool::Rfc5322Date(*d), "Fri, 05 Dec 1997 14:30:00 -0000");
+  EXPECT_EQ(tool::MboxFromDate(*ParseMsgDateTime("02-29-2000", "09:08:07", TDateOrder::doMDY)),
+            "Tue Feb 29 09:08:07 2000");
+  EXPECT_EQ(tool::MboxFromDate(*ParseMsgDateTime("01-02-03", "04:05", TDateOrder::doMDY, 2026)),
+            "Thu Jan  2 04:05:00 2003");
 }
 
 TEST(KorrinTool, MailHeaderPieces) {
@@ -430,12 +420,12 @@ TEST(KorrinTool, TextOutputsOfCodePage437) {
 }
 
 TEST(KorrinTool, MimeProbeMissesNoBodyTheCodecActsOn) {
-  EXPECT_TRUE(tool::BodyMayHoldMime("x\xe3mime-Version: 1.0"));
-  EXPECT_TRUE(tool::BodyMayHoldMime("CoNtEnT-type: text/plain"));
-  EXPECT_TRUE(tool::BodyMayHoldMime("\xe3" "Begin 644 a.txt"));
-  EXPECT_FALSE(tool::BodyMayHoldMime("--boundary\xe3name=\"x\"\xe3" "begin 5 x\xe3" "content type"));
-  EXPECT_FALSE(tool::BodyMayHoldMime(""));
-  EXPECT_FALSE(tool::BodyMayHoldMime("-"));
+  EXPECT_TRUE(BodyMayHoldMime("x\xe3mime-Version: 1.0"));
+  EXPECT_TRUE(BodyMayHoldMime("CoNtEnT-type: text/plain"));
+  EXPECT_TRUE(BodyMayHoldMime("\xe3" "Begin 644 a.txt"));
+  EXPECT_FALSE(BodyMayHoldMime("--boundary\xe3name=\"x\"\xe3" "begin 5 x\xe3" "content type"));
+  EXPECT_FALSE(BodyMayHoldMime(""));
+  EXPECT_FALSE(BodyMayHoldMime("-"));
   // Random bodies made of the codec's words: whenever the probe says no,
   // the codec finds neither MIME nor uuencode.
   const std::vector<std::string> words = {"MIME-Version: 1.0", "mime-version", "Content-Type: image/gif; name=\"a\"",
@@ -453,7 +443,7 @@ TEST(KorrinTool, MimeProbeMissesNoBodyTheCodecActsOn) {
       if (rnd.Percent(30) && w.size() > 2) w.erase(static_cast<size_t>(rnd.Below(static_cast<int>(w.size()))), 1);
       body += w + (rnd.Percent(50) ? "\r" : " ");
     }
-    if (tool::BodyMayHoldMime(body)) continue;
+    if (BodyMayHoldMime(body)) continue;
     ++negatives;
     TTesselMime mime;
     mime.ScanFile(WriteFile(dir + "b.txt", body));
@@ -785,8 +775,8 @@ std::string Expectations(const std::string& folder, TMailTree& tree, const std::
       if (from == "John Smith") j.Field("from_addr", "john.smith@" + domain);
       j.Field("to_name", U(LongerText(msg.LongTo(), msg.MsgTo())));
       j.Field("subject", U(LongerText(msg.LongSubject(), msg.Subject())));
-      auto date = tool::ParseQWKDateTime(msg.PostDate(), msg.PostTime());
-      if (!date) date = tool::ParseQWKDateTime(tree.Identity().PacketDate, tree.Identity().PacketTime);
+      auto date = ParseMsgDateTime(msg.PostDate(), msg.PostTime(), TDateOrder::doMDY);
+      if (!date) date = ParseMsgDateTime(tree.Identity().PacketDate, tree.Identity().PacketTime, TDateOrder::doMDY);
       j.Field("date", Format("%04d-%02d-%02d %02d:%02d:%02d", date->Year, date->Month, date->Day, date->Hour,
                              date->Minute, date->Second));
       j.Field("message_id", "<" + Trim(msg.Number()) + "." + std::to_string(msg.Conference()) + "@" + bbsid + ">");
