@@ -258,6 +258,54 @@ TEST(PacketLifecycle, BadPacketsGiveAMessageAndLeaveTheWorkFolderEmpty) {
   EXPECT_EQ(w.prompts.Texts().back(), "Reply packet does not contain any messages.");
 }
 
+// The opening steps give their failures back with the box texts and show
+// nothing themselves; the unpack step tells why nothing came out.
+TEST(PacketLifecycle, OpeningFailuresComeBackAsValues) {
+  World w;
+  std::string junk = test::WriteFile(w.packets + "JUNK.QWK", "this is not an archive at all");
+  TResult r = w.life.LoadPacket(junk);
+  EXPECT_FALSE(r);
+  EXPECT_EQ(r.Text(), "Could not read mail packet - JUNK.QWK");
+  EXPECT_EQ(r.Failure().Kind, TBoxKind::bkError);
+  std::string onlyControl = test::NewTempDir("oc");
+  test::WriteFile(onlyControl + "CONTROL.DAT", "x\n");
+  test::WriteFile(onlyControl + "001.NDX", "");
+  r = w.life.LoadPacket(test::ZipFolder(onlyControl, w.packets + "NOMSG.QWK"));
+  EXPECT_EQ(r.Text(), "The mail packet NOMSG.QWK holds no messages (messages.dat and control.dat are needed).");
+  r = w.life.LoadReplyPacket(junk);
+  EXPECT_EQ(r.Text(), "Reply packet does not contain any messages.");
+  EXPECT_TRUE(w.prompts.boxes.empty());
+  EXPECT_FALSE(w.tree.PacketLoaded());
+
+  // A folder without control.dat builds no tree, and nothing tells why.
+  r = w.tree.Load(onlyControl + "none/");
+  EXPECT_FALSE(r);
+  EXPECT_TRUE(r.Text().empty());
+  EXPECT_FALSE(ShowFailure(r));
+  EXPECT_TRUE(w.prompts.boxes.empty());
+  EXPECT_FALSE(ShowFailure(TResult::Error("Shown")));
+  EXPECT_EQ(w.prompts.Texts(TBoxKind::bkError), (std::vector<std::string>{"Shown"}));
+
+  TUnpackOutcome u = UnpackPacketFiles(w.zip, junk, w.work, false);
+  EXPECT_FALSE(u.Unpacked);
+  EXPECT_TRUE(IsFinalArchiveFailure(u.Failure)) << u.Failure;
+  u = UnpackPacketFiles(w.zip, w.packets + "missing.qwk", w.work, false);
+  EXPECT_EQ(u.Failure, TXceedZip::xcdNotFound);
+  std::string other = test::NewTempDir("other");
+  test::WriteFile(other + "readme.txt", "no packet here");
+  u = UnpackPacketFiles(w.zip, test::ZipFolder(other, w.packets + "OTHER.ZIP"), w.work, false);
+  EXPECT_FALSE(u.Unpacked);
+  EXPECT_EQ(u.Failure, TXceedZip::xcdSuccess);  // only "nothing to do"
+  // A packet's reply file is no packet file, and the reverse.
+  std::string rep = test::NewTempDir("rep");
+  test::WriteFile(rep + "DEMO.MSG", std::string(128, ' '));
+  test::WriteFile(rep + "attached.lst", "");
+  std::string repZip = test::ZipFolder(rep, w.packets + "DEMO.REP");
+  EXPECT_FALSE(UnpackPacketFiles(w.zip, repZip, w.work, false).Unpacked);
+  EXPECT_TRUE(UnpackPacketFiles(w.zip, repZip, w.work, true).Unpacked);
+  EXPECT_EQ(Names(w.work), (std::vector<std::string>{"DEMO.MSG", "attached.lst"}));
+}
+
 TEST(PacketLifecycle, MessagesTakenBackFromAReplyPacketKeepTheirOrder) {
   World w;
   ASSERT_TRUE(w.life.OpenPacket(w.Packet()));
