@@ -168,11 +168,11 @@ TUnpackOutcome UnpackPacketFiles(TXceedZip& zip, const std::string& path, const 
   return outcome;
 }
 
-namespace {
-bool IsReplyPacketPath(const std::string& path) { return AnsiUpperCase(ExtractFileExt(path)) == ".REP"; }
+bool IsReplyPacketName(const std::string& path) { return AnsiUpperCase(ExtractFileExt(path)) == ".REP"; }
 
+namespace {
 bool ExtractInto(TXceedZip& zip, const std::string& path, const std::string& folder) {
-  return UnpackPacketFiles(zip, path, folder, IsReplyPacketPath(path)).Unpacked;
+  return UnpackPacketFiles(zip, path, folder, IsReplyPacketName(path)).Unpacked;
 }
 }  // namespace
 

@@ -36,6 +36,9 @@ struct TCloseAnswer {
 // reply packet.
 const std::vector<std::string>& PacketFilePatterns(bool reply);
 
+// A reply packet (".REP", any case) rather than a packet.
+bool IsReplyPacketName(const std::string& path);
+
 // What unpacking a packet gave.
 struct TUnpackOutcome {
   // A file besides "attached.lst" came out.

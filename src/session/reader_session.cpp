@@ -79,9 +79,7 @@ void TReaderSession::RemoveWorkFolder() {
   fs::remove_all(workFolder_, ec);
 }
 
-bool TReaderSession::IsReplyPacketName(const std::string& path) {
-  return AnsiUpperCase(ExtractFileExt(path)) == ".REP";
-}
+bool TReaderSession::IsReplyPacketName(const std::string& path) { return korrin::IsReplyPacketName(path); }
 
 TResult TReaderSession::OpenFile(const std::string& path) {
   if (tree_.PacketLoaded() && !life_->ClosePacket()) return TFailure{};
