@@ -29,6 +29,7 @@
 #include "korrin_tool/mbox_writer.h"
 #include "korrin_tool/text_convert.h"
 #include "korrin_tool/tool_commands.h"
+#include "korrin_tool/tool_packet.h"
 #include "platform/codepage.h"
 #include "platform/text.h"
 #include "reading/msg_view_header.h"
@@ -361,6 +362,26 @@ TEST(KorrinTool, MailboxDatesOfTheViewersReading) {
             "Tue Feb 29 09:08:07 2000");
   EXPECT_EQ(tool::MboxFromDate(*ParseMsgDateTime("01-02-03", "04:05", TDateOrder::doMDY, 2026)),
             "Thu Jan  2 04:05:00 2003");
+}
+
+TEST(KorrinTool, BoxesOfTheCoreBecomeWarningsOnceEach) {
+  std::ostringstream err;
+  {
+    tool::TToolPrompts prompts(err);
+    EXPECT_EQ(&GetPrompts(), &prompts);
+    GetPrompts().Error("Could not read\nfile");
+    EXPECT_FALSE(GetPrompts().ConfirmYesNo("Delete it?"));
+    EXPECT_FALSE(GetPrompts().ConfirmOkCancel("Copy it?"));
+    EXPECT_FALSE(GetPrompts().OpenFile("Open", "*", ""));
+    GetPrompts().Error("Could not read\nfile");
+    EXPECT_TRUE(err.str().empty());  // nothing before the command has succeeded
+    prompts.PrintWarnings();
+    prompts.PrintWarnings();
+  }
+  EXPECT_EQ(err.str(),
+            "korrin-tool: warning: Could not read file\nkorrin-tool: warning: Delete it?\n"
+            "korrin-tool: warning: Copy it?\n");
+  EXPECT_NE(dynamic_cast<TStderrPrompts*>(&GetPrompts()), nullptr);
 }
 
 TEST(KorrinTool, MailHeaderPieces) {
