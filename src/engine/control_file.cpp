@@ -84,7 +84,8 @@ TControlFileResult ReadControlFile(const std::string& directory, PacketIdentity&
   if (!path) return TControlFileResult::crMissing;
   TTextLineReader in;
   if (!in.Open(*path)) {
-    GetPrompts().Error(kErrReadControlFile);
+    if (options.Failure) *options.Failure = kErrReadControlFile;
+    else GetPrompts().Error(kErrReadControlFile);
     return TControlFileResult::crUnreadable;
   }
 

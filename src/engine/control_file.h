@@ -107,6 +107,9 @@ struct TControlFileOptions {
   bool AllConferences = false;
   // Look for Personal.ndx.
   bool PersonalConference = true;
+  // When set, the text of a file that cannot be read is put here instead
+  // of being shown.
+  std::string* Failure = nullptr;
 };
 
 enum class TControlFileResult { crRead, crMissing, crUnreadable };
@@ -114,7 +117,7 @@ enum class TControlFileResult { crRead, crMissing, crUnreadable };
 // Reads "control.dat" of the directory (any letter case) into `identity`
 // and hands each folder to the visitor. A missing file gives crMissing
 // without a message; an unreadable one shows "Could not read file -
-// CONTROL.DAT". A line 11 that is not a number gives an empty list.
+// CONTROL.DAT" (or hands it to options.Failure). A line 11 that is not a number gives an empty list.
 TControlFileResult ReadControlFile(const std::string& directory, PacketIdentity& identity,
                                    const TControlFileOptions& options, TControlFileVisitor* visitor);
 

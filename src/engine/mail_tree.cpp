@@ -126,6 +126,15 @@ void TMailTree::SetDirectory(const std::string& directory) {
   Rebuild();
 }
 
+TResult TMailTree::Load(const std::string& directory) {
+  std::string failure;
+  failure_ = &failure;
+  SetDirectory(directory);
+  failure_ = nullptr;
+  if (packetLoaded_ && root_) return {};
+  return TResult::Error(failure);
+}
+
 void TMailTree::SetTextCase(TTextCase textCase) {
   if (textCase_ == textCase) return;
   textCase_ = textCase;
@@ -155,6 +164,7 @@ bool TMailTree::BuildTree() {
   options.PacketLoaded = packetLoaded_;
   options.AllConferences = allConferences_;
   options.PersonalConference = personalConference_;
+  options.Failure = failure_;
   PacketIdentity read;
   Builder builder(*this);
   auto result = ReadControlFile(directory_, read, options, &builder);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/control_file.h"
+#include "platform/failure.h"
 #include "platform/text.h"
 
 namespace korrin {
@@ -42,6 +43,10 @@ public:
   // The folder shown; accepted only when it holds "control.dat", else empty.
   const std::string& Directory() const { return directory_; }
   void SetDirectory(const std::string& directory);
+  // SetDirectory for opening a packet: the failure that kept the packet's
+  // tree from being built comes back instead of being shown (without text
+  // when nothing was read that could tell why).
+  TResult Load(const std::string& directory);
   TTextCase TextCase() const { return textCase_; }
   void SetTextCase(TTextCase textCase);
 
@@ -100,6 +105,7 @@ private:
   TQWKPostOffice* postoffice_ = nullptr;
   bool allConferences_ = false;
   std::string directory_;
+  std::string* failure_ = nullptr;  // set by Load while it builds
   TTextCase textCase_ = TTextCase::tcAsIs;
   std::string packetFile_;
   int downloadCount_ = 0;

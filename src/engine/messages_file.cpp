@@ -13,6 +13,8 @@ namespace {
 // Headers are read through a small window: in a conference of short
 // messages several headers share one read.
 constexpr size_t kWindowSize = 4096;
+// The first read of ReadBody.
+constexpr int64_t kFirstBodyRead = 8192;
 }  // namespace
 
 bool TMessagesFile::Open(const std::string& directory, TOpenMode mode, bool report) {
@@ -72,6 +74,24 @@ int64_t TMessagesFile::BodyLengthInFile(int64_t block, const TQWKHeader& header)
   int64_t bodyStart = BlockOffset(block) + static_cast<int64_t>(kQWKBlockSize);
   int64_t available = std::max<int64_t>(0, size_ - bodyStart);
   return std::min(header.BodyLength(), available);
+}
+
+std::string_view TMessagesFile::ReadBody(int64_t block, std::string& buffer) {
+  buffer.clear();
+  if (!IsOpen() || !HoldsHeader(block)) return {};
+  // The header and most bodies come in one read; a longer body takes a second.
+  const int64_t offset = BlockOffset(block);
+  buffer.resize(static_cast<size_t>(std::min<int64_t>(kFirstBodyRead, size_ - offset)));
+  buffer.resize(file_.ReadAt(offset, buffer.data(), buffer.size()));
+  if (buffer.size() < kQWKBlockSize) return {};
+  const TQWKHeader header(std::string_view(buffer.data(), kQWKBlockSize));
+  const size_t whole = kQWKBlockSize + static_cast<size_t>(BodyLengthInFile(block, header));
+  if (whole > buffer.size()) {
+    const size_t have = buffer.size();
+    buffer.resize(whole);
+    buffer.resize(have + file_.ReadAt(offset + static_cast<int64_t>(have), buffer.data() + have, whole - have));
+  }
+  return std::string_view(buffer).substr(kQWKBlockSize, std::min(whole, buffer.size()) - kQWKBlockSize);
 }
 
 bool TMessagesFile::MarkRead(int64_t block, const TQWKHeader& header) {

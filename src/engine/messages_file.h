@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/block_file.h"
@@ -43,6 +44,10 @@ public:
   // Body bytes that really follow the header: its block count, cut at the
   // end of the file.
   int64_t BodyLengthInFile(int64_t block, const TQWKHeader& header) const;
+  // The body bytes of the message at the block, read into `buffer`: as
+  // many as its header counts, cut at the end of the file. Empty for a
+  // block outside the file.
+  std::string_view ReadBody(int64_t block, std::string& buffer);
   // Writes the header back with "R" at offset 125 (the file must be open for
   // writing). Never extends the file.
   bool MarkRead(int64_t block, const TQWKHeader& header);

@@ -140,60 +140,84 @@ void TPacketLifecycle::ClearTempDirectory() {
   }
 }
 
-namespace {
-// Extracts the packet's files into a folder: one call per pattern.
-bool ExtractInto(TXceedZip& zip, const std::string& path, const std::string& folder) {
-  bool reply = AnsiUpperCase(ExtractFileExt(path)) == ".REP";
-  bool any = false;
-  for (const char* pattern : {"*.ndx", "*.id", "attached.lst", "*.ext", reply ? "*.msg" : "*.dat"}) {
+const std::vector<std::string>& PacketFilePatterns(bool reply) {
+  static const std::vector<std::string> packet = {"*.ndx", "*.id", "attached.lst", "*.ext", "*.dat"};
+  static const std::vector<std::string> replyPacket = {"*.ndx", "*.id", "attached.lst", "*.ext", "*.msg"};
+  return reply ? replyPacket : packet;
+}
+
+bool IsFinalArchiveFailure(int code) {
+  return code == TXceedZip::xcdNoLibrary || code == TXceedZip::xcdNotFound || code == TXceedZip::xcdCorrupt ||
+         code == TXceedZip::xcdAccess;
+}
+
+TUnpackOutcome UnpackPacketFiles(TXceedZip& zip, const std::string& path, const std::string& folder, bool reply) {
+  TUnpackOutcome outcome;
+  for (const std::string& pattern : PacketFilePatterns(reply)) {
     zip.SetZipFileName(path);
     zip.SetExtractDirectory(ExcludeTrailingBackslash(folder));
     zip.SetFilesToProcess({pattern});
     int rc = zip.Extract(0);
-    if (rc == TXceedZip::xcdSuccess && std::string(pattern) != "attached.lst") any = true;
+    if (rc == TXceedZip::xcdSuccess) {
+      if (pattern != "attached.lst") outcome.Unpacked = true;
+    } else if (rc != TXceedZip::xcdNothingToDo && !IsFinalArchiveFailure(outcome.Failure) &&
+               (outcome.Failure == TXceedZip::xcdSuccess || IsFinalArchiveFailure(rc))) {
+      outcome.Failure = rc;
+    }
   }
-  return any;
+  return outcome;
+}
+
+bool IsReplyPacketName(const std::string& path) { return AnsiUpperCase(ExtractFileExt(path)) == ".REP"; }
+
+namespace {
+bool ExtractInto(TXceedZip& zip, const std::string& path, const std::string& folder) {
+  return UnpackPacketFiles(zip, path, folder, IsReplyPacketName(path)).Unpacked;
 }
 }  // namespace
 
 bool TPacketLifecycle::ExtractPacketFiles(const std::string& path) { return ExtractInto(zip_, path, tempDirectory_); }
 
-bool TPacketLifecycle::OpenPacket(const std::string& path) {
+TResult TPacketLifecycle::LoadPacket(const std::string& path) {
   const std::string name = ExtractFileName(path);
   ClearTempDirectory();
   Status("Loading - " + name);
-  auto fail = [&](const std::string& text) {
-    if (!text.empty()) GetPrompts().Error(text);
+  auto fail = [&](TResult failure) {
     ClearTempDirectory();
     tree_.SetPacketFile("");
     tree_.SetDirectory("");
     if (OnCaption) OnCaption("Korrin Packet Explorer");
-    return false;
+    return failure;
   };
-  if (!ExtractPacketFiles(path)) return fail("Could not read mail packet - " + name);
+  if (!ExtractPacketFiles(path)) return fail(TResult::Error("Could not read mail packet - " + name));
   if (!FileExistsNoCase(tempDirectory_, kMessagesFileName) || !FileExistsNoCase(tempDirectory_, kControlFileName))
-    return fail("The mail packet " + name + " holds no messages (messages.dat and control.dat are needed).");
+    return fail(
+        TResult::Error("The mail packet " + name + " holds no messages (messages.dat and control.dat are needed)."));
   tree_.SetPacketFile(path);
   if (OnCaption) OnCaption("Korrin Exploring " + name);
+  TResult read = ReadPacketFolder(tempDirectory_);
+  return read ? read : fail(read);
+}
 
+TResult TPacketLifecycle::ReadPacketFolder(const std::string& folder) {
   Status("Searching for Attached files ...");
-  toReader_.SetDirectory(tempDirectory_);
+  toReader_.SetDirectory(folder);
   toReader_.LoadExtensionLists();
   tree_.SetDownloadCount(static_cast<int>(toReader_.AttachList().size() + toReader_.FileList().size()));
 
   Status("Creating Tree . . .");
-  tree_.SetDirectory(tempDirectory_);
-  if (!tree_.PacketLoaded() || !tree_.Root()) return fail("");  // the control file reader reported why
+  if (TResult built = tree_.Load(folder); !built) return built;
+  if (!recordPostOffice_) return {};
 
   Status("Updating Postoffice . . .");
   try {
-    SetPostOffice(postOffice_, tree_.BBSID(), tree_.BBSName(), tempDirectory_);
+    SetPostOffice(postOffice_, tree_.BBSID(), tree_.BBSName(), folder);
   } catch (const EInOutError& e) {
     GetPrompts().Error(e.what());
   }
   Status("Loading door information ...");
   door_.ReadDoorId(postOffice_.PostOfficeDirectory());
-  return true;
+  return {};
 }
 
 bool TPacketLifecycle::ClosePacket() {
@@ -434,13 +458,12 @@ bool TPacketLifecycle::CreateReplyPacket(const std::string& replyPath) {
   return true;
 }
 
-bool TPacketLifecycle::OpenReplyPacket(const std::string& replyPath) {
+TResult TPacketLifecycle::LoadReplyPacket(const std::string& replyPath) {
   message_.SetTairline("");
   auto staging = CreateUniqueFolder(tempDirectory_);
   if (!staging || !ExtractInto(zip_, replyPath, *staging)) {
     if (staging) fs::remove_all(*staging);
-    GetPrompts().Error("Reply packet does not contain any messages.");
-    return false;
+    return TResult::Error("Reply packet does not contain any messages.");
   }
   auto cleanup = [&] {
     std::error_code ec;
@@ -450,14 +473,12 @@ bool TPacketLifecycle::OpenReplyPacket(const std::string& replyPath) {
   auto msgFile = FindFileNoCase(*staging, ReplyFileName(bbsid));
   if (!msgFile) {
     cleanup();
-    GetPrompts().Error("Could not open - " + ReplyFileName(bbsid));
-    return false;
+    return TResult::Error("Could not open - " + ReplyFileName(bbsid));
   }
   TBlockFile reply;
   if (!reply.Open(*msgFile, TOpenMode::omReadWrite)) {
     cleanup();
-    GetPrompts().Error("Could not open - " + ExtractFileName(replyPath));
-    return false;
+    return TResult::Error("Could not open - " + ExtractFileName(replyPath));
   }
   const std::string outBox = OutBoxFolder();
   ForceDirectories(outBox);
@@ -481,14 +502,14 @@ bool TPacketLifecycle::OpenReplyPacket(const std::string& replyPath) {
   }
   cleanup();
   if (!ok) {
-    GetPrompts().Error("Could not save every message of " + replyPath + " into the Out Box; the reply packet was kept.");
     if (RefillList) RefillList();
-    return false;
+    return TResult::Error("Could not save every message of " + replyPath +
+                          " into the Out Box; the reply packet was kept.");
   }
   // The reply packet goes only once every message is in the Out Box.
   RemoveFile(replyPath);
   if (RefillList) RefillList();
-  return true;
+  return {};
 }
 
 void TPacketLifecycle::ComposeControlMessage(int conference, int kind) {

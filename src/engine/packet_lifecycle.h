@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/failure.h"
+
 namespace korrin {
 
 class TMailTree;
@@ -29,6 +31,29 @@ struct TCloseAnswer {
   bool CreateReply = false;
 };
 
+// The files taken from a packet, one extract call each: the index and
+// extension files, "attached.lst", and "*.dat" of a packet or "*.msg" of a
+// reply packet.
+const std::vector<std::string>& PacketFilePatterns(bool reply);
+
+// A reply packet (".REP", any case) rather than a packet.
+bool IsReplyPacketName(const std::string& path);
+
+// What unpacking a packet gave.
+struct TUnpackOutcome {
+  // A file besides "attached.lst" came out.
+  bool Unpacked = false;
+  // The archive code of the first call that failed otherwise than by
+  // finding nothing to do; a final failure (IsFinalArchiveFailure) before
+  // any other. 0 (success) when none did.
+  int Failure = 0;
+};
+// Unpacks the packet files of an archive into the folder, one extract call
+// per pattern of PacketFilePatterns.
+TUnpackOutcome UnpackPacketFiles(TXceedZip& zip, const std::string& path, const std::string& folder, bool reply);
+// No plugin, no archive, a damaged one or no access: no call can do better.
+bool IsFinalArchiveFailure(int code);
+
 // Outgoing header date and time: MM-DD-YY and hh:nn, whatever the locale.
 std::string QWKDateText(std::time_t when);
 std::string QWKTimeText(std::time_t when);
@@ -46,14 +71,31 @@ public:
   void SetMoveToSentBox(bool on) { moveToSentBox_ = on; }
   const std::string& ProgramFolder() const { return programFolder_; }
 
-  bool OpenPacket(const std::string& path);
+  // Whether opening a packet records its BBS in the post-office list (and
+  // its folder) and reads the door's id. On by default.
+  bool RecordPostOffice() const { return recordPostOffice_; }
+  void SetRecordPostOffice(bool on) { recordPostOffice_ = on; }
+
+  // Opens a packet: unpacks it into the work folder and reads it there
+  // (ReadPacketFolder). A failure comes back as the value; OpenPacket shows it.
+  TResult LoadPacket(const std::string& path);
+  bool OpenPacket(const std::string& path) { return ShowFailure(LoadPacket(path)); }
+  // Reads an unpacked packet (a folder holding messages.dat and
+  // control.dat): the extension lists first (they decide the Downloads
+  // folder), then the folder tree; then, when RecordPostOffice is on, the
+  // post office and the door's id. Fails with the reason the tree could
+  // not be built.
+  TResult ReadPacketFolder(const std::string& folder);
   bool ExtractPacketFiles(const std::string& path);
   bool ClosePacket();
   std::string RenamePacket(const std::string& path);
   std::string MovePacket(const std::string& path, const std::string& folder);
   // Builds the reply packet; true when it was written (false also when there was nothing to send).
   bool CreateReplyPacket(const std::string& replyPath);
-  bool OpenReplyPacket(const std::string& replyPath);
+  // Puts the messages of a reply packet back into the Out Box (and its door
+  // commands into the work folder); the reply packet goes once they all are.
+  TResult LoadReplyPacket(const std::string& replyPath);
+  bool OpenReplyPacket(const std::string& replyPath) { return ShowFailure(LoadReplyPacket(replyPath)); }
   void ComposeControlMessage(int conference, int kind);
   void ClearTempDirectory();
 
@@ -97,6 +139,7 @@ private:
   std::string repliesFolder_;
   std::string programFolder_;
   bool moveToSentBox_ = true;
+  bool recordPostOffice_ = true;
 };
 
 }  // namespace korrin

@@ -53,6 +53,12 @@ bool IsKludgeHead(const char* head, size_t len) {
   return false;
 }
 
+// A packet line that stays joined to the next: it starts with 0x01, or its
+// first "@" is its second character. `head` holds the line's first bytes.
+bool JoinsNextLine(const char* head, size_t len) {
+  return len > 0 && (head[0] == '\x01' || (len >= 2 && head[0] != '@' && head[1] == '@'));
+}
+
 // The position of `word` in the upper-cased text when it starts at one of
 // the first three characters; npos otherwise. Only the start of the line is
 // upper-cased: a later first occurrence cannot count.
@@ -174,6 +180,17 @@ bool WriteWhole(const std::string& path, std::string_view data) {
 }
 
 }  // namespace
+
+bool BodyHasPacketLines(std::string_view body) {
+  size_t start = 0;
+  while (start < body.size()) {
+    size_t end = std::min(body.find(static_cast<char>(qwkhdr::kLineEnd), start), body.size());
+    const std::string_view line = body.substr(start, end - start);
+    if (IsKludgeHead(line.data(), line.size()) || JoinsNextLine(line.data(), line.size())) return true;
+    start = end + 1;
+  }
+  return false;
+}
 
 const std::vector<std::string>& KilledBannerLines() {
   static const std::vector<std::string> lines = [] {
@@ -347,9 +364,7 @@ bool TQWKMsg::ReadMessage(TBlockFile& file, bool packetMessage) {
       out.append(p, seg);
       if (q == end) break;
       if (IsKludgeHead(head, lineLen)) kludgePosition_ = counted;
-      // A line that starts with 0x01 or whose first "@" is its second character.
-      bool joined = packetMessage && lineLen > 0 &&
-                    (head[0] == '\x01' || (lineLen >= 2 && head[0] != '@' && head[1] == '@'));
+      bool joined = packetMessage && JoinsNextLine(head, lineLen);
       if (joined) {
         out.push_back(kLineEndChar);  // stays joined to the next line
       } else {

@@ -60,6 +60,14 @@ const std::vector<std::string>& KilledBannerLines();
 // The banner bytes as they go into "tmpR.txt".
 std::string KilledBanner();
 
+// True when a line of the raw body (lines end with 0xE3) is one that the
+// record reads differently in a packet message than in a reply or box
+// file: a gateway header line ("X-Mail", "X-News", "X-Send", "X-Read",
+// "Mime-V", "NNTP-P") or a line joined to the next (one starting with
+// 0x01 or whose first "@" is its second character). A body without them
+// reads the same read either way.
+bool BodyHasPacketLines(std::string_view body);
+
 class TQWKMsg {
 public:
   using TStringList = std::vector<std::string>;

@@ -1,6 +1,7 @@
 #include "engine/tessel_mime.h"
 
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 
@@ -141,7 +142,34 @@ bool IsBase64Continuation(std::string_view line, size_t previousLength) {
   return true;
 }
 
+// Case-insensitive comparison of ASCII text with an upper-case word.
+bool HasWordAt(std::string_view s, size_t pos, std::string_view upperWord) {
+  if (pos + upperWord.size() > s.size()) return false;
+  for (size_t i = 0; i < upperWord.size(); ++i)
+    if (AsciiUpper(s[pos + i]) != upperWord[i]) return false;
+  return true;
+}
 }  // namespace
+
+bool BodyMayHoldMime(std::string_view body) {
+  // Every keyword has a character that is rare in text at a fixed place:
+  // the "-" of "MIME-" and "CONTENT-", the "6" of "BEGIN 6".
+  if (body.empty()) return false;  // memchr must not get a null pointer
+  const char* data = body.data();
+  const size_t n = body.size();
+  for (const char* p = data; (p = static_cast<const char*>(std::memchr(p, '-', n - (p - data)))) != nullptr; ++p) {
+    size_t i = static_cast<size_t>(p - data);
+    if (i >= 4 && HasWordAt(body, i - 4, "MIME-VERSION")) return true;
+    if (i >= 7 && HasWordAt(body, i - 7, "CONTENT-")) return true;
+    if (i + 1 >= n) break;
+  }
+  for (const char* p = data; (p = static_cast<const char*>(std::memchr(p, '6', n - (p - data)))) != nullptr; ++p) {
+    size_t i = static_cast<size_t>(p - data);
+    if (i >= 6 && HasWordAt(body, i - 6, "BEGIN 6")) return true;
+    if (i + 1 >= n) break;
+  }
+  return false;
+}
 
 std::string SafeAttachmentName(std::string_view name) {
   size_t p = name.find_last_of(":\\/");

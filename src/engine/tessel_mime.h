@@ -76,6 +76,12 @@ inline constexpr const char* kUnnamedAttachment = "attachment.dat";
 // becomes kUnnamedAttachment. The result never leaves the folder it is put in.
 std::string SafeAttachmentName(std::string_view name);
 
+// A quick look at a raw body before the codec scans it: true when the bytes
+// hold "MIME-VERSION", "CONTENT-" or "BEGIN 6" in any letter case, a
+// superset of the lines the codec acts on. When false, the codec changes
+// nothing of what the record shows.
+bool BodyMayHoldMime(std::string_view body);
+
 // "---- =_NextPart_000_" + five digits + "DF" + a digit + "." + five digits +
 // "KR" + five digits; each digit 0-8 from the program's generator. 41 characters.
 std::string NewBoundary();

@@ -60,6 +60,10 @@ public:
                                       const std::string&) override {
     return std::nullopt;
   }
+
+protected:
+  // The answer that leaves everything as it is: OK, Cancel or No.
+  static TBoxAnswer Refusal(TBoxButtons buttons);
 };
 
 // The program-wide prompts. Never null: a TStderrPrompts stands in until a

@@ -137,16 +137,20 @@ std::optional<TMsgDateTime> ParseMsgDateTime(const std::string& postDate, const 
   return dt;
 }
 
-std::string LongDateText(const TMsgDateTime& dt) {
-  static const char* const kDays[] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
-  static const char* const kMonths[] = {"January", "February", "March",     "April",   "May",      "June",
-                                        "July",    "August",   "September", "October", "November", "December"};
+const char* const kDayNames[7] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
+const char* const kMonthNames[12] = {"January", "February", "March",     "April",   "May",      "June",
+                                     "July",    "August",   "September", "October", "November", "December"};
+
+int WeekDay(const TMsgDateTime& dt) {
   using namespace std::chrono;
   year_month_day ymd{year{dt.Year}, month{static_cast<unsigned>(dt.Month)}, day{static_cast<unsigned>(dt.Day)}};
-  unsigned wd = weekday{sys_days{ymd}}.c_encoding();
+  return static_cast<int>(weekday{sys_days{ymd}}.c_encoding());
+}
+
+std::string LongDateText(const TMsgDateTime& dt) {
   int h12 = dt.Hour % 12 == 0 ? 12 : dt.Hour % 12;
-  return Format("%s %s %d %d at %d:%02d %s", kDays[wd], kMonths[dt.Month - 1], dt.Day, dt.Year, h12, dt.Minute,
-                dt.Hour < 12 ? "AM" : "PM");
+  return Format("%s %s %d %d at %d:%02d %s", kDayNames[WeekDay(dt)], kMonthNames[dt.Month - 1], dt.Day, dt.Year, h12,
+                dt.Minute, dt.Hour < 12 ? "AM" : "PM");
 }
 
 std::string DateLabelText(const std::string& postDate, const std::string& postTime, TDateOrder order,

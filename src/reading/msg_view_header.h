@@ -37,6 +37,12 @@ char DateSeparatorOf(const std::string& postDate);
 std::optional<TMsgDateTime> ParseMsgDateTime(const std::string& postDate, const std::string& postTime,
                                              TDateOrder order, int currentYear = 0);
 
+// The English names of the days (Sunday first) and months.
+extern const char* const kDayNames[7];
+extern const char* const kMonthNames[12];
+// The day of the week of the date, 0 for Sunday.
+int WeekDay(const TMsgDateTime& dt);
+
 // "Friday December 5 1997 at 2:30 PM".
 std::string LongDateText(const TMsgDateTime& dt);
 

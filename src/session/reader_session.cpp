@@ -12,8 +12,10 @@ namespace fs = std::filesystem;
 
 namespace korrin {
 
-TReaderSession::TReaderSession()
-    : life_(std::make_unique<TPacketLifecycle>(tree_, postOffice_, message_, toReader_, door_, zip_)) {
+TReaderSession::TReaderSession(const TSessionOptions& options)
+    : registry_(options.RegistryFile.empty() ? TRegistry::RegistryFileName() : options.RegistryFile),
+      life_(std::make_unique<TPacketLifecycle>(tree_, postOffice_, message_, toReader_, door_, zip_)) {
+  life_->SetRecordPostOffice(options.RecordPostOffice);
   postOffice_.SetFilename("PO.CFG");
   message_.SetMimeCTRL(&mime_);
   message_.SetQWKExtCTRL(&toReader_);
@@ -77,13 +79,17 @@ void TReaderSession::RemoveWorkFolder() {
   fs::remove_all(workFolder_, ec);
 }
 
-bool TReaderSession::IsReplyPacketName(const std::string& path) {
-  return AnsiUpperCase(ExtractFileExt(path)) == ".REP";
+bool TReaderSession::IsReplyPacketName(const std::string& path) { return korrin::IsReplyPacketName(path); }
+
+TResult TReaderSession::OpenFile(const std::string& path) {
+  if (tree_.PacketLoaded() && !life_->ClosePacket()) return TFailure{};
+  return IsReplyPacketName(path) ? life_->LoadReplyPacket(path) : life_->LoadPacket(path);
 }
 
-bool TReaderSession::OpenFile(const std::string& path) {
-  if (tree_.PacketLoaded() && !life_->ClosePacket()) return false;
-  return IsReplyPacketName(path) ? life_->OpenReplyPacket(path) : life_->OpenPacket(path);
+TUnpackOutcome TReaderSession::UnpackPacket(const std::string& path, bool reply) {
+  return UnpackPacketFiles(zip_, path, workFolder_, reply);
 }
+
+TResult TReaderSession::ReadPacketFolder(const std::string& folder) { return life_->ReadPacketFolder(folder); }
 
 }  // namespace korrin

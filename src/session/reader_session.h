@@ -17,13 +17,24 @@
 #include "engine/to_door.h"
 #include "engine/to_reader.h"
 #include "explorer/settings.h"
+#include "platform/failure.h"
 #include "platform/registry.h"
 
 namespace korrin {
 
+struct TSessionOptions {
+  // The settings registry's file: empty for the user's
+  // (TRegistry::RegistryFileName()), ":memory:" for one that lives only as
+  // long as the session.
+  std::string RegistryFile;
+  // Opening a packet records its BBS in the post-office list (and its
+  // folder) and reads the door's id.
+  bool RecordPostOffice = true;
+};
+
 class TReaderSession {
 public:
-  TReaderSession();
+  explicit TReaderSession(const TSessionOptions& options = {});
   ~TReaderSession();
   TReaderSession(const TReaderSession&) = delete;
   TReaderSession& operator=(const TReaderSession&) = delete;
@@ -44,9 +55,16 @@ public:
 
   // A reply packet (".REP", any case) or a packet.
   static bool IsReplyPacketName(const std::string& path);
-  // Closes an open packet first (false when the user keeps it), then opens
-  // `path` as a reply packet or a packet by its name.
-  bool OpenFile(const std::string& path);
+  // Closes an open packet first (a failure without text when the user keeps
+  // it), then opens `path` as a reply packet or a packet by its name. The
+  // failure is the caller's to show.
+  TResult OpenFile(const std::string& path);
+  // Unpacks the files of a packet (or, with `reply`, of a reply packet)
+  // into the work folder.
+  TUnpackOutcome UnpackPacket(const std::string& path, bool reply);
+  // Reads an unpacked packet in `folder` into the tree
+  // (TPacketLifecycle::ReadPacketFolder).
+  TResult ReadPacketFolder(const std::string& folder);
 
   TRegistry& Registry() { return registry_; }
   TMainSettings& Settings() { return settings_; }

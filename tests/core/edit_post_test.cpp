@@ -13,6 +13,7 @@
 #include "platform/text.h"
 #include "reading/edit_session.h"
 #include "support/packet_builder.h"
+#include "support/packet_zip.h"
 #include "support/recording_prompts.h"
 #include "support/test_env.h"
 
@@ -104,15 +105,7 @@ struct EditWorld {
                                           "A compiler note"))
                           .NameCase(test::TNameCase::ncUpper)
                           .WriteTo(test::NewTempDir("src"));
-    TXceedZip z;
-    z.SetPluginFolder(test::BinDir());
-    z.SetUsePaths(false);
-    std::vector<std::string> files;
-    for (auto& e : fs::directory_iterator(dir)) files.push_back(e.path().string());
-    z.SetZipFileName(test::NewTempDir("packets") + "DEMO.QWK");
-    z.SetFilesToProcess(files);
-    ASSERT_EQ(z.Compress(0), 0);
-    ASSERT_TRUE(life.OpenPacket(z.ZipFileName()));
+    ASSERT_TRUE(life.OpenPacket(test::ZipFolder(dir, test::NewTempDir("packets") + "DEMO.QWK")));
   }
 
   void Start(TEditSession& s, bool mime = false) {

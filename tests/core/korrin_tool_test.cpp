@@ -20,7 +20,6 @@
 
 #include <gtest/gtest.h>
 
-#include "archive/xceed_zip.h"
 #include "engine/mail_tree.h"
 #include "engine/qwk_msg.h"
 #include "engine/to_reader.h"
@@ -28,16 +27,16 @@
 #include "engine/mail_list.h"
 #include "korrin_tool/json_writer.h"
 #include "korrin_tool/mbox_writer.h"
-#include "korrin_tool/mime_probe.h"
-#include "korrin_tool/qwk_date.h"
 #include "korrin_tool/text_convert.h"
 #include "korrin_tool/tool_commands.h"
+#include "korrin_tool/tool_packet.h"
 #include "platform/codepage.h"
 #include "platform/text.h"
 #include "reading/msg_view_header.h"
 #include "engine/tessel_mime.h"
 #include "support/packet_builder.h"
 #include "support/packet_generator.h"
+#include "support/packet_zip.h"
 #include "support/test_env.h"
 
 using namespace korrin;
@@ -207,16 +206,7 @@ TRun Program(const std::string& args, const std::string& env = "") {
   return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(dir + "out"), ReadFile(dir + "err")};
 }
 
-std::string Zip(const std::string& folder, const std::string& archive) {
-  TXceedZip zip;
-  zip.SetUsePaths(false);
-  std::vector<std::string> files;
-  for (auto& e : fs::directory_iterator(folder)) files.push_back(e.path().string());
-  zip.SetZipFileName(archive);
-  zip.SetFilesToProcess(files);
-  EXPECT_EQ(zip.Compress(0), 0);
-  return archive;
-}
+std::string Zip(const std::string& folder, const std::string& archive) { return ZipFolder(folder, archive); }
 
 std::string CopyOf(const std::string& folder) {
   std::string copy = NewTempDir("copy");
@@ -363,23 +353,35 @@ TEST(KorrinTool, JsonWriterEscapesControlsAndKeepsUtf8) {
   EXPECT_EQ(Json(p.str())["a"].Strings(), (std::vector<std::string>{"x", "y"}));
 }
 
-TEST(KorrinTool, QwkDatesWithTheTwoDigitYearPivot) {
-  using tool::ParseQWKDateTime;
-  auto d = ParseQWKDateTime("12-05-97", "14:30");
+TEST(KorrinTool, MailboxDatesOfTheViewersReading) {
+  // The viewer reads a two-digit year within the 50 years around the current one.
+  auto d = ParseMsgDateTime("12-05-97", "14:30", TDateOrder::doMDY, 2026);
   ASSERT_TRUE(d);
-  EXPECT_EQ(d->Year, 1997);
-  EXPECT_EQ(ParseQWKDateTime("01-01-69", "")->Year, 2069);
-  EXPECT_EQ(ParseQWKDateTime("01-01-70", "")->Year, 1970);
-  EXPECT_EQ(ParseQWKDateTime("01-01-00", "")->Year, 2000);
-  EXPECT_EQ(ParseQWKDateTime("03-15-1999", "21:30:05")->Second, 5);
-  EXPECT_EQ(ParseQWKDateTime("02/29/2024", " 9:05")->Hour, 9);
-  for (auto [date, time] : std::vector<std::pair<const char*, const char*>>{
-           {"02-29-23", "10:00"}, {"13-01-97", "10:00"}, {"00-10-97", "10:00"}, {"12-05-97", "24:00"},
-           {"12-05-97", "10:60"}, {"ab-cd-ef", ""}, {"12-05", ""}, {"12-05-97-1", ""}, {"", ""}, {"1-2-3", "1:2:3:4"}})
-    EXPECT_FALSE(ParseQWKDateTime(date, time)) << date << " " << time;
+  EXPECT_EQ(tool::Rfc5322Date(*d), "Fri, 05 Dec 1997 14:30:00 -0000");
+  EXPECT_EQ(tool::MboxFromDate(*ParseMsgDateTime("02-29-2000", "09:08:07", TDateOrder::doMDY)),
+            "Tue Feb 29 09:08:07 2000");
+  EXPECT_EQ(tool::MboxFromDate(*ParseMsgDateTime("01-02-03", "04:05", TDateOrder::doMDY, 2026)),
+            "Thu Jan  2 04:05:00 2003");
+}
 
-  EXPECT_EQ(tool::Rfc5322Date(*ParseQWKDateTime("12-05-97", "14:30")), "Fri, 05 Dec 1997 14:30:00 -0000");
-  EXPECT_EQ(tool::MboxFromDate(*ParseQWKDateTime("02-29-2000", "09:08:07")), "Tue Feb 29 09:08:07 2000");
+TEST(KorrinTool, BoxesOfTheCoreBecomeWarningsOnceEach) {
+  std::ostringstream err;
+  {
+    tool::TToolPrompts prompts(err);
+    EXPECT_EQ(&GetPrompts(), &prompts);
+    GetPrompts().Error("Could not read\nfile");
+    EXPECT_FALSE(GetPrompts().ConfirmYesNo("Delete it?"));
+    EXPECT_FALSE(GetPrompts().ConfirmOkCancel("Copy it?"));
+    EXPECT_FALSE(GetPrompts().OpenFile("Open", "*", ""));
+    GetPrompts().Error("Could not read\nfile");
+    EXPECT_TRUE(err.str().empty());  // nothing before the command has succeeded
+    prompts.PrintWarnings();
+    prompts.PrintWarnings();
+  }
+  EXPECT_EQ(err.str(),
+            "korrin-tool: warning: Could not read file\nkorrin-tool: warning: Delete it?\n"
+            "korrin-tool: warning: Copy it?\n");
+  EXPECT_NE(dynamic_cast<TStderrPrompts*>(&GetPrompts()), nullptr);
 }
 
 TEST(KorrinTool, MailHeaderPieces) {
@@ -439,12 +441,12 @@ TEST(KorrinTool, TextOutputsOfCodePage437) {
 }
 
 TEST(KorrinTool, MimeProbeMissesNoBodyTheCodecActsOn) {
-  EXPECT_TRUE(tool::BodyMayHoldMime("x\xe3mime-Version: 1.0"));
-  EXPECT_TRUE(tool::BodyMayHoldMime("CoNtEnT-type: text/plain"));
-  EXPECT_TRUE(tool::BodyMayHoldMime("\xe3" "Begin 644 a.txt"));
-  EXPECT_FALSE(tool::BodyMayHoldMime("--boundary\xe3name=\"x\"\xe3" "begin 5 x\xe3" "content type"));
-  EXPECT_FALSE(tool::BodyMayHoldMime(""));
-  EXPECT_FALSE(tool::BodyMayHoldMime("-"));
+  EXPECT_TRUE(BodyMayHoldMime("x\xe3mime-Version: 1.0"));
+  EXPECT_TRUE(BodyMayHoldMime("CoNtEnT-type: text/plain"));
+  EXPECT_TRUE(BodyMayHoldMime("\xe3" "Begin 644 a.txt"));
+  EXPECT_FALSE(BodyMayHoldMime("--boundary\xe3name=\"x\"\xe3" "begin 5 x\xe3" "content type"));
+  EXPECT_FALSE(BodyMayHoldMime(""));
+  EXPECT_FALSE(BodyMayHoldMime("-"));
   // Random bodies made of the codec's words: whenever the probe says no,
   // the codec finds neither MIME nor uuencode.
   const std::vector<std::string> words = {"MIME-Version: 1.0", "mime-version", "Content-Type: image/gif; name=\"a\"",
@@ -462,7 +464,7 @@ TEST(KorrinTool, MimeProbeMissesNoBodyTheCodecActsOn) {
       if (rnd.Percent(30) && w.size() > 2) w.erase(static_cast<size_t>(rnd.Below(static_cast<int>(w.size()))), 1);
       body += w + (rnd.Percent(50) ? "\r" : " ");
     }
-    if (tool::BodyMayHoldMime(body)) continue;
+    if (BodyMayHoldMime(body)) continue;
     ++negatives;
     TTesselMime mime;
     mime.ScanFile(WriteFile(dir + "b.txt", body));
@@ -794,8 +796,8 @@ std::string Expectations(const std::string& folder, TMailTree& tree, const std::
       if (from == "John Smith") j.Field("from_addr", "john.smith@" + domain);
       j.Field("to_name", U(LongerText(msg.LongTo(), msg.MsgTo())));
       j.Field("subject", U(LongerText(msg.LongSubject(), msg.Subject())));
-      auto date = tool::ParseQWKDateTime(msg.PostDate(), msg.PostTime());
-      if (!date) date = tool::ParseQWKDateTime(tree.Identity().PacketDate, tree.Identity().PacketTime);
+      auto date = ParseMsgDateTime(msg.PostDate(), msg.PostTime(), TDateOrder::doMDY);
+      if (!date) date = ParseMsgDateTime(tree.Identity().PacketDate, tree.Identity().PacketTime, TDateOrder::doMDY);
       j.Field("date", Format("%04d-%02d-%02d %02d:%02d:%02d", date->Year, date->Month, date->Day, date->Hour,
                              date->Minute, date->Second));
       j.Field("message_id", "<" + Trim(msg.Number()) + "." + std::to_string(msg.Conference()) + "@" + bbsid + ">");

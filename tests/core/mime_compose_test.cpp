@@ -19,6 +19,7 @@
 #include "platform/random.h"
 #include "engine/tessel_mime.h"
 #include "support/packet_builder.h"
+#include "support/packet_zip.h"
 #include "support/recording_prompts.h"
 #include "support/test_env.h"
 
@@ -309,15 +310,7 @@ TEST(MimeCompose, AMegabyteAttachmentTravelsThroughTheReplyPacket) {
       .Conference(1, "General")
       .Message(1, test::TPacketMessage().From("JOHN").To("ALL").Subject("Hi").Body("Hello"))
       .WriteTo(src);
-  TXceedZip packer;
-  packer.SetPluginFolder(test::BinDir());
-  packer.SetUsePaths(false);
-  Lines files;
-  for (auto& e : fs::directory_iterator(src)) files.push_back(e.path().string());
-  packer.SetZipFileName(src + "DEMO.QWK");
-  packer.SetFilesToProcess(files);
-  ASSERT_EQ(packer.Compress(0), 0);
-  ASSERT_TRUE(life.OpenPacket(src + "DEMO.QWK"));
+  ASSERT_TRUE(life.OpenPacket(test::ZipFolder(src, src + "DEMO.QWK")));
 
   TQWKMsg msg;
   msg.SetMsgTo("All");

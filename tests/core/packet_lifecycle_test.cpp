@@ -13,6 +13,7 @@
 #include "engine/to_reader.h"
 #include "platform/paths.h"
 #include "support/packet_builder.h"
+#include "support/packet_zip.h"
 #include "support/recording_prompts.h"
 #include "support/test_env.h"
 
@@ -20,19 +21,6 @@ using namespace korrin;
 namespace fs = std::filesystem;
 
 namespace {
-// Zips the files of a folder into an archive with the packing plugin.
-std::string Zip(const std::string& folder, const std::string& archive) {
-  TXceedZip zip;
-  zip.SetPluginFolder(test::BinDir());
-  zip.SetUsePaths(false);
-  std::vector<std::string> files;
-  for (auto& e : fs::directory_iterator(folder)) files.push_back(e.path().string());
-  zip.SetZipFileName(archive);
-  zip.SetFilesToProcess(files);
-  EXPECT_EQ(zip.Compress(0), 0);
-  return archive;
-}
-
 std::vector<std::string> Names(const std::string& folder) {
   std::vector<std::string> out;
   std::error_code ec;
@@ -89,7 +77,7 @@ struct World {
                  "CONTROLTYPE = DROP"})
         .NameCase(test::TNameCase::ncUpper)
         .WriteTo(dir);
-    return Zip(dir, packets + name);
+    return test::ZipFolder(dir, packets + name);
   }
 
   std::string OutBox() { return ProgramFolder() + "DEMO/OutBox/"; }
@@ -253,7 +241,7 @@ TEST(PacketLifecycle, BadPacketsGiveAMessageAndLeaveTheWorkFolderEmpty) {
   std::string onlyControl = test::NewTempDir("oc");
   test::WriteFile(onlyControl + "CONTROL.DAT", "x\n");
   test::WriteFile(onlyControl + "001.NDX", "");
-  EXPECT_FALSE(w.life.OpenPacket(Zip(onlyControl, w.packets + "NOMSG.QWK")));
+  EXPECT_FALSE(w.life.OpenPacket(test::ZipFolder(onlyControl, w.packets + "NOMSG.QWK")));
   EXPECT_TRUE(Names(w.work).empty());
   EXPECT_EQ(w.prompts.Texts(TBoxKind::bkError).size(), 2u);
   EXPECT_FALSE(w.tree.PacketLoaded());
@@ -262,12 +250,60 @@ TEST(PacketLifecycle, BadPacketsGiveAMessageAndLeaveTheWorkFolderEmpty) {
   w.po.AddPostOffice("DEMO", "Demo Board", ProgramFolder() + "DEMO");
   std::string rep = test::NewTempDir("rep");
   test::WriteFile(rep + "OTHER.MSG", std::string(128, ' '));
-  EXPECT_FALSE(w.life.OpenReplyPacket(Zip(rep, w.replies + "DEMO.rep")));
+  EXPECT_FALSE(w.life.OpenReplyPacket(test::ZipFolder(rep, w.replies + "DEMO.rep")));
   EXPECT_EQ(w.prompts.Texts().back(), "Could not open - DEMO.msg");
   EXPECT_TRUE(fs::exists(w.replies + "DEMO.rep"));
   std::string junk = test::WriteFile(w.replies + "JUNK.rep", "nope");
   EXPECT_FALSE(w.life.OpenReplyPacket(junk));
   EXPECT_EQ(w.prompts.Texts().back(), "Reply packet does not contain any messages.");
+}
+
+// The opening steps give their failures back with the box texts and show
+// nothing themselves; the unpack step tells why nothing came out.
+TEST(PacketLifecycle, OpeningFailuresComeBackAsValues) {
+  World w;
+  std::string junk = test::WriteFile(w.packets + "JUNK.QWK", "this is not an archive at all");
+  TResult r = w.life.LoadPacket(junk);
+  EXPECT_FALSE(r);
+  EXPECT_EQ(r.Text(), "Could not read mail packet - JUNK.QWK");
+  EXPECT_EQ(r.Failure().Kind, TBoxKind::bkError);
+  std::string onlyControl = test::NewTempDir("oc");
+  test::WriteFile(onlyControl + "CONTROL.DAT", "x\n");
+  test::WriteFile(onlyControl + "001.NDX", "");
+  r = w.life.LoadPacket(test::ZipFolder(onlyControl, w.packets + "NOMSG.QWK"));
+  EXPECT_EQ(r.Text(), "The mail packet NOMSG.QWK holds no messages (messages.dat and control.dat are needed).");
+  r = w.life.LoadReplyPacket(junk);
+  EXPECT_EQ(r.Text(), "Reply packet does not contain any messages.");
+  EXPECT_TRUE(w.prompts.boxes.empty());
+  EXPECT_FALSE(w.tree.PacketLoaded());
+
+  // A folder without control.dat builds no tree, and nothing tells why.
+  r = w.tree.Load(onlyControl + "none/");
+  EXPECT_FALSE(r);
+  EXPECT_TRUE(r.Text().empty());
+  EXPECT_FALSE(ShowFailure(r));
+  EXPECT_TRUE(w.prompts.boxes.empty());
+  EXPECT_FALSE(ShowFailure(TResult::Error("Shown")));
+  EXPECT_EQ(w.prompts.Texts(TBoxKind::bkError), (std::vector<std::string>{"Shown"}));
+
+  TUnpackOutcome u = UnpackPacketFiles(w.zip, junk, w.work, false);
+  EXPECT_FALSE(u.Unpacked);
+  EXPECT_TRUE(IsFinalArchiveFailure(u.Failure)) << u.Failure;
+  u = UnpackPacketFiles(w.zip, w.packets + "missing.qwk", w.work, false);
+  EXPECT_EQ(u.Failure, TXceedZip::xcdNotFound);
+  std::string other = test::NewTempDir("other");
+  test::WriteFile(other + "readme.txt", "no packet here");
+  u = UnpackPacketFiles(w.zip, test::ZipFolder(other, w.packets + "OTHER.ZIP"), w.work, false);
+  EXPECT_FALSE(u.Unpacked);
+  EXPECT_EQ(u.Failure, TXceedZip::xcdSuccess);  // only "nothing to do"
+  // A packet's reply file is no packet file, and the reverse.
+  std::string rep = test::NewTempDir("rep");
+  test::WriteFile(rep + "DEMO.MSG", std::string(128, ' '));
+  test::WriteFile(rep + "attached.lst", "");
+  std::string repZip = test::ZipFolder(rep, w.packets + "DEMO.REP");
+  EXPECT_FALSE(UnpackPacketFiles(w.zip, repZip, w.work, false).Unpacked);
+  EXPECT_TRUE(UnpackPacketFiles(w.zip, repZip, w.work, true).Unpacked);
+  EXPECT_EQ(Names(w.work), (std::vector<std::string>{"DEMO.MSG", "attached.lst"}));
 }
 
 TEST(PacketLifecycle, MessagesTakenBackFromAReplyPacketKeepTheirOrder) {

@@ -354,6 +354,45 @@ TEST(QWKMsg, ForwardBlock) {
                                                     "* Original Date:  01-15-24 13:45", "", "Text"}));
 }
 
+// A body the probe passes reads at its block exactly as through the index:
+// the probe sees every line the record treats differently in a packet.
+TEST(QWKMsg, PacketLineProbeAndBodiesReadAtTheirBlock) {
+  EXPECT_TRUE(BodyHasPacketLines("text\xe3\x01MSGID: 1"));
+  EXPECT_TRUE(BodyHasPacketLines("?@PATH: x"));
+  EXPECT_TRUE(BodyHasPacketLines("a\xe3X-Mailer: y\xe3"));
+  EXPECT_TRUE(BodyHasPacketLines("NNTP-Posting-Host"));
+  EXPECT_FALSE(BodyHasPacketLines("@@ not joined\xe3x-mailer lower case\xe3X-Mai"));
+  EXPECT_FALSE(BodyHasPacketLines(""));
+
+  const std::vector<std::string> bodies = {"Plain\nlines", "c@z.org\nText", "\x01MSGID: 1\nText",
+                                           "X-Mailer: Tool\n\nHello", "@@ a\nb", std::string(600, 'x')};
+  TPacketBuilder b;
+  b.Conference(1, "General");
+  for (const auto& body : bodies) b.Message(1, TPacketMessage().Body(body));
+  std::string dir = b.WriteTo(NewTempDir());
+  TMessagesFile messages;
+  ASSERT_TRUE(messages.Open(dir));
+  std::string buffer;
+  const std::vector<bool> probed = {false, true, true, true, false, false};
+  for (size_t i = 0; i < bodies.size(); ++i) {
+    const int64_t block = b.BlockOf(1, i);
+    std::string_view raw = messages.ReadBody(block, buffer);
+    EXPECT_EQ(raw.substr(0, 4), std::string_view(bodies[i]).substr(0, 4)) << i;
+    EXPECT_EQ(raw.size() % 128, 0u) << i;
+    EXPECT_EQ(BodyHasPacketLines(raw), probed[i]) << i;
+    TQWKMsg indexed, atBlock;
+    ASSERT_TRUE(indexed.LoadFromPacket(dir, static_cast<int>(i + 1), Conf(1, "General")));
+    messages.File().Seek(BlockOffset(block));
+    ASSERT_TRUE(atBlock.ReadFrom(messages.File()));
+    if (!probed[i]) {
+      EXPECT_EQ(indexed.Text(), atBlock.Text()) << i;
+    } else if (i == 1 || i == 2) {
+      EXPECT_NE(indexed.Text(), atBlock.Text()) << i;  // lines joined in a packet
+    }
+  }
+  EXPECT_TRUE(messages.ReadBody(messages.Size() / 128 + 5, buffer).empty());
+}
+
 TEST(QWKMsg, ReplyFileReadSequentially) {
   std::string file = WriteFile(NewTempDir() + "TESTBBS.MSG",
                                ReplyFileBytes("TESTBBS", {{TPacketMessage().Subject("One").Body("1"), 1},

@@ -13,13 +13,13 @@
 
 #include <gtest/gtest.h>
 
-#include "archive/xceed_zip.h"
 #include "engine/qwk_msg.h"
 #include "explorer/qt/main_form.h"
 #include "platform/paths.h"
 #include "reading/taglines.h"
 #include "engine/tessel_mime.h"
 #include "support/packet_builder.h"
+#include "support/packet_zip.h"
 #include "support/qt_modal.h"
 #include "support/recording_prompts.h"
 #include "support/test_env.h"
@@ -40,15 +40,7 @@ std::string MakePacket() {
       .NameCase(test::TNameCase::ncUpper)
       .WriteTo(dir);
   std::string packets = test::NewTempDir("packets");
-  TXceedZip zip;
-  zip.SetPluginFolder(test::BinDir());
-  zip.SetUsePaths(false);
-  Lines files;
-  for (auto& e : fs::directory_iterator(dir)) files.push_back(e.path().string());
-  zip.SetZipFileName(packets + "DEMO.QWK");
-  zip.SetFilesToProcess(files);
-  EXPECT_EQ(zip.Compress(0), 0);
-  return packets + "DEMO.QWK";
+  return test::ZipFolder(dir, packets + "DEMO.QWK");
 }
 
 std::string RandomBytes(size_t n, unsigned seed) {

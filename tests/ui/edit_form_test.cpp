@@ -14,7 +14,6 @@
 
 #include <gtest/gtest.h>
 
-#include "archive/xceed_zip.h"
 #include "engine/mail_tree.h"
 #include "engine/qwk_header.h"
 #include "explorer/qt/mail_list_view.h"
@@ -25,6 +24,7 @@
 #include "platform/paths.h"
 #include "platform/text.h"
 #include "support/packet_builder.h"
+#include "support/packet_zip.h"
 #include "support/qt_fake_host.h"
 #include "support/qt_modal.h"
 #include "support/recording_prompts.h"
@@ -55,15 +55,7 @@ std::string MakePacket() {
       .WriteTo(dir);
   std::string packets = test::TestRoot() + "packets/";
   fs::create_directories(packets);
-  TXceedZip zip;
-  zip.SetPluginFolder(test::BinDir());
-  zip.SetUsePaths(false);
-  std::vector<std::string> files;
-  for (auto& e : fs::directory_iterator(dir)) files.push_back(e.path().string());
-  zip.SetZipFileName(packets + "DEMO.QWK");
-  zip.SetFilesToProcess(files);
-  EXPECT_EQ(zip.Compress(0), 0);
-  return packets + "DEMO.QWK";
+  return test::ZipFolder(dir, packets + "DEMO.QWK");
 }
 
 std::vector<std::string> OutBoxFiles() {

@@ -19,6 +19,7 @@
 #include "platform/qt/qt_platform.h"
 #include "platform/qt/qt_prompts.h"
 #include "support/packet_builder.h"
+#include "support/packet_zip.h"
 #include "support/qt_modal.h"
 #include "support/recording_prompts.h"
 #include "support/test_env.h"
@@ -42,15 +43,7 @@ std::string MakePacket(const std::string& name) {
       .WriteTo(dir);
   std::string packets = test::TestRoot() + "packets/";
   fs::create_directories(packets);
-  TXceedZip zip;
-  zip.SetPluginFolder(test::BinDir());
-  zip.SetUsePaths(false);
-  std::vector<std::string> files;
-  for (auto& e : fs::directory_iterator(dir)) files.push_back(e.path().string());
-  zip.SetZipFileName(packets + name);
-  zip.SetFilesToProcess(files);
-  EXPECT_EQ(zip.Compress(0), 0);
-  return packets + name;
+  return test::ZipFolder(dir, packets + name);
 }
 
 // Answers the close dialog with a choice and the reply check box.

@@ -29,6 +29,7 @@
 #include "platform/paths.h"
 #include "platform/shell.h"
 #include "support/packet_builder.h"
+#include "support/packet_zip.h"
 #include "support/qt_fake_host.h"
 #include "support/qt_modal.h"
 #include "support/recording_prompts.h"
@@ -88,15 +89,7 @@ std::string MakePacket() {
       .WriteTo(dir);
   std::string packets = test::TestRoot() + "packets/";
   fs::create_directories(packets);
-  TXceedZip zip;
-  zip.SetPluginFolder(test::BinDir());
-  zip.SetUsePaths(false);
-  std::vector<std::string> files;
-  for (auto& e : fs::directory_iterator(dir)) files.push_back(e.path().string());
-  zip.SetZipFileName(packets + "DEMO.QWK");
-  zip.SetFilesToProcess(files);
-  EXPECT_EQ(zip.Compress(0), 0);
-  return packets + "DEMO.QWK";
+  return test::ZipFolder(dir, packets + "DEMO.QWK");
 }
 
 std::string Text(QWidget* w, const char* name) { return Find<QLabel>(w, name)->text().toStdString(); }

@@ -309,6 +309,48 @@ std::string MessageIdText(std::string_view text) {
   return out.empty() ? "_" : out;
 }
 
+namespace {
+void Two(std::string& out, int v, char pad = '0') {
+  out.push_back(v >= 10 ? static_cast<char>('0' + v / 10 % 10) : pad);
+  out.push_back(static_cast<char>('0' + v % 10));
+}
+void Four(std::string& out, int v) {
+  Two(out, v / 100 % 100);
+  Two(out, v % 100);
+}
+void ClockTime(std::string& out, const TMsgDateTime& w) {
+  Two(out, w.Hour);
+  out.push_back(':');
+  Two(out, w.Minute);
+  out.push_back(':');
+  Two(out, w.Second);
+}
+}  // namespace
+
+std::string Rfc5322Date(const TMsgDateTime& w) {
+  std::string out;
+  out.append(kDayNames[WeekDay(w)], 3).append(", ");
+  Two(out, w.Day);
+  out.push_back(' ');
+  out.append(kMonthNames[w.Month - 1], 3).push_back(' ');
+  Four(out, w.Year);
+  out.push_back(' ');
+  ClockTime(out, w);
+  return out + " -0000";
+}
+
+std::string MboxFromDate(const TMsgDateTime& w) {
+  std::string out;
+  out.append(kDayNames[WeekDay(w)], 3).push_back(' ');
+  out.append(kMonthNames[w.Month - 1], 3).push_back(' ');
+  Two(out, w.Day, ' ');
+  out.push_back(' ');
+  ClockTime(out, w);
+  out.push_back(' ');
+  Four(out, w.Year);
+  return out;
+}
+
 TMboxWriter::TMboxWriter(std::ostream& out, std::string domain) : out_(out), domain_(std::move(domain)) {}
 
 bool TMboxWriter::Write(const TMboxMessage& m) {

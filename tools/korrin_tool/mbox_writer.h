@@ -18,7 +18,7 @@
 #include <utility>
 #include <vector>
 
-#include "korrin_tool/qwk_date.h"
+#include "reading/msg_view_header.h"
 
 namespace korrin::tool {
 
@@ -31,7 +31,7 @@ struct TMboxAttachment {
 struct TMboxMessage {
   std::string FromName, ToName, Subject;
   std::string CarbonCopies;  // names separated by commas; empty when none
-  std::optional<TQWKDateTime> Date;
+  std::optional<TMsgDateTime> Date;  // the zone of a BBS is not known
   std::string MessageId;     // without the angle brackets
   std::string InReplyTo;     // likewise; empty when none
   std::vector<std::pair<std::string, std::string>> ExtraHeaders;  // name, value
@@ -81,5 +81,9 @@ std::string QuotedPrintableLine(std::string_view line);
 // kept, every other byte replaced with "_"; "_" for an empty text.
 std::string MessageIdText(std::string_view text);
 std::string Base64(std::string_view bytes);
+// "Fri, 05 Dec 1997 14:30:00 -0000" (-0000: the zone is not known).
+std::string Rfc5322Date(const TMsgDateTime& when);
+// "Fri Dec  5 14:30:00 1997", the date of a mailbox "From " line.
+std::string MboxFromDate(const TMsgDateTime& when);
 
 }  // namespace korrin::tool

@@ -29,14 +29,13 @@
 #include "engine/mail_list.h"
 #include "korrin_tool/json_writer.h"
 #include "korrin_tool/mbox_writer.h"
-#include "korrin_tool/mime_probe.h"
-#include "korrin_tool/qwk_date.h"
 #include "korrin_tool/text_convert.h"
 #include "korrin_tool/tool_packet.h"
 #include "korrin_tool/viewer_texts.h"
 #include "platform/codepage.h"
 #include "platform/paths.h"
 #include "platform/text.h"
+#include "reading/msg_view_header.h"
 #include "engine/tessel_mime.h"
 
 namespace fs = std::filesystem;
@@ -290,16 +289,6 @@ const char* StatusName(tStatus s) {
   return "public";
 }
 
-// Prints the texts the core collected since the last call as warnings.
-void Warnings(std::ostream& err) {
-  if (auto* prompts = dynamic_cast<TCollectingPrompts*>(&GetPrompts()))
-    for (const auto& t : prompts->Take()) {
-      std::string line = t;
-      std::replace(line.begin(), line.end(), '\n', ' ');
-      err << kToolName << ": warning: " << line << "\n";
-    }
-}
-
 // A text table: columns padded to their widest cell.
 class TTable {
 public:
@@ -404,7 +393,6 @@ int CmdInfo(const TCommandLine& cl, std::ostream& out, std::ostream& err) {
     }
     t.Print(out);
   }
-  Warnings(err);
   return kExitOk;
 }
 
@@ -491,7 +479,6 @@ int CmdList(const TCommandLine& cl, std::ostream& out, std::ostream& err) {
     j->EndObject();
     j->Finish();
   }
-  Warnings(err);
   return kExitOk;
 }
 
@@ -594,7 +581,6 @@ int CmdShow(const TCommandLine& cl, std::ostream& out, std::ostream& err) {
     out << "\n";
     for (const auto& line : msg.Text()) out << U(line) << "\n";
   }
-  Warnings(err);
   return kExitOk;
 }
 
@@ -738,7 +724,6 @@ int CmdExtract(const TCommandLine& cl, std::ostream& out, std::ostream& err) {
   } else {
     for (const auto& w : written) out << "wrote " << w.path << " (" << w.size << " bytes)\n";
   }
-  Warnings(err);
   return kExitOk;
 }
 
@@ -840,10 +825,9 @@ public:
     const PacketIdentity& id = packet.Tree().Identity();
     domain_ = MailDomain(id.BBSID);
     idDomain_ = MessageIdText(Trim(id.BBSID));
-    packetDate_ = ParseQWKDateTime(id.PacketDate, id.PacketTime);
+    packetDate_ = ParseMsgDateTime(id.PacketDate, id.PacketTime, TDateOrder::doMDY);
     for (TMailTreeNode* node : packet.ConferenceNodes(false))
       if (auto n = ConferenceNumberOf(*node->Record)) conferenceNames_.emplace(*n, node->Record->Name);
-    if (auto path = FindFileNoCase(packet.Directory(), kMessagesFileName)) map_.Open(*path);
   }
 
   // Writes jobs [first, last) to the stream; `scratch` holds the bodies and
@@ -859,13 +843,14 @@ public:
     // Messages without kludge lines are read at their block from one open
     // file; the others through their folder's index, as the windows do.
     TMessagesFile messages;
-    if (map_.IsOpen()) messages.Open(packet_.Directory(), TOpenMode::omRead, false);
+    messages.Open(packet_.Directory(), TOpenMode::omRead, false);
+    std::string buffer;
     for (size_t k = first; k < last; ++k) {
       if ((k & 255) == 0) CheckInterrupted();
       const TExportJob& job = jobs[k];
-      std::string_view raw = map_.Body(job.block);
+      std::string_view raw = messages.IsOpen() ? messages.ReadBody(job.block, buffer) : std::string_view();
       // The codec only changes what bodies with MIME or uuencode lines show.
-      const bool codec = !map_.IsOpen() || BodyMayHoldMime(raw);
+      const bool codec = !messages.IsOpen() || BodyMayHoldMime(raw);
       msg.SetMimeCTRL(codec ? &mime : nullptr);
       bool read = false;
       if (messages.IsOpen() && job.block > 0 && messages.HoldsHeader(job.block) && !BodyHasPacketLines(raw)) {
@@ -921,7 +906,7 @@ private:
     m.ToName = MailText(LongerText(msg.LongTo(), msg.MsgTo()));
     m.Subject = MailText(LongerText(msg.LongSubject(), msg.Subject()));
     m.CarbonCopies = MailText(msg.CarbonCopies());
-    m.Date = ParseQWKDateTime(msg.PostDate(), msg.PostTime());
+    m.Date = ParseMsgDateTime(msg.PostDate(), msg.PostTime(), TDateOrder::doMDY);
     if (!m.Date) m.Date = packetDate_;
     const std::string numberId =
         number.empty() ? "b" + std::to_string(block) : MessageIdText(MailText(number));
@@ -950,9 +935,8 @@ private:
   TToolPacket& packet_;
   bool attachments_;
   std::string domain_, idDomain_;
-  std::optional<TQWKDateTime> packetDate_;
+  std::optional<TMsgDateTime> packetDate_;
   std::unordered_map<int, std::string> conferenceNames_;
-  TMessagesMap map_;
 };
 
 // Export in several processes. The message record keeps its temporary
@@ -1211,7 +1195,6 @@ int CmdExport(const TCommandLine& cl, std::ostream& out, std::ostream& err) {
   } else if (!toStdout) {
     out << "wrote " << counts.messages << " message" << (counts.messages == 1 ? "" : "s") << " to " << *target << "\n";
   }
-  Warnings(err);
   return kExitOk;
 }
 
@@ -1220,16 +1203,10 @@ int CmdExport(const TCommandLine& cl, std::ostream& out, std::ostream& err) {
 int CmdReplies(const TCommandLine& cl, std::ostream& out, std::ostream& err) {
   const std::string& path = OnePacket(cl, "REPFILE");
   TWorkFolder work;
-  TXceedZip zip;
-  const std::string folder = work.PacketFolder();
+  TToolPacket packet(work);
+  packet.OpenReplyFiles(path);
+  const std::string& folder = packet.Directory();
   std::error_code ec;
-  if (!fs::is_directory(path, ec) && SameText(ExtractFileExt(path), ".msg")) {
-    if (!fs::is_regular_file(path, ec)) throw EToolError(kExitUnreadable, path + ": No such file");
-    fs::copy_file(path, folder + ExtractFileName(path), ec);
-    if (ec) throw EToolError(kExitUnreadable, path + ": " + ec.message());
-  } else {
-    UnpackInto(zip, path, folder, ReplyPatterns());
-  }
 
   // The reply file: BBSID + ".msg", the BBSID being the one in its first block.
   std::string replyFile, bbsid;
@@ -1325,7 +1302,6 @@ int CmdReplies(const TCommandLine& cl, std::ostream& out, std::ostream& err) {
       for (const auto& c : commands) out << "  " << c << "\n";
     }
   }
-  Warnings(err);
   return kExitOk;
 }
 
@@ -1358,7 +1334,7 @@ void InstallSignalHandlers() {
 }
 
 int RunTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  TCollectingPrompts prompts;
+  TToolPrompts prompts(err);
   try {
     if (args.empty()) throw Usage("", "a command is missing");
     const std::string& command = args[0];
@@ -1385,6 +1361,7 @@ int RunTool(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     else if (command == "extract") rc = CmdExtract(cl, out, err);
     else if (command == "export") rc = CmdExport(cl, out, err);
     else if (command == "replies") rc = CmdReplies(cl, out, err);
+    prompts.PrintWarnings();
     out.flush();
     CheckInterrupted();
     if (!out) {

@@ -34,20 +34,17 @@ void CheckInterrupted() {
 
 // --- prompts
 
-TBoxAnswer TCollectingPrompts::Box(TBoxKind kind, const std::string& text, TBoxButtons buttons, const std::string&) {
+TBoxAnswer TToolPrompts::Box(TBoxKind, const std::string& text, TBoxButtons buttons, const std::string&) {
   if (std::find(texts_.begin(), texts_.end(), text) == texts_.end()) texts_.push_back(text);
-  switch (buttons) {
-    case TBoxButtons::bbOk: return TBoxAnswer::baOk;
-    case TBoxButtons::bbOkCancel: return TBoxAnswer::baCancel;
-    default: return TBoxAnswer::baNo;
-  }
+  return Refusal(buttons);
 }
 
-std::vector<std::string> TCollectingPrompts::Take() {
-  std::vector<std::string> out(texts_.begin() + static_cast<std::ptrdiff_t>(std::min(taken_, texts_.size())),
-                               texts_.end());
-  taken_ = texts_.size();
-  return out;
+void TToolPrompts::PrintWarnings() {
+  for (; printed_ < texts_.size(); ++printed_) {
+    std::string line = texts_[printed_];
+    std::replace(line.begin(), line.end(), '\n', ' ');
+    err_ << "korrin-tool: warning: " << line << "\n";
+  }
 }
 
 // --- work folder
@@ -60,7 +57,6 @@ TWorkFolder::TWorkFolder() {
     throw EToolError(kExitUnreadable, "cannot create a temporary folder in " + TempFolder() + ": " + std::strerror(errno));
   root_ = IncludeTrailingBackslash(buf.data());
   std::error_code ec;
-  fs::create_directory(PacketFolder(), ec);
   fs::create_directory(ScratchFolder(), ec);
   memory_ = root_;
   const char* tmpdir = std::getenv("TMPDIR");
@@ -86,16 +82,6 @@ TWorkFolder::~TWorkFolder() {
 
 // --- unpacking
 
-const std::vector<std::string>& PacketPatterns() {
-  static const std::vector<std::string> p = {"*.ndx", "*.id", "attached.lst", "*.ext", "*.dat"};
-  return p;
-}
-
-const std::vector<std::string>& ReplyPatterns() {
-  static const std::vector<std::string> p = {"*.ndx", "*.id", "attached.lst", "*.ext", "*.msg"};
-  return p;
-}
-
 bool MatchesPattern(const std::string& name, const std::string& pattern) {
   if (pattern.size() > 1 && pattern[0] == '*') {
     std::string tail = pattern.substr(1);
@@ -120,58 +106,6 @@ std::string ArchiveFailure(int code) {
   }
 }
 }  // namespace
-
-void UnpackInto(TXceedZip& zip, const std::string& path, const std::string& folder,
-                const std::vector<std::string>& patterns) {
-  std::error_code ec;
-  auto status = fs::status(path, ec);
-  if (ec || !fs::exists(status)) throw EToolError(kExitUnreadable, path + ": No such file or directory");
-  if (fs::is_directory(status)) {
-    int copied = 0;
-    for (fs::directory_iterator it(path, ec), end; !ec && it != end; it.increment(ec)) {
-      CheckInterrupted();
-      std::string name = it->path().filename().string();
-      std::error_code fe;
-      if (!it->is_regular_file(fe)) continue;
-      if (std::none_of(patterns.begin(), patterns.end(), [&](const std::string& p) { return MatchesPattern(name, p); }))
-        continue;
-      fs::copy_file(it->path(), folder + name, fs::copy_options::overwrite_existing, fe);
-      if (fe) throw EToolError(kExitUnreadable, it->path().string() + ": " + fe.message());
-      ++copied;
-    }
-    if (ec) throw EToolError(kExitUnreadable, path + ": " + ec.message());
-    if (copied == 0) throw EToolError(kExitUnreadable, path + ": no packet files in this folder");
-    return;
-  }
-  if (!fs::is_regular_file(status)) throw EToolError(kExitUnreadable, path + ": not a packet file");
-
-  zip.SetOverwrite(TXcdOverwrite::xowAlways);
-  zip.SetUsePaths(false);
-  zip.SetUseTempFile(false);
-  zip.SetProcessMessages([&zip] {
-    if (Interrupted()) zip.Abort();
-  });
-  bool any = false;
-  int failure = TXceedZip::xcdSuccess;
-  for (const auto& pattern : patterns) {
-    zip.SetZipFileName(path);
-    zip.SetExtractDirectory(ExcludeTrailingBackslash(folder));
-    zip.SetFilesToProcess({pattern});
-    int rc = zip.Extract(0);
-    CheckInterrupted();
-    if (rc == TXceedZip::xcdNoLibrary || rc == TXceedZip::xcdNotFound || rc == TXceedZip::xcdCorrupt ||
-        rc == TXceedZip::xcdAccess)
-      throw EToolError(kExitUnreadable, path + ": " + ArchiveFailure(rc));
-    if (rc == TXceedZip::xcdSuccess) {
-      if (pattern != "attached.lst") any = true;
-    } else if (rc != TXceedZip::xcdNothingToDo && failure == TXceedZip::xcdSuccess) {
-      failure = rc;
-    }
-  }
-  if (!any)
-    throw EToolError(kExitUnreadable,
-                     path + ": " + ArchiveFailure(failure == TXceedZip::xcdSuccess ? TXceedZip::xcdNothingToDo : failure));
-}
 
 // --- packet
 
@@ -211,44 +145,95 @@ bool IsPersonal(const TConfRec& record) {
   return record.Kind == TFolderKind::fkConference && SameText(record.IndexFile, IndexFileStem(kPersonalIndexNumber));
 }
 
-TToolPacket::TToolPacket(TWorkFolder& work) : work_(work) {}
+namespace {
+TSessionOptions ToolSession() {
+  TSessionOptions options;
+  options.RegistryFile = ":memory:";
+  options.RecordPostOffice = false;
+  return options;
+}
+}  // namespace
+
+TToolPacket::TToolPacket(TWorkFolder& work) : session_(ToolSession()) {
+  if (!session_.CreateWorkFolder(work.Root()))
+    throw EToolError(kExitUnreadable, "cannot create a temporary folder in " + work.Root());
+  directory_ = session_.WorkFolder();
+  TXceedZip& zip = session_.Zip();
+  zip.SetProcessMessages([&zip] {
+    if (Interrupted()) zip.Abort();
+  });
+  session_.Tree().SetPersonalConference(true);
+  session_.Tree().SetTextCase(TTextCase::tcAsIs);
+}
+
+void TToolPacket::Unpack(const std::string& path, bool reply) {
+  const std::string& folder = directory_ = session_.WorkFolder();
+  std::error_code ec;
+  auto status = fs::status(path, ec);
+  if (ec || !fs::exists(status)) throw EToolError(kExitUnreadable, path + ": No such file or directory");
+  if (fs::is_directory(status)) {
+    const std::vector<std::string>& patterns = PacketFilePatterns(reply);
+    int copied = 0;
+    for (fs::directory_iterator it(path, ec), end; !ec && it != end; it.increment(ec)) {
+      CheckInterrupted();
+      std::string name = it->path().filename().string();
+      std::error_code fe;
+      if (!it->is_regular_file(fe)) continue;
+      if (std::none_of(patterns.begin(), patterns.end(), [&](const std::string& p) { return MatchesPattern(name, p); }))
+        continue;
+      fs::copy_file(it->path(), folder + name, fs::copy_options::overwrite_existing, fe);
+      if (fe) throw EToolError(kExitUnreadable, it->path().string() + ": " + fe.message());
+      ++copied;
+    }
+    if (ec) throw EToolError(kExitUnreadable, path + ": " + ec.message());
+    if (copied == 0) throw EToolError(kExitUnreadable, path + ": no packet files in this folder");
+    return;
+  }
+  if (!fs::is_regular_file(status)) throw EToolError(kExitUnreadable, path + ": not a packet file");
+  const TUnpackOutcome unpacked = session_.UnpackPacket(path, reply);
+  CheckInterrupted();
+  if (IsFinalArchiveFailure(unpacked.Failure) || !unpacked.Unpacked)
+    throw EToolError(kExitUnreadable, path + ": " + ArchiveFailure(unpacked.Failure == TXceedZip::xcdSuccess
+                                                                        ? TXceedZip::xcdNothingToDo
+                                                                        : unpacked.Failure));
+}
 
 void TToolPacket::Open(const std::string& path, bool copy) {
   source_ = path;
   std::error_code ec;
-  if (fs::is_directory(path, ec) && !copy) {
+  const bool folder = fs::is_directory(path, ec);
+  if (folder && !copy) {
     if (::access(path.c_str(), R_OK | X_OK) != 0) throw EToolError(kExitUnreadable, path + ": " + std::strerror(errno));
     directory_ = IncludeTrailingBackslash(path);
   } else {
-    UnpackInto(zip_, path, work_.PacketFolder(), PacketPatterns());
-    directory_ = work_.PacketFolder();
+    Unpack(path, false);
     LowerCaseNames(directory_);
   }
   if (!FileExistsNoCase(directory_, kControlFileName))
     throw EToolError(kExitUnreadable, path + ": not a QWK packet (no control.dat)");
   if (!FileExistsNoCase(directory_, kMessagesFileName))
     throw EToolError(kExitUnreadable, path + ": not a QWK packet (no messages.dat)");
+  if (!folder) session_.Tree().SetPacketFile(path);
+  const TResult read = session_.ReadPacketFolder(directory_);
+  if (!read) throw EToolError(kExitUnreadable, path + ": " + (read.Text().empty() ? "not a QWK packet" : read.Text()));
+}
 
-  // As the main window opens a packet: the extension lists first (they
-  // decide the Downloads folder), then the tree.
-  toReader_.SetDirectory(directory_);
-  toReader_.LoadExtensionLists();
-  tree_.SetDownloadCount(static_cast<int>(toReader_.AttachList().size() + toReader_.FileList().size()));
-  if (!fs::is_directory(path, ec)) tree_.SetPacketFile(path);
-  tree_.SetPersonalConference(true);
-  tree_.SetTextCase(TTextCase::tcAsIs);
-  tree_.SetDirectory(directory_);
-  if (!tree_.Root() || !tree_.PacketLoaded()) {
-    std::string reason = "not a QWK packet";
-    if (auto* prompts = dynamic_cast<TCollectingPrompts*>(&GetPrompts()))
-      for (const auto& t : prompts->Texts()) reason = t;
-    throw EToolError(kExitUnreadable, path + ": " + reason);
+void TToolPacket::OpenReplyFiles(const std::string& path) {
+  source_ = path;
+  std::error_code ec;
+  if (fs::is_directory(path, ec) || !SameText(ExtractFileExt(path), ".msg")) {
+    Unpack(path, true);
+    return;
   }
+  // The reply file itself.
+  if (!fs::is_regular_file(path, ec)) throw EToolError(kExitUnreadable, path + ": No such file");
+  fs::copy_file(path, directory_ + ExtractFileName(path), ec);
+  if (ec) throw EToolError(kExitUnreadable, path + ": " + ec.message());
 }
 
 TMailTreeNode* TToolPacket::FindConference(const std::string& numberText) const {
   const std::string wanted = IndexFileStem(numberText);
-  for (TMailTreeNode* node : tree_.Nodes())
+  for (TMailTreeNode* node : session_.Tree().Nodes())
     if (node->Record && node->Record->Kind == TFolderKind::fkConference && !IsPersonal(*node->Record) &&
         SameText(node->Record->IndexFile, wanted))
       return node;
@@ -256,14 +241,14 @@ TMailTreeNode* TToolPacket::FindConference(const std::string& numberText) const 
 }
 
 TMailTreeNode* TToolPacket::Personal() const {
-  for (TMailTreeNode* node : tree_.Nodes())
+  for (TMailTreeNode* node : session_.Tree().Nodes())
     if (node->Record && IsPersonal(*node->Record)) return node;
   return nullptr;
 }
 
 std::vector<TMailTreeNode*> TToolPacket::ConferenceNodes(bool withPersonal) const {
   std::vector<TMailTreeNode*> out;
-  for (TMailTreeNode* node : tree_.Nodes())
+  for (TMailTreeNode* node : session_.Tree().Nodes())
     if (node->Record && node->Record->Kind == TFolderKind::fkConference && !node->Record->IndexFile.empty() &&
         (withPersonal || !IsPersonal(*node->Record)))
       out.push_back(node);

@@ -1,20 +1,18 @@
 #pragma once
 // What every subcommand of korrin-tool needs: its own temporary work
-// folder, a Prompts object that collects the core's failure texts, and the
-// packet opened the way the main window opens it (unpacked by the archive
+// folder, the prompts of a command line, and the packet opened through a
+// reader session the way the main window opens it (unpacked by the archive
 // plugins, or copied from an unpacked folder) with its folder tree.
 
 #include <atomic>
-#include <memory>
 #include <optional>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "archive/xceed_zip.h"
-#include "engine/mail_tree.h"
-#include "engine/to_reader.h"
 #include "platform/prompts.h"
+#include "session/reader_session.h"
 
 namespace korrin::tool {
 
@@ -41,34 +39,24 @@ bool Interrupted();
 // or no text at all for a closed pipe (like any tool killed by it).
 void CheckInterrupted();
 
-// Collects the texts of every box the core shows, answers every question
-// negatively and every dialog with cancel. Installed for its lifetime.
-class TCollectingPrompts : public Prompts {
+// The prompts of a command line: the boxes the core shows while a command
+// works become warning lines, printed once the command has succeeded (a
+// command that fails prints its one line only). Every question is answered
+// negatively and every dialog cancelled. Installed for its lifetime.
+class TToolPrompts : public TStderrPrompts {
 public:
-  TCollectingPrompts() { SetPrompts(this); }
-  ~TCollectingPrompts() override { SetPrompts(nullptr); }
+  explicit TToolPrompts(std::ostream& err) : err_(err) { SetPrompts(this); }
+  ~TToolPrompts() override { SetPrompts(nullptr); }
 
   TBoxAnswer Box(TBoxKind kind, const std::string& text, TBoxButtons buttons, const std::string& caption) override;
-  std::optional<std::string> InputBox(const std::string&, const std::string&, const std::string&) override {
-    return std::nullopt;
-  }
-  std::optional<std::string> PickFolder(const std::string&, const std::string&) override { return std::nullopt; }
-  std::optional<std::string> OpenFile(const std::string&, const std::string&, const std::string&) override {
-    return std::nullopt;
-  }
-  std::optional<std::string> SaveFile(const std::string&, const std::string&, const std::string&,
-                                      const std::string&) override {
-    return std::nullopt;
-  }
-
-  // Every text once, in the order first shown.
-  const std::vector<std::string>& Texts() const { return texts_; }
-  // The texts collected since the last call, each once; the list is emptied.
-  std::vector<std::string> Take();
+  // Prints the texts shown since the last call as warnings; each text is
+  // printed once in a run.
+  void PrintWarnings();
 
 private:
+  std::ostream& err_;
   std::vector<std::string> texts_;
-  size_t taken_ = 0;
+  size_t printed_ = 0;
 };
 
 // The tool's own temporary folder, removed with everything in it when the
@@ -77,15 +65,8 @@ private:
 // user's program folder.
 class TWorkFolder {
 public:
-  TWorkFolder();
-  ~TWorkFolder();
-  TWorkFolder(const TWorkFolder&) = delete;
-  TWorkFolder& operator=(const TWorkFolder&) = delete;
-
   // All with a trailing separator.
   const std::string& Root() const { return root_; }
-  // Where the packet is unpacked.
-  std::string PacketFolder() const { return root_ + "packet/"; }
   // Scratch files (message bodies, attachments being decoded).
   std::string ScratchFolder() const { return root_ + "scratch/"; }
   // For the small files rewritten for every message (the message record's
@@ -93,25 +74,23 @@ public:
   // has not chosen a temporary folder with TMPDIR, else the root.
   const std::string& MemoryFolder() const { return memory_; }
 
+  TWorkFolder();
+  ~TWorkFolder();
+  TWorkFolder(const TWorkFolder&) = delete;
+  TWorkFolder& operator=(const TWorkFolder&) = delete;
+
 private:
   std::string root_;
   std::string memory_;
   bool homeSet_ = false;
 };
 
-// The patterns the main window extracts a packet with, one call each.
-const std::vector<std::string>& PacketPatterns();
-// The same for a reply packet.
-const std::vector<std::string>& ReplyPatterns();
 // True when a file name matches "*.ext" or a plain name, ignoring case.
 bool MatchesPattern(const std::string& name, const std::string& pattern);
 
-// Unpacks an archive into the folder with one Extract call per pattern, or
-// copies the matching files of an unpacked folder. Throws EToolError naming
-// the path when nothing could be taken from it.
-void UnpackInto(TXceedZip& zip, const std::string& path, const std::string& folder,
-                const std::vector<std::string>& patterns);
-
+// A packet opened through a reader session of its own, as the main window
+// opens one, but without the settings registry and the post-office list:
+// the session's work folder lies in the tool's temporary folder.
 class TToolPacket {
 public:
   explicit TToolPacket(TWorkFolder& work);
@@ -121,13 +100,16 @@ public:
   // they always work on a copy). Throws EToolError when the packet cannot
   // be read.
   void Open(const std::string& path, bool copy);
+  // Takes the files of a reply packet (an archive, an unpacked folder or
+  // the reply file itself) into the work folder. Throws EToolError when
+  // nothing could be taken from it.
+  void OpenReplyFiles(const std::string& path);
 
   const std::string& Source() const { return source_; }
   // The folder the packet is read from, with trailing separator.
   const std::string& Directory() const { return directory_; }
-  TMailTree& Tree() { return tree_; }
-  TToReader& ToReader() { return toReader_; }
-  TXceedZip& Zip() { return zip_; }
+  TMailTree& Tree() { return session_.Tree(); }
+  TToReader& ToReader() { return session_.ToReader(); }
 
   // The conference folder whose index file is the conference's (by the
   // index-file rule), or null.
@@ -139,10 +121,11 @@ public:
   int32_t MessageCount(const TConfRec& record) const;
 
 private:
-  TWorkFolder& work_;
-  TXceedZip zip_;
-  TMailTree tree_;
-  TToReader toReader_;
+  // Unpacks an archive into the work folder with the session, or copies the
+  // matching files of an unpacked folder there.
+  void Unpack(const std::string& path, bool reply);
+
+  TReaderSession session_;
   std::string source_;
   std::string directory_;
 };

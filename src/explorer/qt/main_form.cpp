@@ -805,12 +805,10 @@ void TMainForm::OpenBtnClick() {
 bool TMainForm::OpenPacketFile(const std::string& path) {
   if (tree_->Tree().PacketLoaded() && !life_->ClosePacket()) return false;
   SetBusy(true);
-  bool ok;
-  if (AnsiUpperCase(ExtractFileExt(path)) == ".REP") {
-    ok = life_->OpenReplyPacket(path);
-  } else {
-    ShowStatusPanel("Opening - " + ExtractFileName(path));
-    ok = life_->OpenPacket(path);
+  const bool reply = TReaderSession::IsReplyPacketName(path);
+  if (!reply) ShowStatusPanel("Opening - " + ExtractFileName(path));
+  const bool ok = ShowFailure(session_.OpenFile(path));
+  if (!reply) {
     if (ok) {
       tree_->Tree().NextConference(0);  // the first conference
       if (!list_->List().Rows().empty()) {
