@@ -17,6 +17,7 @@ TReaderSession::TReaderSession(const TSessionOptions& options)
       life_(std::make_unique<TPacketLifecycle>(tree_, postOffice_, message_, toReader_, door_, zip_)) {
   life_->SetRecordPostOffice(options.RecordPostOffice);
   postOffice_.SetFilename("PO.CFG");
+  tree_.SetPostoffice(&postOffice_);
   message_.SetMimeCTRL(&mime_);
   message_.SetQWKExtCTRL(&toReader_);
 }

@@ -20,6 +20,7 @@
 #include "platform/text.h"
 #include "support/packet_builder.h"
 #include "support/recording_prompts.h"
+#include "support/packet_zip.h"
 #include "support/test_env.h"
 
 using namespace korrin;
@@ -87,12 +88,7 @@ TEST(DoorRoundTrip, RequestsListsAndConferencesReachTheDoor) {
                         .NewFiles({"GAME.ZIP       123456 01-15-24 A game", "TOOL.ARJ        2048  01-16-24 A tool"})
                         .NameCase(test::TNameCase::ncUpper)
                         .WriteTo(test::NewTempDir("src"));
-  zip.SetZipFileName(test::NewTempDir("packets") + "ROUND.QWK");
-  std::vector<std::string> files;
-  for (auto& e : fs::directory_iterator(src)) files.push_back(e.path().string());
-  zip.SetFilesToProcess(files);
-  ASSERT_EQ(zip.Compress(0), 0);
-  ASSERT_TRUE(life.OpenPacket(zip.ZipFileName()));
+  ASSERT_TRUE(life.OpenPacket(test::ZipFolder(src, test::NewTempDir("packets") + "ROUND.QWK")));
   toDoor.SetDirectory(life.TempDirectory());
   EXPECT_EQ(FilterEntries(toReader, TFilterPage::fpTwits), (Lines{"OLD TWIT"}));
 

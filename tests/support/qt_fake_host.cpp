@@ -1,9 +1,13 @@
 #include "support/qt_fake_host.h"
 
+#include "platform/version.h"
+
 namespace korrin::test {
 
 TFakeHost::TFakeHost() {
   session_.CreateWorkFolder();
+  // Not a first run: the first-run box belongs to the main window's tests.
+  if (session_.Registry().OpenKey(kProgramKey, true)) session_.Registry().WriteString("Current Version", kVersionText);
   session_.LoadConfiguration();
   list_.SetMailTree(&session_.Tree());
   list_.SetToReader(&session_.ToReader());

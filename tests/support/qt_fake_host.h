@@ -24,7 +24,10 @@ public:
   TReaderSession& Session() override { return session_; }
   TMailList& MailList() override { return list_; }
   int SelectedRow() const override { return row_; }
-  void SelectRow(int row) override { row_ = row; }
+  void SelectRow(int row) override {
+    row_ = row;
+    selections.push_back(row);
+  }
   void OpenRow(int row) override;
   void RefillList() override;
   bool Busy() const override { return busy_ > 0; }
@@ -42,6 +45,8 @@ public:
 
   // What the windows asked for, in order ("reply 1": Reply on row 1).
   std::vector<std::string> calls;
+  // Rows selected through SelectRow, in order.
+  std::vector<int> selections;
   int refills = 0;
   int updates = 0;
 

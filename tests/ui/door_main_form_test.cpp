@@ -20,6 +20,7 @@
 #include "support/packet_builder.h"
 #include "support/qt_modal.h"
 #include "support/recording_prompts.h"
+#include "support/packet_zip.h"
 #include "support/test_env.h"
 
 using namespace korrin;
@@ -36,15 +37,7 @@ std::string DoorPacket() {
                                  "CONTROLTYPE = DROP", "CONTROLTYPE = KEYWORD"})
                         .NewFiles({"ONE.ZIP          100 01-01-24 One", "TWO.ZIP          200 01-02-24 Two"})
                         .WriteTo(test::NewTempDir("src"));
-  TXceedZip zip;
-  zip.SetPluginFolder(test::BinDir());
-  zip.SetUsePaths(false);
-  std::vector<std::string> files;
-  for (auto& e : fs::directory_iterator(dir)) files.push_back(e.path().string());
-  zip.SetZipFileName(test::NewTempDir("packets") + "DOORMAIN.QWK");
-  zip.SetFilesToProcess(files);
-  EXPECT_EQ(zip.Compress(0), 0);
-  return zip.ZipFileName();
+  return test::ZipFolder(dir, test::NewTempDir("packets") + "DOORMAIN.QWK");
 }
 
 TNewFilesForm* NewFilesWindow() {

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <QAction>
 #include <QGroupBox>
 #include <QLabel>
@@ -23,8 +24,9 @@
 #include "support/packet_builder.h"
 #include "support/qt_modal.h"
 #include "support/recording_prompts.h"
+#include "support/packet_zip.h"
+#include "support/qt_fake_host.h"
 #include "support/test_env.h"
-#include "ui/door_fake_host.h"
 
 using namespace korrin;
 using test::Find;
@@ -33,16 +35,10 @@ namespace fs = std::filesystem;
 
 namespace {
 // Opens a packet of the builder through the session's lifecycle.
-void OpenPacket(test::TDoorFakeHost& host, test::TPacketBuilder builder) {
+void OpenPacket(test::TFakeHost& host, test::TPacketBuilder builder) {
   std::string src = builder.BBS("Door Window BBS", "DOORWIN").WriteTo(test::NewTempDir("src"));
-  TXceedZip& zip = host.session.Zip();
-  zip.SetUsePaths(false);
-  zip.SetZipFileName(test::NewTempDir("packets") + "DOORWIN.QWK");
-  std::vector<std::string> files;
-  for (auto& e : fs::directory_iterator(src)) files.push_back(e.path().string());
-  zip.SetFilesToProcess(files);
-  ASSERT_EQ(zip.Compress(0), 0);
-  ASSERT_TRUE(host.session.Lifecycle().OpenPacket(zip.ZipFileName()));
+  ASSERT_TRUE(host.Session().Lifecycle().OpenPacket(
+      test::ZipFolder(src, test::NewTempDir("packets") + "DOORWIN.QWK")));
 }
 
 Lines Texts(QListWidget* list) {
@@ -55,24 +51,24 @@ std::string Text(QWidget* w, const char* name) { return Find<QLabel>(w, name)->t
 
 void Key(QWidget* w, Qt::Key key) { QTest::keyClick(w, key); }
 
-std::string ToDoorText(test::TDoorFakeHost& host) {
-  return test::ReadFile(host.session.Lifecycle().TempDirectory() + "todoor.ext");
+std::string ToDoorText(test::TFakeHost& host) {
+  return test::ReadFile(host.Session().Lifecycle().TempDirectory() + "todoor.ext");
 }
 }  // namespace
 
 TEST(NewFilesForm, ShowsNavigatesRequestsAndKeepsItsPlace) {
   test::TRecordingPrompts prompts;
-  test::TDoorFakeHost host;
+  test::TFakeHost host;
   OpenPacket(host, test::TPacketBuilder()
                        .Conference(1, "General")
                        .DoorId({"DOOR = OTHERDOOR", "CONTROLTYPE = ALLOWREQUEST", "CONTROLTYPE = MAXREQUESTS 1"})
                        .NewFiles({"GAME.ZIP        123456 01-01-24 A game", "                                with levels",
                                   "TOOL.ARJ          2048 N/A      A tool"}));
   TMailTreeNode* newFiles = nullptr;
-  for (TMailTreeNode* n : host.session.Tree().Nodes())
+  for (TMailTreeNode* n : host.Session().Tree().Nodes())
     if (n->Record && n->Record->Kind == TFolderKind::fkNewFiles) newFiles = n;
   ASSERT_TRUE(newFiles);
-  host.session.Tree().Select(newFiles);
+  host.Session().Tree().Select(newFiles);
 
   QPointer<TNewFilesForm> window;
   TNewFilesForm::ShowEntry(host, window, 1);
@@ -92,7 +88,7 @@ TEST(NewFilesForm, ShowsNavigatesRequestsAndKeepsItsPlace) {
   EXPECT_EQ(Text(window, "SizeLabel"), "120.6 k");
   Key(memo, Qt::Key_Left);
   Key(memo, Qt::Key_Space);
-  EXPECT_EQ(host.selectedRows, (std::vector<int>{0, 1, 0}));
+  EXPECT_EQ(host.selections, (std::vector<int>{0, 1, 0}));
   EXPECT_TRUE(memo->isReadOnly());
   EXPECT_EQ(memo->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
 
@@ -122,8 +118,8 @@ TEST(NewFilesForm, ShowsNavigatesRequestsAndKeepsItsPlace) {
             (Lines{"Next File", "Previous File", "Request File", "Request any File", "Close"}));
   Find<QAction>(window, "KorrinExplorer1")->trigger();
   Find<QAction>(window, "Exit1")->trigger();
-  EXPECT_EQ(host.fronts, 1);
-  EXPECT_EQ(host.closes, 1);
+  EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), "front"), 1);
+  EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), "close"), 1);
 
   // A second double click reuses the window.
   QPointer<TNewFilesForm> first = window;
@@ -149,7 +145,7 @@ TEST(NewFilesForm, ShowsNavigatesRequestsAndKeepsItsPlace) {
 
 TEST(NewFilesForm, RequestsAreOffWithoutTheDoorsFlagAndAnEmptyListShowsNothing) {
   test::TRecordingPrompts prompts;
-  test::TDoorFakeHost host;
+  test::TFakeHost host;
   OpenPacket(host, test::TPacketBuilder().Conference(1, "General").DoorId({"DOOR = OLMS"}).NewFiles({"no entries"}));
   QPointer<TNewFilesForm> window;
   TNewFilesForm::ShowEntry(host, window, 5);
@@ -164,7 +160,7 @@ TEST(NewFilesForm, RequestsAreOffWithoutTheDoorsFlagAndAnEmptyListShowsNothing) 
 
 TEST(ConfMan, MovesConferencesAndSendsTheChangesAfterOk) {
   test::TRecordingPrompts prompts;
-  test::TDoorFakeHost host;
+  test::TFakeHost host;
   OpenPacket(host, test::TPacketBuilder()
                        .Conference(1, "General")
                        .Conference(2, "Programming")
@@ -172,7 +168,7 @@ TEST(ConfMan, MovesConferencesAndSendsTheChangesAfterOk) {
                        .Conference(9, "Files", false)
                        .Conference(12, "Games", false)
                        .DoorId({"DOOR = X", "CONTROLNAME = XDOOR", "CONTROLTYPE = ADD", "CONTROLTYPE = DROP"}));
-  const std::string po = IncludeTrailingBackslash(host.session.PostOffice().PostOfficeDirectory());
+  const std::string po = IncludeTrailingBackslash(host.Session().PostOffice().PostOfficeDirectory());
   const std::string outBox = po + "OutBox/";
   auto outBoxCount = [&] {
     return std::distance(fs::directory_iterator(outBox), fs::directory_iterator());
@@ -229,7 +225,7 @@ TEST(ConfMan, MovesConferencesAndSendsTheChangesAfterOk) {
 
 TEST(OLMSSetup, PagesMaximaAndTheLinesEachChangeWrites) {
   test::TRecordingPrompts prompts;
-  test::TDoorFakeHost host;
+  test::TFakeHost host;
   OpenPacket(host, test::TPacketBuilder()
                        .Conference(1, "General")
                        .DoorId({"DOOR = OLMS", "CONTROLTYPE = MAXKEYWORDS 2", "CONTROLTYPE = FILTER"})
