@@ -12,7 +12,6 @@
 #include "installer/setup_controller.h"
 #include "platform/paths.h"
 #include "platform/random.h"
-#include "platform/registry.h"
 
 namespace {
 
@@ -51,11 +50,10 @@ int main(int argc, char** argv) {
   korrin::Randomize();
   korrin::TConsolePrompts prompts("setup", true);
   korrin::SetPrompts(&prompts);
-  korrin::TRegistry registry;
-  korrin::TSetupController setup(registry, prompts);
+  korrin::TSetupController setup(prompts);
   korrin::TSetupState& s = setup.State();
 
-  switch (setup.Startup(korrin::ExecutableFolder())) {
+  switch (setup.Startup(korrin::ExecutableFolder(), false)) {
     case korrin::TStartup::suReaderRunning: return exReaderRunning;
     case korrin::TStartup::suNoTempFolder: return exNoWorkFolder;
     case korrin::TStartup::suContinue: break;

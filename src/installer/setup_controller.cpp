@@ -1,12 +1,14 @@
 #include "installer/setup_controller.h"
 
 #include <cstdlib>
+#include <thread>
 
 #include "installer/setup_text.h"
 #include "installer/uninstall_record.h"
 #include "platform/errors.h"
 #include "platform/paths.h"
 #include "platform/prompts.h"
+#include "platform/registry.h"
 
 namespace korrin {
 
@@ -20,10 +22,13 @@ std::string ExpandHome(const std::string& path) {
 
 }  // namespace
 
-TSetupController::TSetupController(TRegistry& registry, Prompts& prompts) : registry_(registry), prompts_(prompts) {}
+TSetupController::TSetupController(Prompts& prompts) : prompts_(prompts) {}
 
-TStartup TSetupController::Startup(const std::string& setupFolder) {
-  if (ReaderIsRunning(registry_, prompts_)) return TStartup::suReaderRunning;
+TSetupController::~TSetupController() = default;
+
+TStartup TSetupController::Startup(const std::string& setupFolder, bool withPages) {
+  registry_ = std::make_unique<TRegistry>();
+  if (ReaderIsRunning(*registry_, prompts_)) return TStartup::suReaderRunning;
 
   state_.ProgramsFolder = ExcludeTrailingBackslash(ProgramsFolder());
   state_.WindowsFolder = ExcludeTrailingBackslash(WindowsFolder());
@@ -35,12 +40,12 @@ TStartup TSetupController::Startup(const std::string& setupFolder) {
   state_.WorkFolder = work.Work;
   recovered_ = work.Recovered;
 
-  if (!state_.WorkFolder.empty()) zip_.Prepare(state_.SetupFolder, state_.WorkFolder, state_.ProductName, prompts_);
+  if (withPages && !state_.WorkFolder.empty()) zip_.Prepare(state_.SetupFolder, state_.WorkFolder, state_.ProductName, prompts_);
   scriptRead_ = ReadSetupScript(state_, state_.SetupFolder, prompts_);
   state_.Destination = ExpandHome(state_.DestDir);
   state_.Group = state_.ProgGroup;
   state_.GroupFolders = ListGroupFolders(state_.ProgramsFolder, state_.ProgGroup);
-  FindPreviousInstallation(state_, registry_);
+  FindPreviousInstallation(state_, *registry_);
   return TStartup::suContinue;
 }
 
@@ -75,7 +80,16 @@ std::string TSetupController::FreeSpaceText() const {
 bool TSetupController::EnoughSpace() const { return DiskSpaceOf(state_.Destination).Free >= state_.TotalSize; }
 
 bool TSetupController::InstallFiles() {
-  WriteUninstallRecord(state_, registry_);
+  // Reads the state only; nothing here changes it before the thread is joined.
+  std::jthread record([this, registry = std::move(registry_)]() mutable {
+    try {
+      if (!registry) registry = std::make_unique<TRegistry>();
+      WriteUninstallRecord(state_, *registry);
+      registry.reset();
+    } catch (const std::exception&) {
+      // Failed registry writes are ignored: the entry only helps later runs.
+    }
+  });
   try {
     WriteUninstallScript(state_);
   } catch (const EInOutError& e) {

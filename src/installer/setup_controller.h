@@ -3,6 +3,7 @@
 // unattended run) calls them: start-up, listing the package, checking the
 // destination and the disk space, installing, shortcuts, finishing.
 
+#include <memory>
 #include <string>
 
 #include "installer/setup_folders.h"
@@ -18,7 +19,10 @@ enum class TStartup { suContinue, suReaderRunning, suNoTempFolder };
 
 class TSetupController {
 public:
-  TSetupController(TRegistry& registry, Prompts& prompts);
+  // The registry is opened by the start-up and closed once the uninstall
+  // entry is written.
+  explicit TSetupController(Prompts& prompts);
+  ~TSetupController();
 
   TSetupState& State() { return state_; }
   const TSetupState& State() const { return state_; }
@@ -27,8 +31,9 @@ public:
   // Running check, system folders, work folder, "setup.lib", the script, the
   // group folders and a previous installation. The destination starts as the
   // script's "DestDir" (a leading "~" is the home folder) or the folder of
-  // the previous installation.
-  TStartup Startup(const std::string& setupFolder);
+  // the previous installation. Without pages, "setup.lib" (their bitmaps and
+  // texts) is not unpacked.
+  TStartup Startup(const std::string& setupFolder, bool withPages = true);
   bool ScriptRead() const { return scriptRead_; }
   bool WorkFolderRecovered() const { return recovered_; }
 
@@ -48,7 +53,9 @@ public:
 
   // Writes the uninstall entry and script, then extracts the three lists.
   // False when the script could not be written or an extraction failed (each
-  // failure reported); the installation is then not complete.
+  // failure reported); the installation is then not complete. The entry is
+  // written on a thread of its own while the files are unpacked: the
+  // registry's writes wait for the disk, unpacking for the processor.
   bool InstallFiles();
   // "Create group folder icons for " + name + " in " + group + "?"
   std::string ShortcutQuestion() const;
@@ -62,8 +69,8 @@ public:
   bool FinishSetup();
 
 private:
-  TRegistry& registry_;
   Prompts& prompts_;
+  std::unique_ptr<TRegistry> registry_;
   TSetupState state_;
   TSetupZip zip_;
   bool scriptRead_ = false;

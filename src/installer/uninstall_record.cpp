@@ -1,11 +1,15 @@
 #include "installer/uninstall_record.h"
 
+#include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 
 #include "installer/setup_folders.h"
 #include "platform/errors.h"
 #include "platform/ini_file.h"
 #include "platform/paths.h"
+#include "platform/random.h"
 #include "platform/registry.h"
 #include "platform/text.h"
 
@@ -42,16 +46,18 @@ bool FindPreviousInstallation(TSetupState& s, TRegistry& reg) {
 
 namespace {
 
-void Put(TIniFile& ini, const std::string& section, const std::string& key, const std::string& value) {
-  if (!ini.WriteString(section, key, value)) throw EInOutError("Unable to write to " + ini.FileName());
-}
-
 void PutList(TIniFile& ini, const std::string& section, const std::string& prefix,
              const std::vector<std::string>& list) {
-  for (size_t i = 0; i < list.size(); ++i) Put(ini, section, prefix + std::to_string(i), list[i]);
+  for (size_t i = 0; i < list.size(); ++i) ini.WriteString(section, prefix + std::to_string(i), list[i]);
 }
 
-std::string ScriptPath(const TSetupState& s) { return IncludeTrailingBackslash(s.Destination) + kUninstallScriptName; }
+// Changes "unwizard.inf" with one write of the file.
+void ChangeScript(const TSetupState& s, bool durable, const std::function<void(TIniFile&)>& change) {
+  TIniFile ini(IncludeTrailingBackslash(s.Destination) + kUninstallScriptName);
+  ini.BeginUpdate();
+  change(ini);
+  if (!ini.EndUpdate(durable)) throw EInOutError("Unable to write to " + ini.FileName());
+}
 
 // The escapes of a desktop entry's string values.
 std::string EscapeDesktopString(const std::string& text) {
@@ -84,17 +90,19 @@ std::string UnescapeDesktopString(const std::string& text) {
 }  // namespace
 
 void WriteUninstallScript(const TSetupState& s) {
-  TIniFile ini(ScriptPath(s));
-  Put(ini, "Product", "Name", s.ProductName);
-  Put(ini, "Product", "Version", s.Version);
-  Put(ini, "Product", "Vendor", s.Vendor);
-  Put(ini, "Product", "MainEXE", s.MainEXE);
-  Put(ini, "Remove", "Destination directory", s.Destination);
-  Put(ini, "Remove", "Group Name", s.Group);
-  Put(ini, "Remove", "File count", std::to_string(s.FileCount));
-  PutList(ini, "Installfiles", "File", s.InstallFiles);
-  PutList(ini, "Windowsfiles", "File", s.WindowsFiles);
-  PutList(ini, "Systemfiles", "File", s.SystemFiles);
+  // Forced to disk: it lets the files of an interrupted installation be removed.
+  ChangeScript(s, true, [&](TIniFile& ini) {
+    ini.WriteString("Product", "Name", s.ProductName);
+    ini.WriteString("Product", "Version", s.Version);
+    ini.WriteString("Product", "Vendor", s.Vendor);
+    ini.WriteString("Product", "MainEXE", s.MainEXE);
+    ini.WriteString("Remove", "Destination directory", s.Destination);
+    ini.WriteString("Remove", "Group Name", s.Group);
+    ini.WriteString("Remove", "File count", std::to_string(s.FileCount));
+    PutList(ini, "Installfiles", "File", s.InstallFiles);
+    PutList(ini, "Windowsfiles", "File", s.WindowsFiles);
+    PutList(ini, "Systemfiles", "File", s.SystemFiles);
+  });
 }
 
 std::string DesktopExecValue(const std::string& program) {
@@ -146,7 +154,21 @@ bool CreateShellLink(const std::string& target, const std::string& linkFile, con
   }
   std::string text = "[Desktop Entry]\nType=Application\nName=" + EscapeDesktopString(description) +
                      "\nExec=" + DesktopExecValue(target) + "\nIcon=" + EscapeDesktopString(icon) + "\n";
-  return WriteFileAtomic(linkFile, text);
+  // Written under another name and renamed into place, so no half entry is
+  // ever listed; not forced to disk, as a lost shortcut loses nothing.
+  const std::string temp = linkFile + ".tmp-" + RandomName8();
+  {
+    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+    out << text;
+    if (!out.flush()) {
+      out.close();
+      std::remove(temp.c_str());
+      return false;
+    }
+  }
+  if (std::rename(temp.c_str(), linkFile.c_str()) == 0) return true;
+  std::remove(temp.c_str());
+  return false;
 }
 
 std::vector<std::string> CreateShortcuts(const TSetupState& s) {
@@ -165,8 +187,8 @@ std::vector<std::string> CreateShortcuts(const TSetupState& s) {
     CreateShellLink(target, link, f.Shortcut);
     links.push_back(link);
   }
-  TIniFile ini(ScriptPath(s));
-  PutList(ini, "Remove", "Link", links);
+  // Not forced to disk: losing a "Link" key only leaves a shortcut behind.
+  ChangeScript(s, false, [&](TIniFile& ini) { PutList(ini, "Remove", "Link", links); });
   return links;
 }
 

@@ -53,8 +53,7 @@ TEST(InstallerFolders, DestinationCreatesEveryLevel) {
   EXPECT_FALSE(fs::exists(root + "file/sub"));
 
   // The controller adds its notice to a failure.
-  TRegistry reg;
-  TSetupController setup(reg, prompts);
+  TSetupController setup(prompts);
   prompts.boxes.clear();
   setup.State().Destination = root + "file/x";
   EXPECT_EQ(setup.CheckDestination(), TDestinationCheck::dcFailed);
@@ -164,7 +163,7 @@ TEST(InstallerFolders, RunningCheckTrustsOnlyALiveProcess) {
 
   // The controller stops at the check, before any folder is made.
   SetStatus(reg, static_cast<int32_t>(::getpid()));
-  TSetupController setup(reg, prompts);
+  TSetupController setup(prompts);
   EXPECT_EQ(setup.Startup(test::NewTempDir("setup")), TStartup::suReaderRunning);
   EXPECT_FALSE(fs::exists(test::TestRoot() + "windows/temp"));
 }

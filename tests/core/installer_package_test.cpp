@@ -30,8 +30,7 @@ namespace {
 
 std::string SourceDir() {
   const char* src = std::getenv("KORRIN_SOURCE_DIR");
-  if (src != nullptr && *src != 0) return src;
-  return fs::path(__FILE__).parent_path().parent_path().parent_path().string();
+  return src != nullptr && *src != 0 ? std::string(src) : std::string(KORRIN_SOURCE_TREE);
 }
 
 // The installed programs run as a user would run them: no program folder or

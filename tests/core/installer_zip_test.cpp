@@ -8,6 +8,7 @@
 
 #include "installer/setup_controller.h"
 #include "installer/setup_zip.h"
+#include "installer/uninstall_record.h"
 #include "platform/paths.h"
 #include "platform/registry.h"
 #include "support/recording_prompts.h"
@@ -192,8 +193,7 @@ TEST_F(InstallerExtract, HarmfulPackageStaysInTheDestinationAndFails) {
                 "link = zipfile.ZipInfo('korrin.ini')\nlink.external_attr = (stat.S_IFLNK | 0o777) << 16\n"
                 "z.writestr(link, '/etc/passwd')\n");
   std::string base = test::NewTempDir("base");
-  TRegistry reg;
-  TSetupController setup(reg, prompts);
+  TSetupController setup(prompts);
   TSetupState& s = setup.State();
   setup.Zip().XZ().SetPluginFolder(test::BinDir());
   s.SetupFolder = ExcludeTrailingBackslash(setupDir);
@@ -208,4 +208,7 @@ TEST_F(InstallerExtract, HarmfulPackageStaysInTheDestinationAndFails) {
   for (auto& e : fs::recursive_directory_iterator(base)) below.insert(e.path().lexically_relative(base).string());
   EXPECT_EQ(below, (std::set<std::string>{"dest", "dest/korrin", "dest/unwizard.inf"}));
   EXPECT_FALSE(fs::exists("/abs"));
+  // The entry was written all the same (on its own thread): the files there can be uninstalled.
+  TRegistry reg;
+  EXPECT_TRUE(reg.KeyExists(std::string(kUninstallKey) + s.ProductName));
 }
