@@ -64,7 +64,11 @@ int main(int argc, char** argv) {
     return code;
   };
   if (!setup.ScriptRead()) return finish(exNoScript);
-  if (dest) s.Destination = *dest;
+  if (dest && *dest != s.Destination) {
+    // Somewhere else than a previous installation: an update only if it holds the program.
+    s.Destination = *dest;
+    s.SetupType = korrin::kSetupTypeInstallation;
+  }
   if (group) s.Group = *group;
   setup.DetectUpdate(s.Destination);
 

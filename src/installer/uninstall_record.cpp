@@ -18,6 +18,8 @@ namespace fs = std::filesystem;
 namespace korrin {
 
 void WriteUninstallRecord(const TSetupState& s, TRegistry& reg) {
+  // Without a name the values would land in the list of entries itself.
+  if (s.ProductName.empty()) return;
   try {
     TRegistryUpdate update(reg);
     if (!reg.OpenKey(kUninstallKey + s.ProductName, true)) return;
