@@ -41,7 +41,7 @@ std::string Quote(const std::string& s) { return "'" + s + "'"; }
 }  // namespace
 
 int main(int argc, char** argv) {
-  int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
+  int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 15;
   const std::string bin = korrin::ExecutableFolder();
   if (!fs::exists(bin + "korrin") || !fs::exists(bin + "setup")) {
     std::printf("bench_setup: skipped (the reader or setup is not built)\n");
