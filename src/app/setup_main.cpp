@@ -18,8 +18,8 @@ namespace {
 constexpr const char* kUsage =
     "usage: setup --unattended [--dest FOLDER] [--group NAME]\n"
     "  Installs the package of setup's own folder into FOLDER (default: the previous\n"
-    "  installation, else the package's folder) with shortcuts in the group NAME\n"
-    "  (default: the package's group; an empty NAME makes none).\n";
+    "  installation, else the folder setup.inf names) with shortcuts in the group\n"
+    "  NAME (default: the group setup.inf names; an empty NAME makes none).\n";
 
 enum TExit { exOk = 0, exReaderRunning = 1, exUsage = 2, exNoWorkFolder = 3, exNoScript = 4, exPackage = 5,
              exDestination = 6, exSpace = 7, exInstall = 8, exWorkFolderLeft = 9 };
