@@ -1,7 +1,6 @@
 #include "installer/setup_controller.h"
 
 #include <cstdlib>
-#include <thread>
 
 #include "installer/setup_text.h"
 #include "installer/uninstall_record.h"
@@ -80,8 +79,8 @@ std::string TSetupController::FreeSpaceText() const {
 bool TSetupController::EnoughSpace() const { return DiskSpaceOf(state_.Destination).Free >= state_.TotalSize; }
 
 bool TSetupController::InstallFiles() {
-  // Reads the state only; nothing here changes it before the thread is joined.
-  std::jthread record([this, registry = std::move(registry_)]() mutable {
+  if (recordWriter_.joinable()) recordWriter_.join();
+  recordWriter_ = std::jthread([this, registry = std::move(registry_)]() mutable {
     try {
       if (!registry) registry = std::make_unique<TRegistry>();
       WriteUninstallRecord(state_, *registry);
@@ -124,6 +123,11 @@ bool TSetupController::MakeShortcuts() {
     prompts_.Error(e.what());
     return false;
   }
+}
+
+void TSetupController::EndInstalling(bool ok) {
+  if (recordWriter_.joinable()) recordWriter_.join();
+  state_.InstallationComplete = ok;
 }
 
 bool TSetupController::FinishSetup() {

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "installer/setup_folders.h"
 #include "installer/setup_script.h"
@@ -54,16 +55,18 @@ public:
   // Writes the uninstall entry and script, then extracts the three lists.
   // False when the script could not be written or an extraction failed (each
   // failure reported); the installation is then not complete. The entry is
-  // written on a thread of its own while the files are unpacked: the
-  // registry's writes wait for the disk, unpacking for the processor.
+  // written on a thread of its own while the files are unpacked (the
+  // registry's writes wait for the disk, unpacking for the processor); it
+  // reads the state, which therefore stays unchanged until EndInstalling.
   bool InstallFiles();
   // "Create group folder icons for " + name + " in " + group + "?"
   std::string ShortcutQuestion() const;
   // The group folder and the shortcuts; false when "unwizard.inf" could not
   // take their "Link" keys.
   bool MakeShortcuts();
-  // Marks the installation complete when everything went well.
-  void EndInstalling(bool ok) { state_.InstallationComplete = ok; }
+  // Waits for the uninstall entry; marks the installation complete when
+  // everything went well.
+  void EndInstalling(bool ok);
 
   // Empties and removes the work folder.
   bool FinishSetup();
@@ -72,6 +75,7 @@ private:
   Prompts& prompts_;
   std::unique_ptr<TRegistry> registry_;
   TSetupState state_;
+  std::jthread recordWriter_;  // declared after the state it reads: joined first
   TSetupZip zip_;
   bool scriptRead_ = false;
   bool recovered_ = false;

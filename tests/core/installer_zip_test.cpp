@@ -192,6 +192,7 @@ TEST_F(InstallerExtract, HarmfulPackageStaysInTheDestinationAndFails) {
   ASSERT_TRUE(setup.ListPackage());
   ASSERT_EQ(setup.CheckDestination(), TDestinationCheck::dcOk);
   EXPECT_FALSE(setup.InstallFiles());
+  setup.EndInstalling(false);
   EXPECT_EQ(prompts.Texts(), std::vector<std::string>{"Some files were skipped while extracting ."});
   std::set<std::string> below;
   for (auto& e : fs::recursive_directory_iterator(base)) below.insert(e.path().lexically_relative(base).string());
