@@ -1,11 +1,12 @@
-# Korrin: `make run` starts the reader, `make test` runs every test headless.
+# Korrin: `make run` starts the reader, `make test` runs every test headless,
+# `make setup-package` builds the installer's setup folder.
 # Both install what is missing first (Debian packages, via apt-get).
 
 BUILD ?= build
 JOBS ?= 2
 CMAKE_FLAGS ?=
 
-.PHONY: deps configure build run test bench sanitize fuzz clean
+.PHONY: deps configure build run test bench sanitize fuzz clean setup-package
 
 deps:
 	@scripts/install-deps
@@ -24,6 +25,10 @@ test: build
 
 bench: build
 	@scripts/run-bench $(BUILD)
+
+# The setup folder (setup, setup.inf, setup.lib, install.lib, the unzip plugin).
+setup-package: build
+	@scripts/make-setup-package $(BUILD)/bin $(BUILD)/setup-package
 
 # Core test suite under the address and undefined-behaviour sanitizers.
 sanitize: deps

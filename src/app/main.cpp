@@ -4,15 +4,48 @@
 #include <QEvent>
 #include <QPointer>
 
+#include <unistd.h>
+
 #include "explorer/qt/help_window.h"
 #include "explorer/qt/main_form.h"
 #include "explorer/qt/splash_form.h"
 #include "platform/prompts.h"
 #include "platform/qt/qt_platform.h"
 #include "platform/qt/qt_prompts.h"
+#include "platform/registry.h"
+#include "platform/version.h"
+
+namespace {
+
+// While the reader runs, "Status" under its key + "\Main" holds its process
+// id, so that setup does not replace its files meanwhile; a flag left by a
+// reader that crashed names a process that is gone. Cleared at exit unless
+// another reader has marked itself since.
+class TRunningMark {
+public:
+  TRunningMark() { Write(true); }
+  ~TRunningMark() { Write(false); }
+
+private:
+  static void Write(bool running) {
+    try {
+      korrin::TRegistry reg;
+      if (!reg.OpenKey(std::string(korrin::kProgramKey) + "\\Main", running)) return;
+      const int32_t pid = static_cast<int32_t>(::getpid());
+      if (running) reg.WriteInteger("Status", pid);
+      else if (reg.GetDataType("Status") == korrin::TRegDataType::rdInteger && reg.ReadInteger("Status") == pid)
+        reg.WriteInteger("Status", 0);
+    } catch (const std::exception&) {
+      // Without the mark only setup's check is weaker; the reader runs on.
+    }
+  }
+};
+
+}  // namespace
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
+  TRunningMark running;
   QApplication::setApplicationName("Korrin");
   QApplication::setApplicationDisplayName("Korrin Mail Packet Explorer");
 

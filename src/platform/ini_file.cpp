@@ -159,7 +159,17 @@ bool TIniFile::DeleteKey(const std::string& section, const std::string& key) {
   return Save();
 }
 
-bool TIniFile::Save() const {
+bool TIniFile::EndUpdate(bool durable) {
+  if (updateDepth_ > 0 && --updateDepth_ == 0 && pending_) return Save(durable);
+  return true;
+}
+
+bool TIniFile::Save(bool durable) const {
+  if (updateDepth_ > 0) {
+    pending_ = true;
+    return true;
+  }
+  pending_ = false;
   std::string out;
   const char* eol = crlf_ ? "\r\n" : "\n";
   for (const auto& l : lines_) {
@@ -167,7 +177,7 @@ bool TIniFile::Save() const {
     out += eol;
   }
   ForceDirectories(ExtractFilePath(fileName_));
-  return WriteFileAtomic(fileName_, out);
+  return WriteFileAtomic(fileName_, out, durable);
 }
 
 }  // namespace korrin

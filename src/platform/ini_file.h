@@ -37,6 +37,13 @@ public:
   // Re-reads the file (another program may have changed it).
   void Reload();
 
+  // Holds back the writes until the matching EndUpdate, which writes the
+  // file once and gives false when that failed. Nesting is allowed. With
+  // `durable` off the file is replaced whole but not forced to disk (for
+  // bookkeeping whose loss costs nothing).
+  void BeginUpdate() { ++updateDepth_; }
+  bool EndUpdate(bool durable = true);
+
 private:
   struct Line {
     std::string text;
@@ -45,11 +52,13 @@ private:
     bool header = false;
   };
   int FindKey(const std::string& section, const std::string& key) const;
-  bool Save() const;
+  bool Save(bool durable = true) const;
 
   std::string fileName_;
   std::vector<Line> lines_;
   bool crlf_ = true;
+  int updateDepth_ = 0;
+  mutable bool pending_ = false;
 };
 
 }  // namespace korrin

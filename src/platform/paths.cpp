@@ -164,7 +164,7 @@ std::optional<std::string> CreateUniqueFolder(const std::string& parent) {
   return std::nullopt;
 }
 
-bool WriteFileAtomic(const std::string& path, const std::string& data) {
+bool WriteFileAtomic(const std::string& path, const std::string& data, bool durable) {
   std::string tmp = path + ".tmp-" + RandomName8();
   int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
   if (fd < 0) return false;
@@ -179,7 +179,7 @@ bool WriteFileAtomic(const std::string& path, const std::string& data) {
     }
     done += static_cast<size_t>(n);
   }
-  ok = ::fsync(fd) == 0 && ok;
+  if (durable) ok = ::fsync(fd) == 0 && ok;
   ok = ::close(fd) == 0 && ok;
   if (ok) ok = std::rename(tmp.c_str(), path.c_str()) == 0;
   if (!ok) ::unlink(tmp.c_str());

@@ -57,8 +57,9 @@ std::string DataHome();
 std::optional<std::string> CreateUniqueFolder(const std::string& parent);
 
 // Writes `data` to a temporary file beside `path` and renames it into place,
-// so the old file stays whole until the new one is complete.
-bool WriteFileAtomic(const std::string& path, const std::string& data);
+// so the old file stays whole until the new one is complete. Unless
+// `durable` is off, the new file is forced to disk before the rename.
+bool WriteFileAtomic(const std::string& path, const std::string& data, bool durable = true);
 // Reads a whole file; nothing when it cannot be read.
 std::optional<std::string> ReadWholeFile(const std::string& path);
 
