@@ -34,6 +34,9 @@ public:
   void SetBusy(bool on) override { busy += on ? 1 : -1; }
   void UpdateCommandStates() override { ++commandUpdates; }
   void NewMessage() override {}
+  void NewMessageTo(const std::string&, const std::string&) override {}
+  bool MessageWindowOpen(TMessageWindow) const override { return false; }
+  void BringMessageWindowForward(TMessageWindow) override {}
   void ReplyMessage() override {}
   void ForwardMessage() override {}
   void ShowOptions(int) override {}
