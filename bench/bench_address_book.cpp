@@ -116,6 +116,12 @@ int main(int argc, char** argv) {
 
   {
     TBenchHost host;
+    {
+      TAddressBookStore book(host.Session().Registry());
+      size_t n = 0;
+      const double rows = Best(5, [&] { n = book.BuildEntryList().size(); });
+      std::printf("entry rows read from the store, %zu rows: %.3f s\n", n, rows);
+    }
     TAdressBook* window = ShowAddressBook(host);
     const double fill = Best(5, [&] { window->RebuildList(); });
     std::printf("address book window list fill, %zu rows: %.3f s (target 0.3 s)\n", window->Rows().size(), fill);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/errors.h"
 #include "platform/random.h"
 #include "platform/registry.h"
 #include "platform/version.h"
@@ -27,7 +28,13 @@ bool TAddressBookStore::Open(const std::string& path) { return reg_.OpenKey(path
 std::string TAddressBookStore::Text(const char* name) { return reg_.ReadString(name); }
 
 int TAddressBookStore::Integer(const char* name, int fallback) {
-  return reg_.ValueExists(name) ? reg_.ReadInteger(name) : fallback;
+  // One query for the usual case of a value that is there.
+  try {
+    return reg_.ReadInteger(name);
+  } catch (const ERegistryException&) {
+    if (reg_.ValueExists(name)) throw;  // there, but of the wrong type
+    return fallback;
+  }
 }
 
 // A count and that many numbered values; a missing numbered value is an
@@ -178,6 +185,7 @@ void TAddressBookStore::DeleteEntry(const std::string& key) {
 }
 
 std::vector<std::string> TAddressBookStore::ExpandGroup(const std::string& key, bool addresses) {
+  TRegistryUpdate snapshot(reg_);
   std::vector<std::string> members;
   {
     TKeyCloser closer{reg_};
@@ -222,6 +230,9 @@ EntryRow TAddressBookStore::ReadRow(const std::string& key) {
 }
 
 std::vector<EntryRow> TAddressBookStore::BuildEntryList(bool contactsOnly) {
+  // One transaction: a consistent list, and the registry checks only once
+  // that no other program changed its keys.
+  TRegistryUpdate snapshot(reg_);
   std::vector<EntryRow> rows;
   const std::vector<std::string> keys = ListEntries();
   TKeyCloser closer{reg_};

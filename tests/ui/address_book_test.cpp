@@ -24,6 +24,7 @@
 #include "addressbook/qt/group_form.h"
 #include "addressbook/qt/sel_rec_form.h"
 #include "engine/mail_tree.h"
+#include "explorer/qt/main_form.h"
 #include "platform/registry.h"
 #include "reading/qt/edit_form.h"
 #include "reading/qt/msg_view.h"
@@ -434,4 +435,47 @@ TEST(AddressBookWindows, ViewerAddsSendersAndTheEditorTakesRecipients) {
   EXPECT_EQ(editor->QWKMsg2().MsgTo(), "Ann Lee");
   editor->Discard();
   delete editor.data();
+}
+
+TEST(AddressBookWindows, TheMainWindowKeepsOneAddressBookAndWritesThroughItsEditor) {
+  test::TRecordingPrompts prompts;
+  QPointer<TAdressBook> window;
+  {
+    TMainForm form;
+    ASSERT_TRUE(form.OpenPacketFile(MakePacket()));
+    TAddressBookStore book(form.Session().Registry());
+    book.WriteContact("a1a1a1a1a1a1a1a1", Contact("Ann", "Lee", "ann@x.org"));
+    book.WriteContact("b1b1b1b1b1b1b1b1", Contact("Bob", "Ray", "bob@x.org"));
+    QAction* open = form.findChild<QAction*>("AddressBook1");
+    ASSERT_TRUE(open->isVisible());
+    open->trigger();
+    window = TAdressBook::Instance();
+    ASSERT_TRUE(window);
+    window->showMinimized();
+    open->trigger();
+    EXPECT_EQ(TAdressBook::Instance(), window.data());
+    EXPECT_FALSE(window->isMinimized());
+    emit form.findChild<QMenu*>("View1")->aboutToShow();
+    EXPECT_TRUE(form.findChild<QAction*>("AddressBook2")->isVisible());
+
+    // Write: the editor opens with the chosen recipients, and Write is off while it is open.
+    window->SelectRow(0);
+    test::AnswerNextModal([](QWidget* d) {
+      auto* list = Find<QTreeWidget>(d, "ListView1");
+      Select(list, {0});
+      Click(d, "ToBtn");
+      Select(list, {0});
+      Click(d, "CCBtn");
+      Click(d, "OkBtn");
+    });
+    window->WriteClick();
+    ASSERT_TRUE(form.Editor());
+    EXPECT_EQ(Find<QLineEdit>(form.Editor(), "ToEdit")->text(), "Ann Lee");
+    EXPECT_EQ(Find<QLineEdit>(form.Editor(), "CCEdit")->text(), "Bob Ray");
+    EXPECT_EQ(form.Editor()->QWKMsg2().MsgTo(), "Ann Lee");
+    window->UpdateButtons();
+    EXPECT_FALSE(Find<QToolButton>(window, "NewBtn")->isEnabled());
+    form.Editor()->Discard();
+  }
+  EXPECT_FALSE(window);  // it goes with the main window
 }

@@ -96,6 +96,8 @@ TAdressBook::TAdressBook(TMainHost& host, QWidget* parent)
   QTreeView* report = ListView1->ReportView();
   report->setEditTriggers(QAbstractItemView::NoEditTriggers);
   ListView1->IconView()->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  // Names differ in width: each item is measured, so none is cut to the first one's.
+  ListView1->IconView()->setUniformItemSizes(false);
   for (int c = 0; c < 3; ++c) report->setColumnWidth(c, 150);
   connect(ListView1, &TListViewEx::rowActivated, this, &TAdressBook::EditRow);
   connect(ListView1, &TListViewEx::currentRowChanged, this, [this](int) { UpdateButtons(); });

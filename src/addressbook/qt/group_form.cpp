@@ -206,6 +206,8 @@ TAddMembersForm::TAddMembersForm(TAddressBookStore& book, QWidget* parent) : QDi
   buttons->addButton("&Ok", QDialogButtonBox::AcceptRole)->setObjectName("OkBtn");
   buttons->addButton("&Cancel", QDialogButtonBox::RejectRole)->setObjectName("CancelBtn");
   grid->addWidget(buttons, 5, 0, 1, 3);
+  grid->setRowStretch(1, 1);
+  grid->setRowStretch(4, 1);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   connect(RightArrow, &QToolButton::clicked, this, &TAddMembersForm::RightArrowClick);
