@@ -149,6 +149,12 @@ TEST(AddressQuery, EmailListValidationNameCaseAndWebButtons) {
   // The untouched web field opens nothing.
   Click(&q, "SpeedButton1");
   Shot(&q, "addr_contact_editor");
+  auto* tabs = q.findChild<QTabWidget*>("PageControl1");
+  tabs->setCurrentIndex(1);
+  Shot(&q, "addr_contact_editor_home");
+  tabs->setCurrentIndex(2);
+  Shot(&q, "addr_contact_editor_business");
+  tabs->setCurrentIndex(0);
   Click(&q, "OkBtn");
   EXPECT_FALSE(q.isVisible());
   EXPECT_EQ(q.result(), QDialog::Accepted);

@@ -325,6 +325,9 @@ void TAdressBook::ImportClick() {
     GetPrompts().Error("Could not read file - " + *path);
     return;
   }
+  // Cards are UTF-8; an older file in another character set is taken as Latin-1.
+  const QByteArray bytes = QByteArray::fromStdString(*text);
+  if (QString::fromUtf8(bytes).contains(QChar::ReplacementCharacter)) *text = QString::fromLatin1(bytes).toStdString();
   TImportResult r;
   if (!StoreGuard([&] {
         r = ImportVCards(book_, host_.Session().Registry(), *text,
