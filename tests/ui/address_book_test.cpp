@@ -365,6 +365,17 @@ TEST(AddressBookWindows, TheWindowListsWritesDeletesAndKeepsItsPlace) {
   EXPECT_EQ(window->SelectedRow(), 1);
   window->Commands().Toolbar1->trigger();
 
+  // Export, then import the same file: the contact with the same address is asked about.
+  const std::string vcf = test::NewTempDir("vcf") + "book.vcf";
+  prompts.saveFiles.push_back(vcf);
+  window->Commands().ExportvCard1->trigger();
+  EXPECT_NE(test::ReadFile(vcf).find("FN:Ann Lee"), std::string::npos);
+  prompts.openFiles.push_back(vcf);
+  test::AnswerNextModal([](QWidget* d) { EXPECT_TRUE(test::ClickButton(d, "Keep both")); });
+  window->Commands().ImportvCard1->trigger();
+  EXPECT_EQ(window->Rows().size(), 4u);
+  EXPECT_TRUE(prompts.Shown("1 contact(s) added, 0 replaced, 0 skipped, 1 group(s) added."));
+
   window->setGeometry(50, 60, 500, 380);
   window->close();
   QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
