@@ -369,7 +369,8 @@ void TAdressBook::SavePlacement() {
 }
 
 void TAdressBook::changeEvent(QEvent* event) {
-  if (event->type() == QEvent::WindowStateChange && !isMinimized()) lastState_ = windowState();
+  if (event->type() == QEvent::WindowStateChange && !isMinimized())
+    lastState_ = windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen);
   if (event->type() == QEvent::ActivationChange && isActiveWindow()) UpdateButtons();
   QMainWindow::changeEvent(event);
 }
@@ -382,7 +383,7 @@ bool TAdressBook::event(QEvent* event) {
 
 TAdressBook* ShowAddressBook(TMainHost& host) {
   if (TAdressBook* book = TAdressBook::Instance()) {
-    if (book->isMinimized()) book->setWindowState(book->windowState() & ~Qt::WindowMinimized);
+    if (book->isMinimized()) book->setWindowState(book->LastState());
     book->show();
     book->raise();
     book->activateWindow();

@@ -52,6 +52,8 @@ public:
   const std::vector<EntryRow>& Rows() const { return rows_; }
   TListViewEx* List() const { return ListView1; }
   const TAddressBookActions& Commands() const { return acts_; }
+  // The last state that was not minimised (normal or maximised).
+  Qt::WindowStates LastState() const { return lastState_; }
 
   void NewContactClick();
   void NewGroupClick();

@@ -333,7 +333,8 @@ void TAddressQuery::EMailEditBtnClick() {
   const std::string line = emails_.Lines()[static_cast<size_t>(row)];
   auto text = GetPrompts().InputBox("Edit E-Mail address", "New address:", line);
   if (!text) return;
-  emails_.Edit(static_cast<size_t>(row), text->substr(0, 255));
+  // The box takes at most 255 characters (not bytes: a character is never cut in two).
+  emails_.Edit(static_cast<size_t>(row), U8(Q(*text).left(255)));
   RefreshEmails();
 }
 
