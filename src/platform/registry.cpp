@@ -141,7 +141,28 @@ std::string TRegistry::Resolve(const std::string& key) const {
   return JoinKey(parts);
 }
 
+void TRegistry::CheckKeyIds(bool force) {
+  // Inside an update nobody else can commit: the version was checked when it began.
+  if (updateDepth_ > 0 && !force) return;
+  Query v(*this, "PRAGMA data_version");
+  const int64_t version = v.Step() == SQLITE_ROW ? v.Int(0) : -1;
+  if (version != dataVersion_ || version < 0) keyIds_.clear();
+  dataVersion_ = version;
+}
+
+namespace {
+// Names compare like the table's NOCASE: ASCII letters only.
+std::string KeyIdName(THKey root, const std::string& path) {
+  std::string name = root == THKey::HKEY_LOCAL_MACHINE ? "M\\" : "U\\";
+  for (char c : path) name.push_back(c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c);
+  return name;
+}
+}  // namespace
+
 int64_t TRegistry::FindKey(const std::string& path) {
+  CheckKeyIds(false);
+  std::string cacheKey = KeyIdName(root_, path);
+  if (auto it = keyIds_.find(cacheKey); it != keyIds_.end()) return it->second;
   int64_t id = RootId();
   for (const auto& part : SplitKey(path)) {
     Query q(*this, "SELECT id FROM keys WHERE parent=? AND name=?");
@@ -149,10 +170,12 @@ int64_t TRegistry::FindKey(const std::string& path) {
     if (q.Step() != SQLITE_ROW) return kNoKey;
     id = q.Int(0);
   }
+  keyIds_.emplace(std::move(cacheKey), id);
   return id;
 }
 
 int64_t TRegistry::CreateKey(const std::string& path) {
+  if (int64_t found = FindKey(path); found != kNoKey) return found;
   int64_t id = RootId();
   for (const auto& part : SplitKey(path)) {
     {
@@ -168,6 +191,7 @@ int64_t TRegistry::CreateKey(const std::string& path) {
     if (ins.Step() != SQLITE_DONE) return kNoKey;
     id = sqlite3_last_insert_rowid(db_);
   }
+  keyIds_.emplace(KeyIdName(root_, path), id);
   return id;
 }
 
@@ -248,7 +272,10 @@ void TRegistry::WriteValue(const std::string& name, int type, const std::string*
   }
   if (own) {
     if (ok) ok = sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
-    if (!ok) Exec("ROLLBACK");
+    if (!ok) {
+      Exec("ROLLBACK");
+      keyIds_.clear();  // keys made for the value are gone
+    }
   }
   if (!ok) fail();
 }
@@ -288,6 +315,7 @@ bool TRegistry::DeleteKey(const std::string& key) {
   BeginUpdate();
   int64_t id = FindKey(path);
   bool ok = id != kNoKey;
+  keyIds_.clear();  // the ids of the deleted keys may be given out again
   if (ok) {
     const char* tree = "WITH RECURSIVE sub(id) AS (SELECT ? UNION ALL SELECT k.id FROM keys k JOIN sub ON k.parent = sub.id) ";
     Query dv(*this, (std::string(tree) + "DELETE FROM vals WHERE key IN (SELECT id FROM sub)").c_str());
@@ -312,12 +340,18 @@ bool TRegistry::DeleteValue(const std::string& name) {
 
 void TRegistry::BeginUpdate() {
   if (!db_) return;
-  if (updateDepth_++ == 0) sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+  if (updateDepth_++ == 0) {
+    sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    CheckKeyIds(true);  // under the lock now
+  }
 }
 
 void TRegistry::EndUpdate() {
   if (!db_ || updateDepth_ == 0) return;
-  if (--updateDepth_ == 0 && sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) Exec("ROLLBACK");
+  if (--updateDepth_ == 0 && sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+    Exec("ROLLBACK");
+    keyIds_.clear();  // keys made in the update are gone
+  }
 }
 
 }  // namespace korrin

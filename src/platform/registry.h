@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -76,6 +77,9 @@ private:
   std::string Resolve(const std::string& key) const;
   int64_t RootId() const;
   int64_t FindKey(const std::string& path);  // kNoKey when missing
+  // Drops the remembered key ids when another connection has committed
+  // since they were looked up.
+  void CheckKeyIds(bool force);
   int64_t CreateKey(const std::string& path);
   void WriteValue(const std::string& name, int type, const std::string* text, int64_t number);
   void Exec(const char* sql);
@@ -89,6 +93,9 @@ private:
   std::string current_;
   bool open_ = false;
   int updateDepth_ = 0;
+  // Key ids by upper-cased path: a path is walked once, not on every read.
+  std::unordered_map<std::string, int64_t> keyIds_;
+  int64_t dataVersion_ = -1;
 };
 
 // Keeps a TRegistry update open for its lifetime.

@@ -40,6 +40,13 @@ public:
 
   // The editor for a new message, a reply to or a forward of the selected row.
   virtual void NewMessage() = 0;
+  // The editor for a new message to these recipients (the address book's
+  // Write): the To field and, when not empty, the CC field are filled.
+  virtual void NewMessageTo(const std::string& to, const std::string& cc) = 0;
+  // Whether the message viewer or editor is open, and bringing it forward.
+  enum class TMessageWindow { mwViewer, mwEditor };
+  virtual bool MessageWindowOpen(TMessageWindow window) const = 0;
+  virtual void BringMessageWindowForward(TMessageWindow window) = 0;
   virtual void ReplyMessage() = 0;
   virtual void ForwardMessage() = 0;
   // The options dialog on a page, the properties dialog on its last page.

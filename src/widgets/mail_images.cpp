@@ -58,6 +58,10 @@ TPicture PictureOf(TMailImage image) {
     case TMailImage::miTextFile: return {"insert-text", "text-file"};
     case TMailImage::miSignature: return {nullptr, "signature"};
     case TMailImage::miCancel: return {"dialog-cancel", "cancel"};
+    case TMailImage::miContact: return {nullptr, "contact-small"};
+    case TMailImage::miGroup: return {nullptr, "group-small"};
+    case TMailImage::miContactLarge: return {nullptr, "contact-large"};
+    case TMailImage::miGroupLarge: return {nullptr, "group-large"};
   }
   return {nullptr, "folder"};
 }

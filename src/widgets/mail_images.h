@@ -27,7 +27,9 @@ enum class TMailImage {
   miOpen, miClose, miReplies, miNew, miReply, miForward, miDelete, miView, miFind, miAddress,
   miLargeIcons, miSmallIcons, miList, miDetails, miPostOffice, miAttachment,
   // Toolbar pictures of the viewer and the editor.
-  miPrevious, miNext, miPrint, miCopy, miHelp, miSend, miUndo, miCut, miPaste, miTextFile, miSignature, miCancel
+  miPrevious, miNext, miPrint, miCopy, miHelp, miSend, miUndo, miCut, miPaste, miTextFile, miSignature, miCancel,
+  // The address book's contacts and groups, 16 and 32 pixels.
+  miContact, miGroup, miContactLarge, miGroupLarge
 };
 
 QIcon MailImage(TMailImage image);

@@ -145,3 +145,27 @@ TEST(Registry, TwoProcessesWritingAtOnceLoseNothing) {
     }
   EXPECT_EQ(found, 2 * kPerProcess);
 }
+
+TEST(Registry, RememberedKeysFollowAnotherConnectionsDeletes) {
+  const std::string file = TRegistry::RegistryFileName();
+  TRegistry a(file), b(file);
+  const std::string key = std::string(kKey) + "\\Address Book\\a1a1";
+  ASSERT_TRUE(a.OpenKey(key, true));
+  a.WriteString("First name", "Ann");
+  ASSERT_TRUE(b.OpenKey(key, false));
+  EXPECT_EQ(b.ReadString("first name"), "Ann");
+  // The other connection removes the key and makes others: the ids it
+  // frees may be given out again, and must not be read as the old key.
+  a.DeleteKey(key);
+  ASSERT_TRUE(a.OpenKey(std::string(kKey) + "\\Other\\Deep", true));
+  a.WriteString("First name", "Not Ann");
+  EXPECT_FALSE(b.KeyExists(key));
+  EXPECT_EQ(b.ReadString("First name"), "");
+  ASSERT_TRUE(a.OpenKey(key, true));
+  a.WriteString("First name", "Bob");
+  EXPECT_EQ(b.ReadString("First name"), "Bob");
+  // Its own deletes too.
+  b.DeleteKey(key);
+  EXPECT_FALSE(a.KeyExists(key));
+  EXPECT_FALSE(b.OpenKey(key, false));
+}

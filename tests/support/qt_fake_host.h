@@ -34,6 +34,11 @@ public:
   void SetBusy(bool on) override { busy_ += on ? 1 : -1; }
   void UpdateCommandStates() override { ++updates; }
   void NewMessage() override { calls.push_back("new"); }
+  void NewMessageTo(const std::string& to, const std::string& cc) override { calls.push_back("new to " + to + " cc " + cc); }
+  bool MessageWindowOpen(TMessageWindow w) const override { return w == TMessageWindow::mwEditor ? editorOpen : viewerOpen; }
+  void BringMessageWindowForward(TMessageWindow w) override {
+    calls.push_back(w == TMessageWindow::mwEditor ? "editor front" : "viewer front");
+  }
   void ReplyMessage() override { calls.push_back("reply " + std::to_string(row_)); }
   void ForwardMessage() override { calls.push_back("forward " + std::to_string(row_)); }
   void ShowOptions(int page) override { calls.push_back("options " + std::to_string(page)); }
@@ -48,6 +53,7 @@ public:
   // Rows selected through SelectRow, in order.
   std::vector<int> selections;
   int refills = 0;
+  bool viewerOpen = false, editorOpen = false;
   int updates = 0;
 
 private:

@@ -114,7 +114,7 @@ TEST(EditForm, NewMessageIsTypedRenderedAndPosted) {
   EXPECT_TRUE(editor->TagText() == "Tagline one" || editor->TagText() == "Tagline two");  // "Add Tags" is on
   EXPECT_LE(Find<QLineEdit>(editor, "ToEdit")->width(), 297);
   EXPECT_LE(Find<QLineEdit>(editor, "SubjectEdit")->width(), 325);
-  EXPECT_FALSE(Find<QWidget>(editor, "ExplorerButton1")->isVisibleTo(editor));
+  EXPECT_TRUE(Find<QWidget>(editor, "ExplorerButton1")->isVisibleTo(editor));
   EXPECT_TRUE(form.findChild<QWidget*>("NewBtn")->isVisibleTo(&form));
 
   // The status: a click toggles it; the "P" conference forces it.

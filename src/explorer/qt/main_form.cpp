@@ -27,6 +27,7 @@
 #include "widgets/window_parts.h"
 #include "engine/mail_tree.h"
 #include "explorer/qt/close_form.h"
+#include "addressbook/qt/address_book_form.h"
 #include "door/door_filter_lists.h"
 #include "door/qt/conf_man.h"
 #include "door/qt/new_files_form.h"
@@ -99,6 +100,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
 
 TMainForm::~TMainForm() {
   delete newFiles_.data();
+  delete TAdressBook::Instance();  // it keeps its placement in the session's registry
   // The viewer and the editor read this window's tree and list: they go first.
   for (QWidget* v : {static_cast<QWidget*>(msgView_.data()), static_cast<QWidget*>(closedView_.data()),
                      static_cast<QWidget*>(editor_.data())})
@@ -140,8 +142,8 @@ void TMainForm::BuildActions() {
              "Put the messages of the reply packet back into the Out Box", 8004, &TMainForm::OpenReplyPacketClick);
   NEW_ACTION(CreateReplyPacket1, "Create Reply Packet", QKeySequence(Qt::Key_F7),
              "Create the reply packet from the Out Box", 8005, &TMainForm::CreateReplyPacketClick);
-  NEW_ACTION(AddressBook1, "Address Book", QKeySequence(Qt::CTRL | Qt::Key_A), "Show the address book", 8003, nullptr)
-      ->setVisible(false);
+  NEW_ACTION(AddressBook1, "Address Book", QKeySequence(Qt::CTRL | Qt::Key_A), "Show the address book", 8003, nullptr);
+  connect(acts_.AddressBook1, &QAction::triggered, this, [this] { ShowAddressBook(*this); });
   NEW_ACTION(Properties1, "Properties", QKeySequence(Qt::CTRL | Qt::Key_P), "Show the properties", 8006,
              &TMainForm::ShowProperties);
   NEW_ACTION(Exit1, "&Exit Program", QKeySequence(Qt::CTRL | Qt::Key_E), "Exit the program", 8007, nullptr);
@@ -207,6 +209,9 @@ void TMainForm::BuildActions() {
     newFiles_->show();
     newFiles_->raise();
     newFiles_->activateWindow();
+  });
+  connect(acts_.AddressBook2, &QAction::triggered, this, [this] {
+    if (TAdressBook::Instance()) ShowAddressBook(*this);
   });
   connect(acts_.MSGViewer1, &QAction::triggered, this, [this] {
     if (!msgView_) return;
@@ -1243,6 +1248,7 @@ void TMainForm::ViewMenuAboutToShow() {
   acts_.MSGViewer1->setVisible(msgView_ != nullptr);
   acts_.MSGEditor1->setVisible(Editor() != nullptr);
   acts_.NewFiles1->setVisible(newFiles_ != nullptr);
+  acts_.AddressBook2->setVisible(TAdressBook::Instance() != nullptr);
 }
 
 void TMainForm::EditMenuAboutToShow() {
@@ -1371,6 +1377,19 @@ void TMainForm::NewBtnClick() {
   editor_->show();
   QApplication::restoreOverrideCursor();
   UpdateCommandStates();
+}
+
+void TMainForm::NewMessageTo(const std::string& to, const std::string& cc) {
+  NewBtnClick();
+  if (Editor()) Editor()->SetRecipients(to, cc);
+}
+
+bool TMainForm::MessageWindowOpen(TMessageWindow window) const {
+  return window == TMessageWindow::mwEditor ? Editor() != nullptr : msgView_ != nullptr;
+}
+
+void TMainForm::BringMessageWindowForward(TMessageWindow window) {
+  (window == TMessageWindow::mwEditor ? acts_.MSGEditor1 : acts_.MSGViewer1)->trigger();
 }
 
 void TMainForm::ReplyBtnClick() { StartEditor(false); }

@@ -105,6 +105,10 @@ public:
   // Runs the idle update now (the event loop runs it whenever it empties).
   void UpdateCommandStates() override;
   void NewMessage() override { NewBtnClick(); }
+  // The editor for a new message with the address book's recipients.
+  void NewMessageTo(const std::string& to, const std::string& cc) override;
+  bool MessageWindowOpen(TMessageWindow window) const override;
+  void BringMessageWindowForward(TMessageWindow window) override;
   void ReplyMessage() override { ReplyBtnClick(); }
   void ForwardMessage() override { ForwardBtnClick(); }
   void BringMainToFront() override;

@@ -26,6 +26,8 @@
 #include <algorithm>
 
 #include "widgets/window_parts.h"
+#include "addressbook/qt/address_book_form.h"
+#include "addressbook/qt/sel_rec_form.h"
 #include "engine/mail_tree.h"
 #include "explorer/qt/about_box.h"
 #include "explorer/qt/font_setting_qt.h"
@@ -173,8 +175,8 @@ void TEditForm::BuildActions() {
   // File
   connect(NEW_ACTION(Sendmessage1, "&Post message", QKeySequence(Qt::CTRL | Qt::Key_P), "Send message", kHelpEditor),
           &QAction::triggered, this, [this] { Sendmessage1Click(); });
-  // The address book comes with its own windows.
-  NEW_ACTION(AddressBook1, "&Address Book", {}, "Address Book", 8003)->setVisible(false);
+  connect(NEW_ACTION(AddressBook1, "&Address Book", {}, "Address Book", 8003), &QAction::triggered, this,
+          [this] { ShowAddressBook(host_); });
   connect(NEW_ACTION(Properties1, "&Properties", {}, "Show the properties", 8006), &QAction::triggered, this,
           [this] { host_.ShowPropertiesOnLastPage(); });
   connect(NEW_ACTION(Cancelmessage1, "&Cancel message (ESC)", {}, "Cancel", kHelpEditor), &QAction::triggered, this,
@@ -219,7 +221,8 @@ void TEditForm::BuildActions() {
             host_.ShowOptions(2);
             update();
           });
-  NEW_ACTION(AddressBook2, "&Address Book", {}, "Address Book", 8003)->setVisible(false);
+  connect(NEW_ACTION(AddressBook2, "&Address Book", {}, "Address Book", 8003), &QAction::triggered, this,
+          [this] { ShowAddressBook(host_); });
   connect(NEW_ACTION(KorrinExplorer1, "Korrin Explorer", {}, "Bring the explorer forward", kHelpEditor),
           &QAction::triggered, this, [this] { host_.BringMainToFront(); });
   // Mail
@@ -269,8 +272,10 @@ void TEditForm::BuildMenus() {
   QMenu* edit = menu("Edit1", "&Edit");
   add(edit, {acts_.Undo1, nullptr, acts_.Cut1, acts_.Copy1, acts_.Paste1, nullptr, acts_.SellectAll1});
   connect(edit, &QMenu::aboutToShow, this, &TEditForm::UpdateEditCommands);
-  add(menu("View1", "&View"),
-      {acts_.Toolbar1, nullptr, acts_.Options1, nullptr, acts_.AddressBook2, acts_.KorrinExplorer1});
+  QMenu* view = menu("View1", "&View");
+  add(view, {acts_.Toolbar1, nullptr, acts_.Options1, nullptr, acts_.AddressBook2, acts_.KorrinExplorer1});
+  // "&Address Book" brings the window forward, so it shows only while the window exists.
+  connect(view, &QMenu::aboutToShow, this, [this] { acts_.AddressBook2->setVisible(TAdressBook::Instance()); });
   QMenu* mail = menu("Mail1", "&Mail");
   add(mail, {acts_.NewMessage1, nullptr});
   StatusMenu = mail->addMenu("Status");
@@ -326,7 +331,7 @@ void TEditForm::BuildToolbar() {
   book->setIconSize(QSize(24, 24));
   book->setAutoRaise(true);
   book->setToolTip("Address Book");
-  book->hide();  // the address book windows come later
+  connect(book, &QToolButton::clicked, this, [this] { ShowAddressBook(host_); });
   row->addWidget(book);
   row->addStretch(1);
   ExLabel = new QLabel(Toolbar);
@@ -375,7 +380,8 @@ void TEditForm::BuildHeader() {
   for (QToolButton* b : {ExplorerButton1, ExplorerButton2}) {
     b->setIcon(MailImage(TMailImage::miAddress));
     b->setAutoRaise(true);
-    b->hide();  // recipients from the address book come with its windows
+    b->setToolTip("Choose recipients from the address book");
+    connect(b, &QToolButton::clicked, this, &TEditForm::ExplorerButton1Click);
   }
   connect(ToEdit, &QLineEdit::textChanged, this, [this](const QString& t) { session_.ToFieldChanged(ToUtf8(t)); });
   connect(SubjectEdit, &QLineEdit::textChanged, this,
@@ -714,6 +720,18 @@ TEditFields TEditForm::Fields() const {
 }
 
 std::string TEditForm::Recipient() const { return ToUtf8(ToEdit->text()); }
+
+void TEditForm::SetRecipients(const std::string& to, const std::string& cc) {
+  if (!to.empty()) ToEdit->setText(FromUtf8(to));  // the record's MsgTo follows the field
+  if (!cc.empty()) CCEdit->setText(FromUtf8(cc));
+  session_.UpdateSenderLine(ToUtf8(ToEdit->text()));
+}
+
+void TEditForm::ExplorerButton1Click() {
+  TAddressBookStore book(host_.Session().Registry());
+  TChosenRecipients chosen;
+  if (ChooseRecipients(this, book, ToUtf8(ToEdit->text()), chosen)) SetRecipients(chosen.To, chosen.CC);
+}
 
 bool TEditForm::Sendmessage1Click() {
   if (posting_) return false;

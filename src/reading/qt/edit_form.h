@@ -80,6 +80,11 @@ public:
   bool Closed() const { return closed_; }
   // The To field, for the main window's questions (UTF-8).
   std::string Recipient() const;
+  // The recipients chosen in the address book: a non-empty To replaces the
+  // To field (and the record's recipient), a non-empty CC the CC field.
+  void SetRecipients(const std::string& to, const std::string& cc);
+  // ExplorerButton1 and ExplorerButton2: the recipient chooser.
+  void ExplorerButton1Click();
   void ApplyEditorFont(const TFontSetting& font);
 
   // Commands.

@@ -37,6 +37,8 @@
 #include <filesystem>
 
 #include "widgets/window_parts.h"
+#include "addressbook/qt/address_book_form.h"
+#include "addressbook/qt/address_query.h"
 #include "engine/mail_tree.h"
 #include "engine/mail_list.h"
 #include "explorer/qt/about_box.h"
@@ -274,10 +276,12 @@ void TMSGView::BuildActions() {
   NEW_ACTION(PrintMessage1, "&Print message", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F12), "Print the message",
              8011);
   on(acts_.PrintMessage1, [this] { PrintButtonClick(); });
-  // The address book's windows come later: its commands stay hidden until then.
-  NEW_ACTION(OpenAddressBook1, "Open", {}, "Open the address book", 8003)->setVisible(false);
-  NEW_ACTION(AddSender1, "Add Sender", {}, "Add the sender to the address book", 8003)->setVisible(false);
-  NEW_ACTION(AddReciever1, "Add Reciever", {}, "Add the recipient to the address book", 8003)->setVisible(false);
+  NEW_ACTION(OpenAddressBook1, "Open", {}, "Open the address book", 8003);
+  on(acts_.OpenAddressBook1, [this] { ShowAddressBook(host_); });
+  NEW_ACTION(AddSender1, "Add Sender", {}, "Add the sender to the address book", 8003);
+  on(acts_.AddSender1, [this] { AddSenderClick(); });
+  NEW_ACTION(AddReciever1, "Add Reciever", {}, "Add the recipient to the address book", 8003);
+  on(acts_.AddReciever1, [this] { AddRecieverClick(); });
   NEW_ACTION(Properties1, "&Properties", {}, "Show the properties", 8006);
   on(acts_.Properties1, [this] { Properties1Click(); });
   NEW_ACTION(CloseViewer1, "&Close Viewer", QKeySequence(Qt::CTRL | Qt::Key_V), "Close the viewer", 8011);
@@ -306,6 +310,7 @@ void TMSGView::BuildActions() {
   NEW_ACTION(Options1, "&Options", QKeySequence(Qt::CTRL | Qt::Key_O), "Change the options", 5488);
   on(acts_.Options1, [this] { Options1Click(); });
   NEW_ACTION(AddressBook2, "Address Book", {}, "Show the address book", 8003)->setVisible(false);
+  on(acts_.AddressBook2, [this] { ShowAddressBook(host_); });
   NEW_ACTION(KorrinExplorer1, "Korrin Explorer", {}, "Show the explorer window", 8002);
   on(acts_.KorrinExplorer1, [this] { host_.BringMainToFront(); });
   NEW_ACTION(MailFinder1, "Mail Finder", {}, "Show the mail finder", 5487)->setVisible(false);
@@ -346,7 +351,8 @@ void TMSGView::BuildActions() {
   on(acts_.NextConference1, [this] { NextConference(); });
   NEW_ACTION(PreviousConference1, "Previous Conference", {}, "Go to the previous conference", 8011);
   on(acts_.PreviousConference1, [this] { PreviousConference(); });
-  NEW_ACTION(AddressBook3, "Address Book", {}, "Open the address book", 8003)->setVisible(false);
+  NEW_ACTION(AddressBook3, "Address Book", {}, "Open the address book", 8003);
+  on(acts_.AddressBook3, [this] { ShowAddressBook(host_); });
   NEW_ACTION(CloseMessageViewer1, "Close Message Viewer", {}, "Close the viewer", 8011);
   on(acts_.CloseMessageViewer1, [this] { close(); });
 }
@@ -366,7 +372,6 @@ void TMSGView::BuildMenus() {
   AddressBook1 = File1->addMenu("Address Book");
   AddressBook1->setObjectName("AddressBook1");
   add(AddressBook1, {acts_.OpenAddressBook1, acts_.AddSender1, acts_.AddReciever1});
-  AddressBook1->menuAction()->setVisible(false);  // all of its commands wait for the address book
   connect(AddressBook1, &QMenu::aboutToShow, this, &TMSGView::AddressMenuAboutToShow);
   add(File1, {acts_.Properties1, nullptr, acts_.CloseViewer1, acts_.Exit1});
   Edit1 = menu("Edit1", "&Edit", "Copying and searching the text");
@@ -1099,11 +1104,25 @@ void TMSGView::ViewMenuAboutToShow() {
   acts_.Toolbar1->setChecked(!Toolbar->isHidden());
   acts_.Statusline1->setChecked(!statusBar()->isHidden());
   // The address book and the mail finder: shown while those windows exist.
-  acts_.AddressBook2->setVisible(false);
+  acts_.AddressBook2->setVisible(TAdressBook::Instance() != nullptr);
   acts_.MailFinder1->setVisible(false);
 }
 
 void TMSGView::EditMenuAboutToShow() { acts_.Copy1->setEnabled(Memo1->textCursor().hasSelection()); }
+
+// A new contact from a header label: its address in the e-mail field, or
+// its first two words as first and last name.
+static void AddFromLabel(QWidget* parent, TMainHost& host, const QString& label) {
+  const TContactSeed seed = ContactFromLabel(ToUtf8(label));
+  TAddressBookStore book(host.Session().Registry());
+  AddContact(parent, book, seed.FirstName, seed.LastName, seed.EMail);
+}
+
+void TMSGView::AddSenderClick() { AddFromLabel(this, host_, FromLabel->text()); }
+
+void TMSGView::AddRecieverClick() {
+  if (AddRecieverEnabled(ToCp437(ToLabel->text()))) AddFromLabel(this, host_, ToLabel->text());
+}
 
 void TMSGView::AddressMenuAboutToShow() {
   acts_.AddReciever1->setEnabled(AddRecieverEnabled(ToCp437(ToLabel->text())));

@@ -110,6 +110,10 @@ public:
   void SetBusy(bool on);
   bool Busy() const;
 
+  // The address book's "Add Sender" and "Add Reciever": a new contact from the header.
+  void AddSenderClick();
+  void AddRecieverClick();
+
 protected:
   void closeEvent(QCloseEvent* event) override;
   void changeEvent(QEvent* event) override;
