@@ -426,6 +426,35 @@ void WriteSearchHistory(TRegistry& reg, TSearchField field, const std::vector<st
   for (size_t i = 0; i < entries.size(); ++i) reg.WriteString("Str" + std::to_string(i + 1), entries[i]);
 }
 
+TWindowPlacement ReadFinderPlacement(TRegistry& reg) {
+  TWindowPlacement p = kFinderPlacement;
+  try {
+    if (!reg.OpenKey(std::string(kProgramKey) + "\\Search\\Location", false)) return p;
+    auto get = [&](const char* name, int32_t& v) {
+      if (reg.ValueExists(name)) v = reg.ReadInteger(name);
+    };
+    int32_t state = 0;
+    get("Top", p.Top);
+    get("Left", p.Left);
+    get("Height", p.Height);
+    get("Width", p.Width);
+    get("WindowState", state);
+    p.WindowState = state == 1 ? TWindowState::wsMaximized : state == 2 ? TWindowState::wsMinimized : TWindowState::wsNormal;
+  } catch (const ERegistryException&) {
+    // Values of the wrong type keep their defaults.
+  }
+  return p;
+}
+
+void WriteFinderPlacement(TRegistry& reg, const TWindowPlacement& p) {
+  reg.OpenKey(std::string(kProgramKey) + "\\Search\\Location", true);
+  reg.WriteInteger("Top", p.Top);
+  reg.WriteInteger("Left", p.Left);
+  reg.WriteInteger("Height", p.Height);
+  reg.WriteInteger("Width", p.Width);
+  reg.WriteInteger("WindowState", static_cast<int32_t>(p.WindowState));
+}
+
 std::vector<std::string> AddToHistory(std::vector<std::string> entries, const std::string& text) {
   if (!text.empty()) entries.push_back(text);
   auto less = [](const std::string& a, const std::string& b) { return AnsiLowerCase(a) < AnsiLowerCase(b); };

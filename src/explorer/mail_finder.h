@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "explorer/settings.h"
+
 namespace korrin {
 
 class TMailTree;
@@ -145,6 +147,11 @@ enum TSearchField { sfTo, sfFrom, sfSubject, sfText, sfFiles, sfCount };
 extern const char* const kSearchFieldKeys[sfCount];
 std::vector<std::string> ReadSearchHistory(TRegistry& reg, TSearchField field);
 void WriteSearchHistory(TRegistry& reg, TSearchField field, const std::vector<std::string>& entries);
+// The finder window's placement under "\Search\Location" (its initial
+// rectangle by default).
+inline constexpr TWindowPlacement kFinderPlacement{243, 125, 482, 381, TWindowState::wsNormal};
+TWindowPlacement ReadFinderPlacement(TRegistry& reg);
+void WriteFinderPlacement(TRegistry& reg, const TWindowPlacement& p);
 // The sorted union of the entries and the text, without duplicates (an
 // empty text leaves the list as it is).
 std::vector<std::string> AddToHistory(std::vector<std::string> entries, const std::string& text);
