@@ -318,7 +318,7 @@ void TMailFinder::SearchConference(int node, const TMailTreeNode& n, int firstRo
         body_.resize(got);
         bodyRead = true;
       }
-      if (TestMessage(header.Raw(), body_, bodyRead)) AddHit(header.Raw(), node, firstRow + i - 1);
+      if (TestMessage(header.Raw(), body_, bodyRead)) AddHit(header.Raw(), node, firstRow + i - 1, i);
     }
     ++examined_;
   }
@@ -358,7 +358,7 @@ void TMailFinder::SearchBox(int node, const TMailTreeNode& n, int firstRow) {
           body_.resize(file.ReadAt(static_cast<int64_t>(kQWKBlockSize), body_.data(), body_.size()));
           bodyRead = true;
         }
-        if (TestMessage(header.Raw(), body_, bodyRead)) AddHit(header.Raw(), node, firstRow + static_cast<int>(j));
+        if (TestMessage(header.Raw(), body_, bodyRead)) AddHit(header.Raw(), node, firstRow + static_cast<int>(j), static_cast<int>(j) + 1);
       }
     }
     ++examined_;
@@ -387,10 +387,12 @@ bool TMailFinder::TestMessage(std::string_view raw, std::string_view body, bool 
   return true;
 }
 
-void TMailFinder::AddHit(std::string_view raw, int node, int row) {
+void TMailFinder::AddHit(std::string_view raw, int node, int row, int position) {
   const TQWKHeader header(raw);
   auto nodes = tree_.Nodes();
-  TFinderHit hit{TrimRight(header.Subject()), nodes[static_cast<size_t>(node)]->Caption, node, row};
+  if (node >= static_cast<int>(nodes.size())) return;
+  TFinderHit hit{TrimRight(header.Subject()), nodes[static_cast<size_t>(node)]->Caption, node, row, position,
+                 TrimRight(header.From()), TrimRight(header.Date())};
   hits_.push_back(hit);
   if (OnHit) OnHit(hits_.back());
 }

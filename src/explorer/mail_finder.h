@@ -87,6 +87,8 @@ struct TFinderHit {
   std::string Location;  // the folder's caption
   int Node = 0;          // position in TMailTree::Nodes()
   int Row = 0;           // row of the folder's message list
+  int Position = 0;      // 1-based: index record, or box file in name order
+  std::string From, Date;
 };
 
 class TMailFinder {
@@ -125,7 +127,7 @@ public:
 private:
   bool TestMessage(std::string_view header, std::string_view body, bool bodyRead);
   bool NeedsBody() const { return criteria_.TextCriterion() || criteria_.FilesCriterion(); }
-  void AddHit(std::string_view header, int node, int row);
+  void AddHit(std::string_view header, int node, int row, int position);
   void Pump();
   void SearchConference(int node, const TMailTreeNode& n, int firstRow);
   void SearchBox(int node, const TMailTreeNode& n, int firstRow);
