@@ -16,7 +16,11 @@
 #include <gtest/gtest.h>
 
 #include "engine/mail_tree.h"
+#include "platform/text.h"
 #include "explorer/qt/find_msg_form.h"
+#include "explorer/qt/mail_list_view.h"
+#include "explorer/qt/main_form.h"
+#include "reading/qt/msg_view.h"
 #include "support/packet_builder.h"
 #include "support/qt_fake_host.h"
 #include "support/qt_modal.h"
@@ -29,7 +33,7 @@ using test::TPacketMessage;
 namespace fs = std::filesystem;
 
 namespace {
-void OpenPacket(test::TFakeHost& host, int extra = 0) {
+std::string PacketFile(TXceedZip& zip, int extra) {
   test::TPacketBuilder b;
   b.BBS("Finder BBS", "FINDBBS").Conference(1, "General").Conference(2, "Tech");
   b.Message(1, TPacketMessage().From("JOHN SMITH").Subject("Hello world").Body("the quick fox"));
@@ -37,15 +41,16 @@ void OpenPacket(test::TFakeHost& host, int extra = 0) {
   b.Message(2, TPacketMessage().From("JOHN SMITH").Subject("In tech").Body("a fox again"));
   for (int i = 0; i < extra; ++i) b.Message(2, TPacketMessage().From("BULK").Subject("Bulk").Body("fox"));
   std::string src = b.WriteTo(test::NewTempDir("src"));
-  TXceedZip& zip = host.Session().Zip();
   zip.SetUsePaths(false);
   zip.SetZipFileName(test::NewTempDir("packets") + "FINDBBS.QWK");
   std::vector<std::string> files;
   for (auto& e : fs::directory_iterator(src)) files.push_back(e.path().string());
   zip.SetFilesToProcess(files);
-  ASSERT_EQ(zip.Compress(0), 0);
-  ASSERT_TRUE(host.Open(zip.ZipFileName()));
+  EXPECT_EQ(zip.Compress(0), 0);
+  return zip.ZipFileName();
 }
+
+void OpenPacket(test::TFakeHost& host, int extra = 0) { ASSERT_TRUE(host.Open(PacketFile(host.Session().Zip(), extra))); }
 
 std::vector<std::string> Hits(QWidget* w) {
   auto* list = Find<QTreeWidget>(w, "ListView1");
@@ -168,4 +173,39 @@ TEST(FindMSGForm, StopAndCloseWhileSearching) {
   EXPECT_TRUE(form->close());
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_TRUE(alive.isNull());
+}
+
+TEST(FindMSGForm, TheMainWindowOpensOneFinderAndClosesItWithThePacket) {
+  test::TRecordingPrompts prompts;
+  TMainForm form;
+  form.show();
+  ASSERT_TRUE(form.OpenPacketFile(PacketFile(form.Session().Zip(), 0)));
+  form.CloseMsgView();
+  QAction* search = Find<QAction>(&form, "Search1");
+  EXPECT_TRUE(search->isVisible());
+  search->trigger();
+  QPointer<TFindMSGForm> finder = form.Finder();
+  ASSERT_TRUE(finder);
+  search->trigger();
+  EXPECT_EQ(form.Finder(), finder.data());  // brought forward, not a second one
+
+  SetText(finder, "FromCombobox", "john");
+  Find<QCheckBox>(finder, "IncludeBox")->setChecked(true);
+  finder->FindNowBtnClick();
+  ASSERT_EQ(Hits(finder).size(), 2u);
+  // The list is back in use, filled for the last folder searched.
+  EXPECT_TRUE(form.MailListView1()->isEnabled());
+  EXPECT_EQ(form.Session().Tree().Selected(), form.Session().Tree().Nodes().back());
+
+  auto* list = Find<QTreeWidget>(finder, "ListView1");
+  list->setCurrentItem(list->topLevelItem(0));
+  finder->Read1Click();
+  EXPECT_EQ(form.Session().Tree().Selected()->Caption, "1 General");
+  ASSERT_NE(form.MsgView(), nullptr);
+  EXPECT_EQ(TrimRight(form.MsgView()->QWKMsg1().Subject()), "Hello world");
+
+  test::AnswerNextModal([](QWidget* w) { Find<QPushButton>(w, "Button1")->click(); });
+  form.CloseBtnClick();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(finder.isNull());
 }

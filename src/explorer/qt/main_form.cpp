@@ -1509,6 +1509,11 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool TMainForm::FormCloseQuery() {
+  if (finder_ && finder_->Searching()) {
+    // The search loop runs below this call: the program ends at the next request.
+    CloseFinder();
+    return false;
+  }
   CloseMsgView();
   if (newFiles_) newFiles_->close();
   CloseFinder();
