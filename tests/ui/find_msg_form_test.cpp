@@ -113,6 +113,13 @@ TEST(FindMSGForm, SearchesShowsHitsAndOpensOneInTheViewer) {
   std::error_code ec;
   fs::create_directories("/work/briefs/png", ec);
   form->grab().save("/work/briefs/png/finder.png");
+  tabs->setCurrentIndex(1);
+  Find<QRadioButton>(form, "RadioButton2")->setChecked(true);
+  form->grab().save("/work/briefs/png/finder_dates.png");
+  Find<QRadioButton>(form, "RadioButton1")->setChecked(true);
+  tabs->setCurrentIndex(2);
+  form->grab().save("/work/briefs/png/finder_advanced.png");
+  tabs->setCurrentIndex(0);
 
   // Opening the second hit: its folder and row in the main window, then the viewer.
   auto* list = Find<QTreeWidget>(form, "ListView1");

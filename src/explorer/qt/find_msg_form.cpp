@@ -249,11 +249,11 @@ void TFindMSGForm::BuildPages() {
   MaskEdit2 = new QLineEdit(date);
   for (QLineEdit* m : {MaskEdit1, MaskEdit2}) {
     m->setInputMask("99/99/00;_");
-    m->setFixedWidth(80);
+    m->setFixedWidth(72);
   }
-  MaskEdit1->move(180, 54);
-  AndLabel = Label(date, "and", 268, 58);
-  MaskEdit2->move(300, 54);
+  MaskEdit1->move(176, 54);
+  AndLabel = Label(date, "and", 254, 58);
+  MaskEdit2->move(282, 54);
   SpinEdit1 = new QSpinBox(date);
   SpinEdit1->setRange(1, 12);
   SpinEdit1->move(180, 82);
