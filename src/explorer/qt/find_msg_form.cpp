@@ -413,6 +413,13 @@ void TFindMSGForm::FindNowBtnClick() {
   if (finder_.Searching() || !HasCriteria()) return;
   TSearchCriteria c;
   if (!ReadCriteria(c)) return;
+  // The tree was built again since "Look in" was filled (another post
+  // office): its entries follow the tree as it is now, the choice kept by name.
+  if (WereComboBox->count() != static_cast<int>(host_.Session().Tree().Nodes().size())) {
+    const QString chosen = WereComboBox->currentText();
+    FillLookIn();
+    WereComboBox->setCurrentIndex(std::max(0, WereComboBox->findText(chosen)));
+  }
   finder_.SetSearching(true);
   for (FieldCombo f : {FieldCombo{sfTo, ToComboBox}, FieldCombo{sfFrom, FromCombobox},
                        FieldCombo{sfSubject, SubjectComboBox}, FieldCombo{sfText, TextComboBox},
