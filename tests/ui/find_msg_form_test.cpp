@@ -198,7 +198,16 @@ TEST(FindMSGForm, TheMainWindowOpensOneFinderAndClosesItWithThePacket) {
 
   SetText(finder, "FromCombobox", "john");
   Find<QCheckBox>(finder, "IncludeBox")->setChecked(true);
+  // While the search runs the list holds rows of another folder: out of use.
+  bool listOff = false;
+  int rowDuring = 0;
+  QTimer::singleShot(0, finder, [&] {
+    listOff = !form.MailListView1()->isEnabled();
+    rowDuring = form.SelectedRow();
+  });
   finder->FindNowBtnClick();
+  EXPECT_TRUE(listOff);
+  EXPECT_EQ(rowDuring, -1);
   ASSERT_EQ(Hits(finder).size(), 2u);
   // The list is back in use, filled for the last folder searched.
   EXPECT_TRUE(form.MailListView1()->isEnabled());

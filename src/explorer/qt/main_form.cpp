@@ -902,8 +902,12 @@ void TMainForm::QWKPostOffice1Change() {
 
 void TMainForm::FolderChanged() {
   if (keepList_) {
-    // The finder shows the folder it searches; the list keeps no stale rows in use.
+    // The finder shows the folder it searches; the list's rows (of another
+    // folder) are out of use and no command acts on them.
+    list_->SetCurrentRow(-1);
     list_->setEnabled(false);
+    if (QuickViewerShown()) ClearQuickView();
+    UpdateCommandStates();
     return;
   }
   list_->setEnabled(busyCount_ == 0);
