@@ -141,10 +141,18 @@ std::string SearchDescription(const TSearchCriteria& c, const std::function<std:
 // ---------------------------------------------------------------- matchers
 
 bool FieldMatches(std::string_view field, std::string_view criterion) {
-  std::string f(field), c(criterion);
-  UpperInPlace(f);
+  std::string c(criterion);
   UpperInPlace(c);
-  return f.find(c) != std::string::npos;
+  return UpperFieldMatches(field, c);
+}
+
+bool UpperFieldMatches(std::string_view field, std::string_view upperCriterion) {
+  // Header fields are short: folded on the stack, no allocation per message.
+  char folded[128];
+  const auto& t = UpperTable();
+  const size_t n = std::min(field.size(), sizeof folded);
+  for (size_t i = 0; i < n; ++i) folded[i] = static_cast<char>(t[static_cast<unsigned char>(field[i])]);
+  return std::string_view(folded, n).find(upperCriterion) != std::string_view::npos;
 }
 
 TTextMatcher::TTextMatcher(std::string_view text, bool caseSensitive, bool wholeWords)
@@ -154,11 +162,12 @@ TTextMatcher::TTextMatcher(std::string_view text, bool caseSensitive, bool whole
 
 bool TTextMatcher::Matches(std::string_view body) const {
   if (needle_.empty()) return false;
-  std::string folded;
   if (!caseSensitive_) {
-    folded.assign(body);
-    UpperInPlace(folded);
-    body = folded;
+    // Folded into a buffer kept from message to message.
+    const auto& t = UpperTable();
+    folded_.resize(body.size());
+    for (size_t i = 0; i < body.size(); ++i) folded_[i] = static_cast<char>(t[static_cast<unsigned char>(body[i])]);
+    body = folded_;
   }
   // A needle holding a line end can never lie within one line.
   for (char ch : needle_)
@@ -257,6 +266,7 @@ void TMailFinder::SetCriteria(const TSearchCriteria& c) {
   UpperInPlace(from_);
   UpperInPlace(to_);
   UpperInPlace(subject_);
+  hasCriteria_ = HasCriteria(c);
   matcher_.reset();
   if (c.TextCriterion()) matcher_.emplace(c.Text, c.CaseSensitive, c.WholeWords);
 }
@@ -308,7 +318,14 @@ void TMailFinder::SearchConference(int node, const TMailTreeNode& n, int firstRo
     Pump();
     if (!searching_) break;
     auto block = reader.BlockNumber(i);
-    if (block && messages.HoldsHeader(*block) && messages.ReadHeader(*block, header)) {
+    // Headers are read alone (128 bytes each), so a header-only search
+    // never copies the bodies in between.
+    char raw[kQWKBlockSize];
+    size_t got = block && messages.HoldsHeader(*block)
+                     ? messages.File().ReadAt(BlockOffset(*block), raw, sizeof raw)
+                     : 0;
+    if (got > 0) {
+      header = TQWKHeader(std::string_view(raw, got));
       bool bodyRead = false;
       if (NeedsBody()) {
         int64_t length = messages.BodyLengthInFile(*block, header);
@@ -318,7 +335,7 @@ void TMailFinder::SearchConference(int node, const TMailTreeNode& n, int firstRo
         body_.resize(got);
         bodyRead = true;
       }
-      if (TestMessage(header.Raw(), body_, bodyRead)) AddHit(header.Raw(), node, firstRow + i - 1, i);
+      if (TestMessage(header, body_, bodyRead)) AddHit(header.Raw(), node, firstRow + i - 1, i);
     }
     ++examined_;
   }
@@ -358,20 +375,20 @@ void TMailFinder::SearchBox(int node, const TMailTreeNode& n, int firstRow) {
           body_.resize(file.ReadAt(static_cast<int64_t>(kQWKBlockSize), body_.data(), body_.size()));
           bodyRead = true;
         }
-        if (TestMessage(header.Raw(), body_, bodyRead)) AddHit(header.Raw(), node, firstRow + static_cast<int>(j), static_cast<int>(j) + 1);
+        if (TestMessage(header, body_, bodyRead)) AddHit(header.Raw(), node, firstRow + static_cast<int>(j), static_cast<int>(j) + 1);
       }
     }
     ++examined_;
   }
 }
 
-bool TMailFinder::TestMessage(std::string_view raw, std::string_view body, bool bodyRead) {
-  const TQWKHeader header(raw);
-  if (!HasCriteria(criteria_)) return false;
-  currentFrom_ = header.From();
-  if (!from_.empty() && !FieldMatches(header.From(), from_)) return false;
-  if (!to_.empty() && !FieldMatches(header.To(), to_)) return false;
-  if (!subject_.empty() && !FieldMatches(header.Subject(), subject_)) return false;
+bool TMailFinder::TestMessage(const TQWKHeader& header, std::string_view body, bool bodyRead) {
+  if (!hasCriteria_) return false;
+  auto field = [&](size_t offset, size_t width) { return std::string_view(header.Data() + offset, width); };
+  currentFrom_.assign(field(qwkhdr::kFrom, qwkhdr::kFromLen));
+  if (!from_.empty() && !UpperFieldMatches(field(qwkhdr::kFrom, qwkhdr::kFromLen), from_)) return false;
+  if (!to_.empty() && !UpperFieldMatches(field(qwkhdr::kTo, qwkhdr::kToLen), to_)) return false;
+  if (!subject_.empty() && !UpperFieldMatches(field(qwkhdr::kSubject, qwkhdr::kSubjectLen), subject_)) return false;
   if (criteria_.TextCriterion() && !(bodyRead && matcher_ && matcher_->Matches(body))) return false;
   if (criteria_.FilesCriterion()) {
     if (!bodyRead) return false;
@@ -381,7 +398,7 @@ bool TMailFinder::TestMessage(std::string_view raw, std::string_view body, bool 
       return false;
   }
   if (criteria_.DateFilter()) {
-    auto d = ParsePostDate(header.Date());
+    auto d = ParsePostDate(field(qwkhdr::kDate, qwkhdr::kDateLen));
     if (!d || !DateMatches(criteria_, *d, TodayDay)) return false;
   }
   return true;

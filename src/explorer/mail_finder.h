@@ -20,6 +20,7 @@ namespace korrin {
 class TMailTree;
 struct TMailTreeNode;
 class TRegistry;
+class TQWKHeader;
 
 // A calendar day as days since 1970-01-01.
 using TDay = int32_t;
@@ -60,6 +61,8 @@ std::string SearchDescription(const TSearchCriteria& c, const std::function<std:
 
 // The criterion's text occurs in the field, case ignored.
 bool FieldMatches(std::string_view field, std::string_view criterion);
+// The same with the criterion already upper-cased.
+bool UpperFieldMatches(std::string_view field, std::string_view upperCriterion);
 // The text occurs in the body (lines end at 0xE3, a carriage return or a
 // line feed; a match never spans two lines). With wholeWords it must stand
 // on word boundaries at both ends (word characters: letters, digits, "-"),
@@ -72,6 +75,7 @@ public:
 private:
   std::string needle_;
   bool caseSensitive_, wholeWords_;
+  mutable std::string folded_;
 };
 // An ordinary wildcard mask ("*" any run, "?" one character) against a
 // file name, case ignored; "*.*" matches every name.
@@ -125,7 +129,7 @@ public:
   TDay TodayDay = Today();
 
 private:
-  bool TestMessage(std::string_view header, std::string_view body, bool bodyRead);
+  bool TestMessage(const TQWKHeader& header, std::string_view body, bool bodyRead);
   bool NeedsBody() const { return criteria_.TextCriterion() || criteria_.FilesCriterion(); }
   void AddHit(std::string_view header, int node, int row, int position);
   void Pump();
@@ -136,6 +140,7 @@ private:
   TSearchCriteria criteria_;
   std::optional<TTextMatcher> matcher_;
   std::string from_, to_, subject_;  // upper-cased criteria
+  bool hasCriteria_ = false;
   bool searching_ = false;
   std::vector<TFinderHit> hits_;
   int64_t examined_ = 0;
