@@ -29,6 +29,17 @@ public:
   virtual void OpenRow(int row) = 0;
   // Fills the list again for the selected folder.
   virtual void RefillList() = 0;
+  // Selects folder `node` (its position in the tree's Nodes()). With
+  // fillList false the list is not read for it (the finder shows the folder
+  // it searches this way); the main window then keeps its list out of use
+  // until a folder is selected with its list again.
+  virtual void SelectFolder(int node, bool fillList);
+  // The message viewer: whether it exists, and bringing it forward.
+  virtual bool ViewerExists() const { return false; }
+  virtual void BringViewerToFront() {}
+  // The mail finder: whether it exists, and opening it or bringing it forward.
+  virtual bool FinderExists() const { return false; }
+  virtual void ShowFinder() {}
 
   // The nested busy state of Part "SetBusy": every window's commands are
   // off while it is on.

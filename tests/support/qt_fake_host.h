@@ -47,6 +47,8 @@ public:
   bool AcceptsDrops() const override { return drops_; }
   void SetAcceptsDrops(bool on) override { drops_ = on; }
   void CloseProgram() override { calls.push_back("close"); }
+  bool FinderExists() const override { return finder; }
+  void ShowFinder() override { calls.push_back("finder"); }
 
   // What the windows asked for, in order ("reply 1": Reply on row 1).
   std::vector<std::string> calls;
@@ -54,6 +56,7 @@ public:
   std::vector<int> selections;
   int refills = 0;
   bool viewerOpen = false, editorOpen = false;
+  bool finder = false;  // whether the mail finder "exists"
   int updates = 0;
 
 private:

@@ -1,5 +1,6 @@
 #include "reading/qt/msg_view.h"
 
+#include <QMenu>
 #include <QDialog>
 #include <QAction>
 #include <QLabel>
@@ -460,9 +461,17 @@ TEST(MSGView, WorksThroughItsHost) {
   view->findChild<QAction*>("Options1")->trigger();
   view->findChild<QAction*>("Properties1")->trigger();
   view->findChild<QAction*>("KorrinExplorer1")->trigger();
+  view->findChild<QAction*>("MailFinder1")->trigger();
   view->findChild<QAction*>("Exit1")->trigger();
-  EXPECT_EQ(host.calls,
-            (std::vector<std::string>{"reply 1", "forward 1", "new", "options 2", "properties", "front", "close"}));
+  EXPECT_EQ(host.calls, (std::vector<std::string>{"reply 1", "forward 1", "new", "options 2", "properties", "front",
+                                                  "finder", "close"}));
+  // "Mail Finder" is shown while the finder exists.
+  auto* viewMenu = view->findChild<QMenu*>("View1");
+  emit viewMenu->aboutToShow();
+  EXPECT_FALSE(view->findChild<QAction*>("MailFinder1")->isVisible());
+  host.finder = true;
+  emit viewMenu->aboutToShow();
+  EXPECT_TRUE(view->findChild<QAction*>("MailFinder1")->isVisible());
 
   // The host's busy state turns the commands off.
   host.SetBusy(true);

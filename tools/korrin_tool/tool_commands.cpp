@@ -31,6 +31,7 @@
 #include "korrin_tool/mbox_writer.h"
 #include "korrin_tool/text_convert.h"
 #include "korrin_tool/tool_packet.h"
+#include "korrin_tool/tool_search.h"
 #include "korrin_tool/viewer_texts.h"
 #include "platform/codepage.h"
 #include "platform/paths.h"
@@ -58,6 +59,7 @@ const char* const kOverview =
     "  extract PACKET       the files attached to a message\n"
     "  export PACKET        every message into an mbox mailbox\n"
     "  replies REPFILE      the messages of a reply packet\n"
+    "  search PACKET        the messages that match the mail finder's criteria\n"
     "\n"
     "PACKET is a packet file (.qwk or any archive the unpacking plugin reads) or an\n"
     "unpacked packet folder; it is never written to. Every command takes --json for\n"
@@ -1323,6 +1325,7 @@ std::string PadRight(const std::string& utf8, size_t width) {
 
 std::string UsageText(const std::string& command) {
   auto it = Usages().find(command);
+  if (command == "search") return kSearchUsage;
   return it == Usages().end() ? kOverview : it->second;
 }
 
@@ -1346,6 +1349,7 @@ int RunTool(const std::vector<std::string>& args, std::ostream& out, std::ostrea
       out << kToolName << " 1.3\n";
       return kExitOk;
     }
+    if (command == "search") return RunSearch(std::vector<std::string>(args.begin() + 1, args.end()), out, err);
     if (!Usages().count(command)) throw Usage("", "unknown command " + command);
     if (std::find(args.begin() + 1, args.end(), "--help") != args.end() ||
         std::find(args.begin() + 1, args.end(), "-h") != args.end()) {

@@ -28,6 +28,7 @@
 #include "engine/mail_tree.h"
 #include "explorer/qt/close_form.h"
 #include "addressbook/qt/address_book_form.h"
+#include "explorer/qt/find_msg_form.h"
 #include "door/door_filter_lists.h"
 #include "door/qt/conf_man.h"
 #include "door/qt/new_files_form.h"
@@ -101,6 +102,8 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
 TMainForm::~TMainForm() {
   delete newFiles_.data();
   delete TAdressBook::Instance();  // it keeps its placement in the session's registry
+  if (finder_) finder_->Finder().Stop();
+  delete finder_.data();
   // The viewer and the editor read this window's tree and list: they go first.
   for (QWidget* v : {static_cast<QWidget*>(msgView_.data()), static_cast<QWidget*>(closedView_.data()),
                      static_cast<QWidget*>(editor_.data())})
@@ -213,13 +216,8 @@ void TMainForm::BuildActions() {
   connect(acts_.AddressBook2, &QAction::triggered, this, [this] {
     if (TAdressBook::Instance()) ShowAddressBook(*this);
   });
-  connect(acts_.MSGViewer1, &QAction::triggered, this, [this] {
-    if (!msgView_) return;
-    if (msgView_->isMinimized()) msgView_->showNormal();
-    msgView_->show();
-    msgView_->raise();
-    msgView_->activateWindow();
-  });
+  connect(acts_.MSGViewer1, &QAction::triggered, this, &TMainForm::BringViewerToFront);
+  connect(acts_.MailFinder1, &QAction::triggered, this, &TMainForm::ShowFinder);
   // Mail
   NEW_ACTION(MarkasRead1, "Mark as Read", QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::Key_R), "", 8002, nullptr);
   NEW_ACTION(MarkasUnRead1, "Mark as UnRead", QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::Key_U), "", 8002, nullptr);
@@ -232,7 +230,7 @@ void TMainForm::BuildActions() {
              &TMainForm::ReplyBtnClick);
   NEW_ACTION(ForwardMessage1, "Forward Message", QKeySequence(Qt::CTRL | Qt::Key_F), "Forward the message", 8022,
              &TMainForm::ForwardBtnClick);
-  NEW_ACTION(Search1, "&Search", {}, "Search for mail", 5487, nullptr)->setVisible(false);
+  NEW_ACTION(Search1, "&Search", {}, "Search for mail", 5487, &TMainForm::ShowFinder);
   NEW_ACTION(DeleteMessage1, "Delete Message", QKeySequence(Qt::CTRL | Qt::Key_D), "Delete the message", 8023,
              &TMainForm::DeleteButtonClick);
   NEW_ACTION(DeleteALLMessages1, "Delete all Messages", QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::Key_D),
@@ -808,6 +806,7 @@ void TMainForm::OpenBtnClick() {
 }
 
 bool TMainForm::OpenPacketFile(const std::string& path) {
+  CloseFinder();
   if (tree_->Tree().PacketLoaded() && !life_->ClosePacket()) return false;
   SetBusy(true);
   const bool reply = TReaderSession::IsReplyPacketName(path);
@@ -838,6 +837,7 @@ void TMainForm::CloseBtnClick() {
   if (!tree_->Tree().PacketLoaded()) return;
   CloseMsgView();
   if (newFiles_) newFiles_->close();
+  CloseFinder();
   life_->ClosePacket();
   ClearQuickView();
   UpdateCommandStates();
@@ -877,6 +877,7 @@ void TMainForm::QWKPOCombobox1Click() {
   if (tree_->Tree().PacketLoaded()) {
     CloseMsgView();
     if (newFiles_) newFiles_->close();
+    CloseFinder();
     // Back to the packet's post office while it is asked whether the packet may close.
     std::string wanted = chosen >= 0 ? QWKPostOffice1.Node(chosen).BBSID : std::string();
     for (int i = 0; i < QWKPostOffice1.Count(); ++i)
@@ -903,6 +904,16 @@ void TMainForm::QWKPostOffice1Change() {
 // ---------------------------------------------------------------- folders and messages
 
 void TMainForm::FolderChanged() {
+  if (keepList_) {
+    // The finder shows the folder it searches; the list's rows (of another
+    // folder) are out of use and no command acts on them.
+    list_->SetCurrentRow(-1);
+    list_->setEnabled(false);
+    if (QuickViewerShown()) ClearQuickView();
+    UpdateCommandStates();
+    return;
+  }
+  list_->setEnabled(busyCount_ == 0);
   list_->Refill();
   UpdateReplyCaption();
   if (QuickViewerShown()) ClearQuickView();
@@ -910,6 +921,38 @@ void TMainForm::FolderChanged() {
 }
 
 TMailList& TMainForm::MailList() { return list_->List(); }
+
+void TMainForm::SelectFolder(int node, bool fillList) {
+  auto nodes = tree_->Tree().Nodes();
+  if (node < 0 || node >= static_cast<int>(nodes.size())) return;
+  keepList_ = !fillList;
+  tree_->Tree().Select(nodes[static_cast<size_t>(node)]);
+  keepList_ = false;
+}
+
+bool TMainForm::ViewerExists() const { return msgView_ != nullptr; }
+bool TMainForm::FinderExists() const { return finder_ != nullptr; }
+TFindMSGForm* TMainForm::Finder() const { return finder_; }
+
+void TMainForm::BringViewerToFront() {
+  if (!msgView_) return;
+  if (msgView_->isMinimized()) msgView_->showNormal();
+  msgView_->show();
+  msgView_->raise();
+  msgView_->activateWindow();
+}
+
+void TMainForm::ShowFinder() {
+  if (!finder_) finder_ = new TFindMSGForm(*this, this);
+  if (finder_->isMinimized()) finder_->showNormal();
+  finder_->show();
+  finder_->raise();
+  finder_->activateWindow();
+}
+
+void TMainForm::CloseFinder() {
+  if (finder_) finder_->CloseFromHost();
+}
 
 void TMainForm::OpenRow(int row) { list_->List().DoubleClick(row); }
 
@@ -1249,6 +1292,7 @@ void TMainForm::ViewMenuAboutToShow() {
   acts_.MSGEditor1->setVisible(Editor() != nullptr);
   acts_.NewFiles1->setVisible(newFiles_ != nullptr);
   acts_.AddressBook2->setVisible(TAdressBook::Instance() != nullptr);
+  acts_.MailFinder1->setVisible(finder_ != nullptr);
 }
 
 void TMainForm::EditMenuAboutToShow() {
@@ -1486,8 +1530,14 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool TMainForm::FormCloseQuery() {
+  if (finder_ && finder_->Searching()) {
+    // The search loop runs below this call: the program ends at the next request.
+    CloseFinder();
+    return false;
+  }
   CloseMsgView();
   if (newFiles_) newFiles_->close();
+  CloseFinder();
   QApplication::processEvents();
   if (tree_->Tree().PacketLoaded()) return life_->ClosePacket();
   // No packet: a message being written is posted or given up through the

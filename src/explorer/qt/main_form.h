@@ -43,6 +43,7 @@ class TQuoteHighlighter;
 class TProgressGauge;
 class TMSGView;
 class TNewFilesForm;
+class TFindMSGForm;
 
 // The main window's commands, each member named as its action object.
 struct TMainActions {
@@ -115,6 +116,14 @@ public:
   bool AcceptsDrops() const override { return acceptDrops(); }
   void SetAcceptsDrops(bool on) override { setAcceptDrops(on); }
   void CloseProgram() override { close(); }
+  void SelectFolder(int node, bool fillList) override;
+  bool ViewerExists() const override;
+  void BringViewerToFront() override;
+  bool FinderExists() const override;
+  void ShowFinder() override;
+  TFindMSGForm* Finder() const;
+  // Closes the mail finder (a running search stops first).
+  void CloseFinder();
 
   // Commands.
   void OpenBtnClick();
@@ -201,6 +210,8 @@ private:
   TWindowPlacement NormalPlacement() const;
 
   QPointer<TNewFilesForm> newFiles_;
+  QPointer<TFindMSGForm> finder_;
+  bool keepList_ = false;  // the finder selects folders without their list
   // Non-visual components: the session, and names for its parts.
   TReaderSession session_;
   TMainSettings& settings_ = session_.Settings();

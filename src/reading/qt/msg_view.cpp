@@ -314,6 +314,7 @@ void TMSGView::BuildActions() {
   NEW_ACTION(KorrinExplorer1, "Korrin Explorer", {}, "Show the explorer window", 8002);
   on(acts_.KorrinExplorer1, [this] { host_.BringMainToFront(); });
   NEW_ACTION(MailFinder1, "Mail Finder", {}, "Show the mail finder", 5487)->setVisible(false);
+  connect(acts_.MailFinder1, &QAction::triggered, this, [this] { host_.ShowFinder(); });
   // Mail: New, Reply and Forward are the main window's commands.
   NEW_ACTION(NewMessage1, "&New Message", QKeySequence(Qt::CTRL | Qt::Key_N), "Write a new message", 8019);
   NEW_ACTION(ReplytoMessage1, "&Reply to Message", QKeySequence(Qt::CTRL | Qt::Key_R), "Reply to the message", 8021);
@@ -1105,7 +1106,7 @@ void TMSGView::ViewMenuAboutToShow() {
   acts_.Statusline1->setChecked(!statusBar()->isHidden());
   // The address book and the mail finder: shown while those windows exist.
   acts_.AddressBook2->setVisible(TAdressBook::Instance() != nullptr);
-  acts_.MailFinder1->setVisible(false);
+  acts_.MailFinder1->setVisible(host_.FinderExists());
 }
 
 void TMSGView::EditMenuAboutToShow() { acts_.Copy1->setEnabled(Memo1->textCursor().hasSelection()); }
