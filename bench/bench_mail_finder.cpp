@@ -41,19 +41,19 @@ long ResidentKB() {
   return resident * (::sysconf(_SC_PAGESIZE) / 1024);
 }
 
-struct TResult {
+struct TRun {
   double seconds = 0;
   double longestGap = 0;  // between event pumps, start and end included
   size_t hits = 0;
   int64_t examined = 0;
 };
 
-TResult Search(TMailTree& tree, const TSearchCriteria& c) {
+TRun Search(TMailTree& tree, const TSearchCriteria& c) {
   TMailFinder finder(tree);
   TSearchCriteria all = c;
   all.IncludeSubfolders = true;
   finder.SetCriteria(all);
-  TResult r;
+  TRun r;
   auto t0 = Clock::now();
   auto last = t0;
   finder.ProcessMessages = [&] {
@@ -98,7 +98,7 @@ int main(int argc, char** argv) {
   tree.SetDirectory(packet.folder);
   const long before = ResidentKB();
   bool ok = true;
-  TResult t;
+  TRun t;
   for (const std::string& word : words) {
     // grep's own time for the same word (it prints the count).
     cmd = "grep -c '" + word + "' '" + dat + "'";
@@ -117,7 +117,7 @@ int main(int argc, char** argv) {
   }
   TSearchCriteria from;
   from.From = "smith";
-  TResult f = Search(tree, from);
+  TRun f = Search(tree, from);
   const long grownKB = ResidentKB() - before;
 
   std::printf("From search \"smith\" (headers only): %.3f s, %zu hits, longest pause %.1f ms\n", f.seconds, f.hits,
