@@ -500,3 +500,25 @@ TEST(MSGView, PacketDatesAreMonthDayYearWhateverTheLocale) {
   EXPECT_EQ(Text(view, "DateLabel"), "Friday December 25 2026 at 6:00 PM");  // a day above 12
   QLocale::setDefault(before);
 }
+
+TEST(MSGView, ReplyForwardAndSaveFollowTheMessageFromTheStart) {
+  test::TRecordingPrompts prompts;
+  TMainForm form;
+  form.Settings().DisplayFirstMessage = false;
+  form.show();
+  ASSERT_TRUE(form.OpenPacketFile(MakePacket()));
+  QAbstractItemView* list = form.MailListView1()->ActiveView();
+  list->setFocus();
+  QTest::keyClick(list, Qt::Key_Return);  // opens the selected row
+  TMSGView* view = form.MsgView();
+  ASSERT_NE(view, nullptr);
+  for (const char* b : {"ReplyBtn", "ForwardBtn", "SaveBtn"})
+    EXPECT_TRUE(Find<QAbstractButton>(view, b)->isEnabled()) << b;
+  // Shown while the main window is busy: its commands come alive when that ends, no click needed.
+  form.SetBusy(true);
+  form.OpenRow(1);
+  EXPECT_FALSE(Find<QAbstractButton>(view, "ReplyBtn")->isEnabled());
+  form.SetBusy(false);
+  for (const char* b : {"ReplyBtn", "ForwardBtn", "SaveBtn"})
+    EXPECT_TRUE(Find<QAbstractButton>(view, b)->isEnabled()) << b;
+}

@@ -803,6 +803,7 @@ void TMainForm::SetBusy(bool on) {
     MailMenuAboutToShow();
   } else {
     UpdateCommandStates();
+    if (msgView_) msgView_->UpdateButtons();  // a viewer opened meanwhile: its commands come alive
   }
 }
 
@@ -892,7 +893,6 @@ bool TMainForm::OpenPacketFile(const std::string& path) {
     HideStatusPanel();
   }
   SetBusy(false);
-  if (msgView_) msgView_->UpdateButtons();  // opened while busy: its commands come alive now
   return ok;
 }
 
