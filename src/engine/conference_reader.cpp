@@ -31,9 +31,9 @@ bool TConferenceReader::ReadHeader(int32_t n, TQWKHeader& header) {
   return messages_.ReadHeader(*block, header);
 }
 
-bool TConferenceReader::MarkRead(int32_t n, const TQWKHeader& header) {
+bool TConferenceReader::MarkRead(int32_t n, const TQWKHeader& header, bool read) {
   auto block = index_.BlockNumber(n);
-  return block && messages_.MarkRead(*block, header);
+  return block && messages_.MarkRead(*block, header, read);
 }
 
 bool TConferenceReader::ExportBody(int32_t n, const std::string& target) {

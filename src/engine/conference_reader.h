@@ -32,9 +32,9 @@ public:
   // Reads the header of message n; all blanks and false when the record is
   // not readable.
   bool ReadHeader(int32_t n, TQWKHeader& header);
-  // Writes the header of message n back with the read mark (file opened
-  // with omReadWrite).
-  bool MarkRead(int32_t n, const TQWKHeader& header);
+  // Writes the header of message n back with the read mark set or cleared
+  // (file opened with omReadWrite).
+  bool MarkRead(int32_t n, const TQWKHeader& header, bool read = true);
   // Body of message n to a text file.
   bool ExportBody(int32_t n, const std::string& target);
 

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "engine/conference_reader.h"
 #include "engine/mail_tree.h"
 #include "engine/messages_file.h"
 #include "engine/qwk_index.h"
@@ -108,7 +109,27 @@ std::string TMailList::StatusText() const {
 }
 
 void TMailList::Refill() {
-  if (refilling_) return;
+  // Asked again during a fill (events are pumped meanwhile): the running
+  // fill stops and the list is filled again for the folder selected now.
+  if (refilling_) {
+    refillAgain_ = true;
+    return;
+  }
+  refilling_ = true;
+  do {
+    refillAgain_ = false;
+    FillOnce();
+  } while (refillAgain_);
+  refilling_ = false;
+  if (OnRowsChanged) OnRowsChanged();
+}
+
+bool TMailList::GoOnFilling() {
+  CallProcessMessages(processMessages_);
+  return !refillAgain_;
+}
+
+void TMailList::FillOnce() {
   rows_.clear();
   columns_.clear();
   fileImages_ = false;
@@ -117,7 +138,6 @@ void TMailList::Refill() {
     if (FileExistsNoCase(dir, kControlFileName) || dir.empty())
       directory_ = dir.empty() ? dir : IncludeTrailingBackslash(dir);
   }
-  refilling_ = true;
   try {
     TMailTreeNode* node = tree_ ? tree_->Selected() : nullptr;
     if (!directory_.empty() && node) {
@@ -140,14 +160,12 @@ void TMailList::Refill() {
   } catch (const EInOutError& e) {
     GetPrompts().Error(e.what());
   }
-  refilling_ = false;
-  if (OnRowsChanged) OnRowsChanged();
 }
 
 void TMailList::ListChildren(TMailTreeNode* node) {
   const TConfRec* rec = node->Record.get();
   fileImages_ = rec && (rec->Kind == TFolderKind::fkDownloads || rec->Kind == TFolderKind::fkNewFiles);
-  CallProcessMessages(processMessages_);
+  if (!GoOnFilling()) return;
   for (auto& child : node->Children) {
     TMailListRow row;
     row.Caption = child->Caption;
@@ -205,7 +223,7 @@ void TMailList::FillConference(const std::string& indexPath) {
       texts.Subject = "(message cannot be read)";
       rows_.push_back(MessageRow(texts, false));
     }
-    CallProcessMessages(processMessages_);
+    if (!GoOnFilling()) return;
   }
 }
 
@@ -216,6 +234,7 @@ void TMailList::FillBox(TFolderKind kind) {
   std::string id = po && !po->BBSID().empty() ? po->BBSID() : SafeBBSID(tree_->BBSID());
   std::string poDir = IncludeTrailingBackslash(ProgramFolder()) + id;
   std::string box = PostOfficeBox(poDir, BoxFolderName(kind));
+  RecoverBoxFiles(box);
   std::vector<std::string> files;
   std::error_code ec;
   for (fs::directory_iterator it(box, ec), end; !ec && it != end; it.increment(ec))
@@ -231,7 +250,7 @@ void TMailList::FillBox(TFolderKind kind) {
     TMailListRow row = MessageRow(TextsOf(header, textCase_), true);
     row.SubItems.push_back(path);
     rows_.push_back(std::move(row));
-    CallProcessMessages(processMessages_);
+    if (!GoOnFilling()) return;
   }
 }
 
@@ -282,6 +301,24 @@ void TMailList::FillNewFiles() {
     row.ShellIconName = row.Caption;
     rows_.push_back(std::move(row));
   }
+}
+
+bool TMailList::SetConferenceRowRead(int index, bool read) {
+  TMailTreeNode* node = tree_ ? tree_->Selected() : nullptr;
+  const TConfRec* rec = node ? node->Record.get() : nullptr;
+  if (!rec || rec->Kind != TFolderKind::fkConference || index < 0 || index >= static_cast<int>(rows_.size()) ||
+      rows_[static_cast<size_t>(index)].SubItems.size() < 5)
+    return false;
+  TConferenceReader reader;
+  TQWKHeader header;
+  if (!reader.Open(directory_, rec->IndexFile, TOpenMode::omReadWrite) || !reader.ReadHeader(index + 1, header) ||
+      !reader.MarkRead(index + 1, header, read))
+    return false;
+  TMailListRow& row = rows_[static_cast<size_t>(index)];
+  row.ImageIndex = read ? listimg::kReadMessage : listimg::kNewMessage;
+  row.SubItems[4] = read ? "READ" : "NEW";
+  if (OnRowChanged) OnRowChanged(index);
+  return true;
 }
 
 void TMailList::MarkSelectedRead(int index) {

@@ -82,6 +82,9 @@ public:
   void SetProcessMessages(TProcessMessages pm) { processMessages_ = std::move(pm); }
 
   void Refill();
+  // Mark as Read / UnRead of a conference row: the read mark in
+  // "messages.dat" and the row's image. False for any other row.
+  bool SetConferenceRowRead(int index, bool read);
   const std::vector<TMailListRow>& Rows() const { return rows_; }
   const std::vector<TMailColumn>& Columns() const { return columns_; }
   // Rows of the Download Box and New Files use the desktop's file icons.
@@ -102,6 +105,9 @@ public:
   std::function<void(int)> OnRowChanged;
 
 private:
+  void FillOnce();
+  // Pumps events; false when a new fill was asked meanwhile.
+  bool GoOnFilling();
   void ListChildren(TMailTreeNode* node);
   void SetColumns(TFolderKind kind);
   void FillConference(const std::string& indexPath);
@@ -122,6 +128,7 @@ private:
   std::vector<TMailColumn> columns_;
   bool fileImages_ = false;
   bool refilling_ = false;
+  bool refillAgain_ = false;  // asked during a fill: the last request wins
 };
 
 }  // namespace korrin

@@ -172,7 +172,16 @@ bool TMailTree::BuildTree() {
     Clear();
     return false;
   }
-  if (packetLoaded_) identity_ = read;  // the counters are final only now
+  if (packetLoaded_) {
+    identity_ = read;  // the counters are final only now
+  } else {
+    // Without a packet the post office's copy of the control file names the
+    // board and the user; the post office keeps its own key.
+    const PacketIdentity po = identity_;
+    identity_ = read;
+    identity_.BBSID = po.BBSID;
+    if (identity_.BBSName.empty()) identity_.BBSName = po.BBSName;
+  }
 
   root_->Expanded = true;
   if (packetLoaded_ && inBox_) {

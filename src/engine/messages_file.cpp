@@ -94,10 +94,14 @@ std::string_view TMessagesFile::ReadBody(int64_t block, std::string& buffer) {
   return std::string_view(buffer).substr(kQWKBlockSize, std::min(whole, buffer.size()) - kQWKBlockSize);
 }
 
-bool TMessagesFile::MarkRead(int64_t block, const TQWKHeader& header) {
+bool TMessagesFile::MarkRead(int64_t block, const TQWKHeader& header, bool read) {
   if (!IsOpen() || !HoldsHeader(block)) return false;
   TQWKHeader marked = header;
-  marked.SetReadMark();
+  if (read) {
+    marked.SetReadMark();
+  } else {
+    marked.ClearReadMark();
+  }
   int64_t offset = BlockOffset(block);
   size_t n = static_cast<size_t>(std::min<int64_t>(kQWKBlockSize, size_ - offset));
   if (n <= qwkhdr::kReadMark) return false;  // the marker lies past the end of a cut file

@@ -48,9 +48,9 @@ public:
   // many as its header counts, cut at the end of the file. Empty for a
   // block outside the file.
   std::string_view ReadBody(int64_t block, std::string& buffer);
-  // Writes the header back with "R" at offset 125 (the file must be open for
-  // writing). Never extends the file.
-  bool MarkRead(int64_t block, const TQWKHeader& header);
+  // Writes the header back with "R" at offset 125, or a blank there when
+  // `read` is false (the file must be open for writing). Never extends the file.
+  bool MarkRead(int64_t block, const TQWKHeader& header, bool read = true);
   // Copies the body of the message at the block to a text file, 0xE3 turned
   // into a carriage return.
   bool ExportBody(int64_t block, const std::string& target);

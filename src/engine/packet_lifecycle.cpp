@@ -1,6 +1,8 @@
 #include "engine/packet_lifecycle.h"
 
 #include <algorithm>
+#include <chrono>
+#include <ctime>
 #include <cstdio>
 #include <filesystem>
 
@@ -27,6 +29,7 @@ namespace korrin {
 
 namespace {
 std::vector<std::string> BoxFiles(const std::string& folder) {
+  RecoverBoxFiles(folder);
   std::vector<std::string> files;
   std::error_code ec;
   for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
@@ -213,7 +216,8 @@ TResult TPacketLifecycle::ReadPacketFolder(const std::string& folder) {
   try {
     SetPostOffice(postOffice_, tree_.BBSID(), tree_.BBSName(), folder);
   } catch (const EInOutError& e) {
-    GetPrompts().Error(e.what());
+    // Without the post office's copies the door files read next would be stale ones.
+    return TResult::Error(e.what());
   }
   Status("Loading door information ...");
   door_.ReadDoorId(postOffice_.PostOfficeDirectory());
@@ -233,7 +237,6 @@ bool TPacketLifecycle::ClosePacket() {
   bool something = SomethingToSend();
   TCloseAnswer answer = RunCloseDialog ? RunCloseDialog(something) : TCloseAnswer{true, 0, {}, something};
   if (!answer.Ok) return false;
-  if (OnCaption) OnCaption("Korrin Packet Explorer");
   // The reply packet is built before the packet file is disposed of: when it
   // fails the packet stays open, so the door commands of the work folder
   // and the Out Box are kept and the user can try again.
@@ -252,6 +255,8 @@ bool TPacketLifecycle::ClosePacket() {
   tree_.SetPacketFile("");
   tree_.SetDirectory("");
   ClearTempDirectory();
+  // Only now: while the close can still fail, the caption names the packet.
+  if (OnCaption) OnCaption(kCaptionNoPacket);
   if (Repaint) Repaint();
   return true;
 }
@@ -317,14 +322,76 @@ void TPacketLifecycle::MoveToSentBox(const std::string& file) {
 }
 
 namespace {
-// Appends the lines of `first` before those of the existing file.
+// Puts the lines of `first` before those of the existing file; a command the
+// file holds already is not added again, so the packet carries it once.
 bool PrependDoorCommands(const std::string& path, const std::string& first) {
   std::string current = ReadWholeFile(path).value_or("");
-  std::string joined = first;
-  if (!joined.empty() && joined.back() != '\n') joined += "\r\n";
+  std::vector<std::string> have = SplitLines(current);
+  std::string joined;
+  for (const auto& line : SplitLines(first))
+    if (std::find(have.begin(), have.end(), line) == have.end()) joined += line + "\r\n";
   return WriteFileAtomic(path, joined + current);
 }
+
+std::time_t FileTime(const std::string& path) {
+  std::error_code ec;
+  auto t = fs::last_write_time(path, ec);
+  if (ec) return std::time(nullptr);
+  return std::chrono::system_clock::to_time_t(std::chrono::file_clock::to_sys(t));
+}
 }  // namespace
+
+TBoxAnswer TPacketLifecycle::AskAboutEarlierPacket(const std::string& replyPath) {
+  std::time_t when = FileTime(replyPath);
+  TBoxAnswer a = GetPrompts().Box(TBoxKind::bkConfirmation,
+                                  "The reply packet " + ExtractFileName(replyPath) + " from " + QWKDateText(when) + " " +
+                                      QWKTimeText(when) +
+                                      " has not been removed. Has it already been uploaded to the BBS?",
+                                  TBoxButtons::bbYesNoCancel);
+  if (a == TBoxAnswer::baYes && !KeepUploadedPacket(replyPath)) return TBoxAnswer::baCancel;
+  return a;
+}
+
+bool TPacketLifecycle::KeepUploadedPacket(const std::string& replyPath) {
+  std::time_t when = FileTime(replyPath);
+  std::tm tm{};
+  localtime_r(&when, &tm);
+  char stamp[32];
+  std::snprintf(stamp, sizeof stamp, "-%04d%02d%02d-%02d%02d", tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday,
+                tm.tm_hour, tm.tm_min);
+  std::string name = ExtractFileName(replyPath);
+  std::string ext = ExtractFileExt(name);
+  std::string stem = name.substr(0, name.size() - ext.size()) + stamp;
+  std::string sent = SentBoxFolder();
+  std::error_code ec;
+  std::string target = sent + stem + ext;
+  for (int n = 2; fs::exists(target, ec); ++n) target = sent + stem + "-" + std::to_string(n) + ext;
+  if (ForceDirectories(sent)) {
+    fs::rename(replyPath, target, ec);
+    if (!ec) return true;
+    try {
+      CopyFileToFolder(replyPath, sent, ExtractFileName(target), true);
+      if (RemoveFile(replyPath)) return true;
+      RemoveFile(target);
+    } catch (const EInOutError&) {
+    }
+  }
+  GetPrompts().Error("Could not move the reply packet " + replyPath + " into " + sent +
+                     "; no new reply packet was made.");
+  return false;
+}
+
+bool TPacketLifecycle::SentBoxHolds(const std::string& file) const {
+  auto bytes = ReadWholeFile(file);
+  if (!bytes) return false;
+  std::error_code ec;
+  for (fs::directory_iterator it(SentBoxFolder(), ec), end; !ec && it != end; it.increment(ec)) {
+    std::error_code sz;
+    if (it->is_regular_file(sz) && it->file_size(sz) == bytes->size() && ReadWholeFile(it->path().string()) == bytes)
+      return true;
+  }
+  return false;
+}
 
 bool TPacketLifecycle::TakeBackReplyPacket(const std::string& replyPath, std::vector<std::string>& added,
                                            std::string& oldToDoor, bool& hadToDoor) {
@@ -388,7 +455,10 @@ bool TPacketLifecycle::CreateReplyPacket(const std::string& replyPath) {
     }
   };
   std::error_code ec;
-  if (fs::exists(replyPath, ec)) {
+  TBoxAnswer earlier = TBoxAnswer::baNo;
+  if (fs::exists(replyPath, ec)) earlier = AskAboutEarlierPacket(replyPath);
+  if (earlier == TBoxAnswer::baCancel) return false;
+  if (earlier == TBoxAnswer::baNo && fs::exists(replyPath, ec)) {
     bool toDoorBefore = fs::exists(toDoor);
     std::string before = ReadWholeFile(toDoor).value_or("");
     if (!TakeBackReplyPacket(replyPath, added, oldToDoor, hadToDoor)) {
@@ -451,7 +521,15 @@ bool TPacketLifecycle::CreateReplyPacket(const std::string& replyPath) {
     return false;
   }
   // Only now, with the reply packet complete, do the messages leave the Out Box.
-  for (const auto& file : sent) MoveToSentBox(file);
+  for (const auto& file : sent) {
+    // Taken back from the earlier packet and already in the Sent Box: not kept twice.
+    bool again = std::find(added.begin(), added.end(), file) != added.end() && SentBoxHolds(file);
+    if (again) {
+      RemoveFile(file);
+    } else {
+      MoveToSentBox(file);
+    }
+  }
   RemoveFile(toDoor);
   RemoveFile(replyFile);
   if (RefillList) RefillList();

@@ -128,6 +128,13 @@ private:
   bool TakeBackReplyPacket(const std::string& replyPath, std::vector<std::string>& added, std::string& oldToDoor,
                            bool& hadToDoor);
   std::string CounterName(const std::string& folder, const std::string& path) const;
+  // An earlier reply packet still in the Replies folder: asks whether it was
+  // uploaded. Yes keeps it in the Sent Box folder under a dated name (false
+  // when that fails); Cancel gives baCancel.
+  TBoxAnswer AskAboutEarlierPacket(const std::string& replyPath);
+  bool KeepUploadedPacket(const std::string& replyPath);
+  // A file of the same bytes is in the Sent Box already.
+  bool SentBoxHolds(const std::string& file) const;
 
   TMailTree& tree_;
   TQWKPostOffice& postOffice_;

@@ -109,6 +109,7 @@ public:
 
   bool MarkedRead() const { return bytes_[qwkhdr::kReadMark] == qwkhdr::kReadMarkChar; }
   void SetReadMark() { bytes_[qwkhdr::kReadMark] = qwkhdr::kReadMarkChar; }
+  void ClearReadMark() { bytes_[qwkhdr::kReadMark] = ' '; }
 
   bool operator==(const TQWKHeader& other) const { return bytes_ == other.bytes_; }
 

@@ -184,8 +184,26 @@ void CopyFileToFolder(const std::string& file, const std::string& folder, const 
   }
 }
 
+void RecoverBoxFiles(const std::string& box) {
+  std::vector<fs::path> staged;
+  std::error_code ec;
+  for (fs::directory_iterator it(box, ec), end; !ec && it != end; it.increment(ec)) {
+    const fs::path& p = it->path();
+    if (it->is_regular_file(ec) && SameText(p.extension().string(), ".order") &&
+        SameText(p.stem().extension().string(), ".qms"))
+      staged.push_back(p);
+  }
+  for (const fs::path& p : staged) {
+    fs::path back = p.parent_path() / p.stem();
+    std::error_code exists, rn;
+    if (fs::exists(back, exists)) back = p.parent_path() / RandomBoxFileName(IncludeTrailingBackslash(box));
+    fs::rename(p, back, rn);
+  }
+}
+
 int CountOutBox(const std::string& programFolder, const std::string& bbsid) {
   std::string box = PostOfficeBox(IncludeTrailingBackslash(programFolder) + bbsid, kOutBoxFolder);
+  RecoverBoxFiles(box);
   int count = 0;
   std::error_code ec;
   for (fs::directory_iterator it(box, ec), end; !ec && it != end; it.increment(ec))

@@ -95,6 +95,11 @@ void CopyFileToFolder(const std::string& file, const std::string& folder, const 
 // program folder.
 std::string SafeBBSID(const std::string& bbsid);
 
+// Renames back every "*.qms.order" file of the box (the temporary name of a
+// message while box files are reordered, left when the run ended or a rename
+// failed), so that no message drops out of its box. A taken name gets a new one.
+void RecoverBoxFiles(const std::string& box);
+
 // Number of "*.qms" files in program folder + BBSID + "OutBox".
 int CountOutBox(const std::string& programFolder, const std::string& bbsid);
 

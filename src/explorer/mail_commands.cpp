@@ -18,7 +18,7 @@ TCommandStates ToolbarStates(const TCommandContext& c) {
 
 TCommandStates MailMenuStates(const TCommandContext& c) {
   TCommandStates s;
-  if (!c.PostOfficeExists) return s;
+  if (!c.PostOfficeExists || c.Busy) return s;
   bool row = c.MessageRow();
   s.View = row;
   s.Reply = row && c.Kind != TFolderKind::fkSentBox;

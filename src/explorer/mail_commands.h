@@ -37,7 +37,7 @@ struct TCommandStates {
 
 // The toolbar buttons (idle update and busy changes).
 TCommandStates ToolbarStates(const TCommandContext& c);
-// The Mail menu, set when it drops down.
+// The Mail menu and the commands' shortcuts; each command checks it when invoked.
 TCommandStates MailMenuStates(const TCommandContext& c);
 // The list and quick-viewer pop-up, set when it opens.
 TCommandStates PopupStates(const TCommandContext& c);

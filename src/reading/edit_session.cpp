@@ -411,9 +411,41 @@ TEditSession::TEditStart TEditSession::PrepareOutBoxEdit(const std::string& path
   start.CC = Cp437ToUtf8(QWKMsg2_.CarbonCopies());
   start.Subject = Cp437ToUtf8(LongerText(QWKMsg2_.LongSubject(), QWKMsg2_.Subject()));
   editSource_ = path;
-  keepEditSource_ = TesselMime1_.AttachmentFound();
+  // The attachments come back into the list; only when that fails does the
+  // first version stay in the Out Box beside the edited one.
+  keepEditSource_ = TesselMime1_.AttachmentFound() && !TakeBackAttachments(path);
   TakeTaglineFromText();
   return start;
+}
+
+bool TEditSession::TakeBackAttachments(const std::string& boxFile) {
+  const std::vector<std::string> names = TesselMime1_.FileNames();
+  if (names.empty() || workFolder_.empty()) return false;
+  auto folder = CreateUniqueFolder(workFolder_);
+  if (!folder) return false;
+  const std::string base = IncludeTrailingBackslash(*folder);
+  std::vector<std::string> taken;
+  bool ok = true;
+  for (size_t i = 0; ok && i < names.size(); ++i) {
+    // Each in a folder of its own: names may repeat, and never name a path.
+    std::string name = ExtractFileName(names[i]);
+    if (name.empty() || name == "." || name == "..") name = "attachment" + std::to_string(i + 1);
+    std::string dir = base + std::to_string(i + 1) + "/";
+    std::string body = base + "MimeText.tmp";
+    std::string target = dir + name;
+    std::error_code ec;
+    ok = ForceDirectories(dir) && QWKMsg2_.ExportBodyFromFile(boxFile, body) && TesselMime1_.ExtractFile(body, target, names[i]) &&
+         fs::is_regular_file(target, ec);
+    fs::remove(body, ec);
+    if (ok) taken.push_back(target);
+  }
+  if (!ok) {
+    std::error_code ec;
+    fs::remove_all(*folder, ec);
+    return false;
+  }
+  attachments_.insert(attachments_.end(), taken.begin(), taken.end());
+  return true;
 }
 
 // ---------------------------------------------------------------- quoting

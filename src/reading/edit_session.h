@@ -160,6 +160,9 @@ public:
   // An Out Box message read back carries its tagline as a text line: it is
   // taken off the text into the record's tagline.
   void TakeTaglineFromText();
+  // The attachments of the Out Box message file being edited, decoded into the
+  // work folder and added to Attachments(); false (none added) when one fails.
+  bool TakeBackAttachments(const std::string& boxFile);
 
   // --- text
   // Two empty lines, the signature and one empty line (UTF-8).

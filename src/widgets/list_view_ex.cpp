@@ -43,8 +43,17 @@ void TListViewEx::setModel(QAbstractItemModel* model) {
   selection_ = new QItemSelectionModel(model, this);
   icons_->setSelectionModel(selection_);
   report_->setSelectionModel(selection_);
-  connect(selection_, &QItemSelectionModel::currentRowChanged, this,
-          [this](const QModelIndex& cur, const QModelIndex&) { emit currentRowChanged(cur.isValid() ? cur.row() : -1); });
+  // A mouse press moves the current row before it selects it: the row is
+  // told once it is both current and selected.
+  auto changed = [this] {
+    int row = CurrentRow();
+    if (row == shownRow_) return;
+    shownRow_ = row;
+    emit currentRowChanged(row);
+  };
+  connect(selection_, &QItemSelectionModel::currentRowChanged, this, changed);
+  connect(selection_, &QItemSelectionModel::selectionChanged, this, changed);
+  connect(model, &QAbstractItemModel::modelReset, this, [this] { shownRow_ = -1; });
 }
 
 void TListViewEx::SetViewStyle(TViewStyle style) {

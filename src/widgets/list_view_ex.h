@@ -36,7 +36,7 @@ public:
 
 signals:
   void rowActivated(int row);       // double click or Enter
-  void currentRowChanged(int row);
+  void currentRowChanged(int row);  // the selected current row (CurrentRow), once it is selected
   void contextMenuRequested(const QPoint& globalPos);
 
 private:
@@ -44,6 +44,7 @@ private:
   QTreeView* report_;
   QAbstractItemModel* model_ = nullptr;
   QItemSelectionModel* selection_ = nullptr;
+  int shownRow_ = -1;  // the row last told by currentRowChanged
   TViewStyle style_ = TViewStyle::vsIcon;
 };
 

@@ -313,3 +313,51 @@ TEST(EditPost, ReplyForwardAndOutBoxEditReachTheReplyPacket) {
   EXPECT_TRUE(w.prompts.boxes.size() == 1 && w.prompts.boxes[0].text == kErrNoRecipient)
       << (w.prompts.boxes.empty() ? "" : w.prompts.Texts().back());
 }
+
+TEST(EditPost, EditingAnOutBoxMessageTakesItsAttachmentsAlong) {
+  EditWorld w;
+  w.Open();
+  const std::string outBox = w.life.OutBoxFolder();
+  const std::string file = test::NewTempDir("files") + "notes.txt";
+  test::WriteFile(file, "attached bytes\n");
+  {
+    TEditSession first;
+    w.Start(first, true);
+    first.ConfBoxChange(first.FindConference(1));
+    first.Attachments().push_back(file);
+    ASSERT_TRUE(first.Post(Fields("Bob Brown", "With a file", {"See the file"})));
+  }
+  const auto posted = BoxFiles(outBox);
+  ASSERT_EQ(posted.size(), 1u);
+  const std::string original = test::ReadFile(posted[0]);
+  TConfRec outRec;
+  outRec.Name = kOutBoxName;
+  outRec.Kind = TFolderKind::fkOutBox;
+  auto startEdit = [&](TEditSession& edit) {
+    w.Start(edit, true);
+    EXPECT_TRUE(edit.QWKMsg2().LoadFromFile(posted[0], outRec));
+    return edit.PrepareOutBoxEdit(posted[0]);
+  };
+  {
+    TEditSession edit;  // left without posting
+    startEdit(edit);
+    EXPECT_EQ(edit.Attachments().size(), 1u);
+  }
+  EXPECT_EQ(BoxFiles(outBox), posted);
+  EXPECT_EQ(test::ReadFile(posted[0]), original);
+
+  TEditSession edit;
+  auto start = startEdit(edit);
+  ASSERT_EQ(edit.Attachments().size(), 1u);
+  EXPECT_EQ(ExtractFileName(edit.Attachments()[0]), "notes.txt");
+  EXPECT_EQ(test::ReadFile(edit.Attachments()[0]), "attached bytes\n");
+  edit.ConfBoxChange(edit.FindConference(start.Conference));
+  ASSERT_TRUE(edit.Post(Fields(start.To, start.Subject, {"See the file, edited"})));
+  auto after = BoxFiles(outBox);
+  ASSERT_EQ(after.size(), 1u);  // one message goes out, not two
+  EXPECT_FALSE(fs::exists(posted[0]));
+  const std::string bytes = test::ReadFile(after[0]);
+  EXPECT_NE(bytes.find("notes.txt"), std::string::npos);
+  EXPECT_NE(bytes.find("See the file, edited"), std::string::npos);
+  EXPECT_TRUE(w.prompts.Texts(TBoxKind::bkInformation).empty());
+}

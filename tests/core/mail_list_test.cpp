@@ -96,6 +96,25 @@ TEST(MailList, ConferenceRowsFollowTheColumnOrderAndKeepUnreadableRecords) {
   EXPECT_EQ(f.list.StatusText(), "");
 }
 
+TEST(MailList, AFolderChosenDuringAFillIsTheOneListed) {
+  Fixture f;
+  f.tree.Select(TMailTree::FindChildByCaption(f.tree.InBox(), "5 Five"));
+  int pumps = 0, changes = 0;
+  f.list.OnRowsChanged = [&] { ++changes; };
+  f.list.SetProcessMessages([&] {
+    if (++pumps != 3) return;
+    // A click in the tree while conference 5 is being listed.
+    f.tree.Select(TMailTree::FindChildByCaption(f.tree.InBox(), "6 Six"));
+    f.list.Refill();
+  });
+  f.list.Refill();
+  EXPECT_TRUE(f.list.Rows().empty());  // none of conference 5's rows under conference 6
+  EXPECT_EQ(changes, 1);
+  f.tree.Select(TMailTree::FindChildByCaption(f.tree.InBox(), "5 Five"));
+  f.list.Refill();
+  EXPECT_EQ(f.list.Rows().size(), 5u);
+}
+
 TEST(MailList, SubFolderRowsOpenTheirFolderAndDirectoriesNeedAControlFile) {
   Fixture f;
   f.list.Refill();  // the In Box: its children

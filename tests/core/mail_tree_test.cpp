@@ -117,7 +117,10 @@ TEST(MailTree, WithoutPacketShowsThePostOfficeAndRefusesFoldersWithoutControlFil
   EXPECT_EQ(Shape(tree), (std::vector<std::string>{"IntMail", "  In Box ", "  Out Box", "  Save Box", "  Sent Box"}));
   EXPECT_EQ(tree.InBox()->Record->Kind, TFolderKind::fkPostOfficeInBox);
   EXPECT_EQ(tree.Selected(), tree.Root());
-  EXPECT_EQ(tree.Identity().UserName, "");
+  // The post office's copy of the control file names the board and the user.
+  EXPECT_EQ(tree.Identity().UserName, "Me");
+  EXPECT_EQ(tree.Identity().BBSName, "Internet Mail");
+  EXPECT_EQ(tree.Identity().BBSID, "IntMail");
   EXPECT_TRUE(prompts.boxes.empty());
 
   po.AddPostOffice("OTHER", "Other", ProgramFolder() + "OTHER");

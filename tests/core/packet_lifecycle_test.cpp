@@ -161,8 +161,44 @@ TEST(PacketLifecycle, FailedCompressionKeepsOutBoxSentBoxAndDoorCommands) {
 
   // Closing with a reply packet that cannot be built keeps the packet open.
   life.RunCloseDialog = w.life.RunCloseDialog;
+  std::vector<std::string> captions;
+  life.OnCaption = [&](const std::string& s) { captions.push_back(s); };
   EXPECT_FALSE(life.ClosePacket());
   EXPECT_TRUE(w.tree.PacketLoaded());
+  EXPECT_TRUE(captions.empty());  // the caption still names the open packet
+}
+
+TEST(PacketLifecycle, OpeningStopsWhenThePostOfficeCannotTakeItsFiles) {
+  World w;
+  std::string packet = w.Packet();
+  test::WriteFile(ProgramFolder() + "DEMO", "a file where the post office folder should be");
+  EXPECT_FALSE(w.life.OpenPacket(packet));
+  EXPECT_EQ(w.prompts.Texts(TBoxKind::bkError).size(), 1u);  // the reason, once
+  EXPECT_FALSE(w.tree.PacketLoaded());
+  EXPECT_TRUE(Names(w.work).empty());
+  EXPECT_TRUE(w.door.ControlName().empty());  // no door file read from elsewhere
+  // Usable again once the folder can be made.
+  fs::remove(ProgramFolder() + "DEMO");
+  ASSERT_TRUE(w.life.OpenPacket(packet));
+  EXPECT_EQ(w.door.ControlName(), "QWKDOOR");
+}
+
+TEST(PacketLifecycle, MessagesLeftUnderTheirOrderingNameGoBackIntoTheBox) {
+  World w;
+  ASSERT_TRUE(w.life.OpenPacket(w.Packet()));
+  w.life.ComposeControlMessage(1, 0);
+  w.life.ComposeControlMessage(2, 0);
+  auto names = Names(w.OutBox());
+  ASSERT_EQ(names.size(), 2u);
+  // Left between the two renames of a reorder; the second one's name is taken again meanwhile.
+  fs::rename(w.OutBox() + names[0], w.OutBox() + names[0] + ".order");
+  fs::copy_file(w.OutBox() + names[1], w.OutBox() + names[1] + ".order");
+  EXPECT_EQ(CountOutBox(ProgramFolder(), "DEMO"), 3);
+  auto back = Names(w.OutBox());
+  ASSERT_EQ(back.size(), 3u);
+  for (const auto& n : back) EXPECT_EQ(ExtractFileExt(n), ".qms") << n;
+  ASSERT_TRUE(w.life.CreateReplyPacket(w.life.ReplyPacketPath()));
+  EXPECT_EQ(Names(w.SentBox()).size(), 3u);
 }
 
 TEST(PacketLifecycle, BuildingRepliesTwiceKeepsTheEarlierPacketsMessages) {
@@ -177,10 +213,64 @@ TEST(PacketLifecycle, BuildingRepliesTwiceKeepsTheEarlierPacketsMessages) {
 
   w.life.ComposeControlMessage(2, 1);
   test::WriteFile(w.work + "todoor.ext", "DROP 2\r\n");
+  w.prompts.answers.push_back(TBoxAnswer::baNo);  // the earlier packet was not uploaded
   ASSERT_TRUE(w.life.CreateReplyPacket(w.life.ReplyPacketPath()));
   ASSERT_TRUE(w.life.OpenReplyPacket(w.life.ReplyPacketPath()));
   EXPECT_EQ(Names(w.OutBox()).size(), 2u);
   EXPECT_EQ(test::ReadFile(w.work + "todoor.ext"), "ADD 1\r\nDROP 2\r\n");
+}
+
+TEST(PacketLifecycle, AnEarlierReplyPacketIsSentOnceWhateverTheAnswer) {
+  World w;
+  ASSERT_TRUE(w.life.OpenPacket(w.Packet()));
+  const std::string rep = w.life.ReplyPacketPath();
+  w.life.ComposeControlMessage(1, 0);
+  test::WriteFile(w.work + "todoor.ext", "ADD 1\r\n");
+  ASSERT_TRUE(w.life.CreateReplyPacket(rep));
+  ASSERT_EQ(Names(w.SentBox()).size(), 1u);
+  const std::string first = test::ReadFile(rep);
+
+  // Cancel: nothing is built and nothing changes.
+  w.life.ComposeControlMessage(2, 1);
+  test::WriteFile(w.work + "todoor.ext", "ADD 1\r\nDROP 2\r\n");
+  auto outBox = Contents(w.OutBox());
+  w.prompts.answers.push_back(TBoxAnswer::baCancel);
+  EXPECT_FALSE(w.life.CreateReplyPacket(rep));
+  ASSERT_EQ(w.prompts.boxes.size(), 1u);
+  EXPECT_EQ(w.prompts.boxes[0].buttons, TBoxButtons::bbYesNoCancel);
+  EXPECT_TRUE(w.prompts.boxes[0].text.starts_with("The reply packet DEMO.rep from ")) << w.prompts.boxes[0].text;
+  EXPECT_TRUE(w.prompts.boxes[0].text.ends_with(" has not been removed. Has it already been uploaded to the BBS?"));
+  EXPECT_EQ(test::ReadFile(rep), first);
+  EXPECT_EQ(Contents(w.OutBox()), outBox);
+  EXPECT_EQ(Names(w.SentBox()).size(), 1u);
+
+  // No: its message and command go into the new packet once, the Sent Box keeps one copy.
+  w.prompts.answers.push_back(TBoxAnswer::baNo);
+  ASSERT_TRUE(w.life.CreateReplyPacket(rep));
+  EXPECT_EQ(Names(w.SentBox()).size(), 2u);
+
+  // Yes: the earlier packet is kept in the Sent Box under a dated name; the new one holds only the new message.
+  w.life.ComposeControlMessage(3, 0);
+  test::WriteFile(w.work + "todoor.ext", "ADD 3\r\n");
+  w.prompts.answers.push_back(TBoxAnswer::baYes);
+  ASSERT_TRUE(w.life.CreateReplyPacket(rep));
+  auto sent = Names(w.SentBox());
+  ASSERT_EQ(sent.size(), 4u);
+  EXPECT_TRUE(std::any_of(sent.begin(), sent.end(),
+                          [](const std::string& n) { return n.starts_with("DEMO-") && n.ends_with(".rep"); }));
+  ASSERT_TRUE(w.life.OpenReplyPacket(rep));
+  EXPECT_EQ(Names(w.OutBox()).size(), 1u);
+  EXPECT_EQ(test::ReadFile(w.work + "todoor.ext"), "ADD 3\r\n");
+  // The dated packet carries each earlier command once.
+  std::string kept;
+  for (const auto& n : sent)
+    if (n.ends_with(".rep")) kept = w.SentBox() + n;
+  std::string dir = test::NewTempDir("kept");
+  w.zip.SetZipFileName(kept);
+  w.zip.SetExtractDirectory(dir);
+  w.zip.SetFilesToProcess({});
+  ASSERT_EQ(w.zip.Extract(), 0);
+  EXPECT_EQ(test::ReadFile(dir + "todoor.ext"), "ADD 1\r\nDROP 2\r\n");
 }
 
 TEST(PacketLifecycle, OpenReplyPacketKeepsThePacketWhenTheOutBoxCannotTakeIt) {

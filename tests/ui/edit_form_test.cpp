@@ -4,6 +4,8 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -342,4 +344,27 @@ TEST(EditForm, WorksThroughItsHost) {
   EXPECT_EQ(TrimRight(h.To()), "Bob Brown");
   EXPECT_EQ(TrimRight(h.Subject()), "Through the host");
   EXPECT_TRUE(prompts.Texts(TBoxKind::bkError).empty());
+}
+
+TEST(EditForm, EscThatClosesAMenuLeavesTheMessageAlone) {
+  test::TRecordingPrompts prompts;
+  test::TFakeHost host;
+  ASSERT_TRUE(host.Open(MakePacket()));
+  QPointer<TEditForm> editor = new TEditForm(host);
+  editor->show();
+  Type(editor->Memo1(), "Not to be lost");
+  QMenu* menu = editor->menuBar()->actions().at(0)->menu();
+  ASSERT_NE(menu, nullptr);
+  menu->popup(editor->mapToGlobal(QPoint(10, 10)));
+  QTest::keyPress(menu, Qt::Key_Escape);  // the menu takes the press and closes
+  EXPECT_FALSE(menu->isVisible());
+  QTest::keyRelease(editor->Memo1(), Qt::Key_Escape);  // the release lands in the text
+  Settle();
+  ASSERT_FALSE(editor.isNull());
+  EXPECT_FALSE(editor->Closed());
+  EXPECT_TRUE(prompts.boxes.empty());
+  EXPECT_TRUE(editor->Memo1()->toPlainText().contains("Not to be lost"));
+  QTest::keyClick(editor->Memo1(), Qt::Key_Escape);  // an Esc of its own still leaves the editor
+  Settle();
+  EXPECT_TRUE(editor.isNull() || editor->Closed());
 }

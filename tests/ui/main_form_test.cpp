@@ -225,3 +225,143 @@ TEST(PropertiesForm, PagesFollowWhatExists) {
   EXPECT_EQ(pages->currentIndex(), 1);
   test::GrabToPng(&form, "properties");
 }
+
+#include <QMenu>
+
+#include "reading/qt/edit_form.h"
+
+namespace {
+void Activate(QWidget* w) {
+  w->show();
+  w->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+}
+}  // namespace
+
+TEST(MainForm, NoCommandRunsWhileAPacketOpensAndShortcutsFollowTheSelection) {
+  test::TRecordingPrompts prompts;
+  TMainForm form;
+  form.Settings().DisplayFirstMessage = false;
+  Activate(&form);
+  // Keys and clicks arrive while the packet is being unpacked.
+  int pumps = 0;
+  form.Session().Zip().SetProcessMessages([&] {
+    if (pumps++) return;
+    QTest::keyClick(&form, Qt::Key_F4);
+    QTest::keyClick(&form, Qt::Key_E, Qt::ControlModifier);
+    QTest::mouseClick(Find<QAbstractButton>(&form, "OpenBtn"), Qt::LeftButton);
+  });
+  ASSERT_TRUE(form.OpenPacketFile(MakePacket("BUSY.QWK")));
+  EXPECT_GT(pumps, 0);
+  EXPECT_TRUE(prompts.dialogs.empty());  // F4 and Open asked for no packet
+  EXPECT_TRUE(form.isVisible());         // Ctrl+E did not end the program
+  TMailTree& tree = form.MailTreeView1()->Tree();
+  ASSERT_TRUE(tree.PacketLoaded());
+  form.Session().Zip().SetProcessMessages(nullptr);
+
+  // Idle again: the shortcuts act on the selection of the moment, no menu dropped down.
+  ASSERT_EQ(form.MailListView1()->CurrentRow(), 0);
+  QTest::keyClick(&form, Qt::Key_F, Qt::ControlModifier);
+  ASSERT_NE(form.Editor(), nullptr);
+  form.Editor()->Discard();
+  Activate(&form);
+  form.Lifecycle().ComposeControlMessage(5, 0);
+  tree.Select(tree.OutBox());
+  form.MailListView1()->SetCurrentRow(0);
+  QTest::keyClick(&form, Qt::Key_F, Qt::ControlModifier);  // an Out Box message is edited, not forwarded
+  EXPECT_EQ(form.Editor(), nullptr);
+  emit Find<QMenu>(&form, "Mail1")->aboutToShow();
+  EXPECT_FALSE(Find<QAction>(&form, "ForwardMessage1")->isEnabled());
+  tree.Select(TMailTree::FindChildByCaption(tree.InBox(), "1 General"));
+  form.MailListView1()->SetCurrentRow(1);
+  EXPECT_TRUE(Find<QAction>(&form, "ForwardMessage1")->isEnabled());
+  QTest::keyClick(&form, Qt::Key_F, Qt::ControlModifier);
+  ASSERT_NE(form.Editor(), nullptr);
+  form.Editor()->Discard();
+  Activate(&form);
+
+  // A long step of the window itself: the toolbar and the shortcuts are dead meanwhile.
+  form.SetBusy(true);
+  EXPECT_FALSE(Find<QAbstractButton>(&form, "ForwardBtn")->isEnabled());
+  QTest::keyClick(&form, Qt::Key_F, Qt::ControlModifier);
+  QTest::keyClick(&form, Qt::Key_F5);
+  form.ForwardBtnClick();
+  EXPECT_EQ(form.Editor(), nullptr);
+  EXPECT_TRUE(tree.PacketLoaded());
+  form.SetBusy(false);
+  AnswerClose(0, false);
+  QTest::keyClick(&form, Qt::Key_F5);
+  EXPECT_FALSE(tree.PacketLoaded());
+}
+
+#include <QStatusBar>
+#include <QTreeWidget>
+
+TEST(MainForm, AClickedRowIsQuickViewedAndATreePressShowsTheFirstRow) {
+  test::TRecordingPrompts prompts;
+  TMainForm form;
+  Activate(&form);
+  form.Settings().DisplayFirstMessage = false;
+  form.SetQuickViewerShown(true);
+  ASSERT_TRUE(form.OpenPacketFile(MakePacket("CLICK.QWK")));
+  TMailListView* list = form.MailListView1();
+  QAbstractItemView* view = list->ActiveView();
+  QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(list->model()->index(1, 0)).center());
+  EXPECT_EQ(list->CurrentRow(), 1);
+  EXPECT_EQ(Find<QLabel>(&form, "SubjectLabel")->text(), "Second");
+  EXPECT_EQ(list->List().Rows()[1].ImageIndex, 3);  // read
+
+  TMailTreeView* tv = form.MailTreeView1();
+  auto items = tv->findItems("2 Programming", Qt::MatchExactly | Qt::MatchRecursive, 0);
+  ASSERT_EQ(items.size(), 1);
+  QTest::mouseClick(tv->viewport(), Qt::LeftButton, {}, tv->visualItemRect(items[0]).center());
+  EXPECT_EQ(tv->Tree().Selected()->Caption, "2 Programming");
+  EXPECT_EQ(list->CurrentRow(), 0);
+  EXPECT_EQ(Find<QLabel>(&form, "SubjectLabel")->text(), "Compilers");
+
+  // A menu's hint goes when the menu closes: the list status is back.
+  auto* mail = Find<QMenu>(&form, "Mail1");
+  mail->popup(form.mapToGlobal(QPoint(20, 20)));
+  form.statusBar()->showMessage(Find<QAction>(&form, "NewMessage1")->statusTip());  // as hovering the item does
+  mail->hide();
+  EXPECT_TRUE(form.statusBar()->currentMessage().isEmpty());
+  form.UpdateCommandStates();
+  EXPECT_TRUE(Find<QLabel>(&form, "ListStatus")->isVisible());
+  AnswerClose(0, false);
+  form.CloseBtnClick();
+}
+
+TEST(MainForm, MarkAsReadAndUnReadStayInThePacketAndTheTreePopupHasItsCaptions) {
+  test::TRecordingPrompts prompts;
+  TMainForm form;
+  Activate(&form);
+  form.Settings().DisplayFirstMessage = false;
+  ASSERT_TRUE(form.OpenPacketFile(MakePacket("MARK.QWK")));
+  TMailTree& tree = form.MailTreeView1()->Tree();
+  auto& list = form.MailListView1()->List();
+  auto image = [&](int row) { return list.Rows()[static_cast<size_t>(row)].ImageIndex; };
+  auto reselect = [&] {  // the rows as the packet holds them now
+    tree.NextConference(1);
+    tree.PreviousConference(2);
+    ASSERT_EQ(tree.Selected()->Caption, "1 General");
+  };
+  ASSERT_EQ(form.MailListView1()->CurrentRow(), 0);
+  const int unread = image(0);
+  QTest::keyClick(&form, Qt::Key_R, Qt::ShiftModifier | Qt::ControlModifier);
+  EXPECT_EQ(image(0), 3);
+  reselect();
+  EXPECT_EQ(image(0), 3);
+  EXPECT_EQ(list.Rows()[0].SubItems[4], "READ");
+  form.SelectRow(0);
+  QTest::keyClick(&form, Qt::Key_U, Qt::ShiftModifier | Qt::ControlModifier);
+  EXPECT_EQ(image(0), unread);
+  reselect();
+  EXPECT_EQ(image(0), unread);
+  EXPECT_TRUE(prompts.Texts(TBoxKind::bkError).empty());
+
+  QStringList captions;
+  for (QAction* a : Find<QMenu>(&form, "PopupMenu2")->actions()) captions << a->text();
+  EXPECT_EQ(captions.mid(0, 4), (QStringList{"Open Packet", "Close Packet", "Open Replies", "Create Replies"}));
+  AnswerClose(0, false);
+  form.CloseBtnClick();
+}

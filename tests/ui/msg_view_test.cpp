@@ -485,3 +485,49 @@ TEST(MSGView, WorksThroughItsHost) {
   delete view.data();
   EXPECT_TRUE(prompts.Texts(TBoxKind::bkError).empty());
 }
+
+TEST(MSGView, PacketDatesAreMonthDayYearWhateverTheLocale) {
+  const QLocale before;
+  QLocale::setDefault(QLocale::c());  // day first in its short date form
+  test::TRecordingPrompts prompts;
+  std::string dir = test::NewTempDir("src");
+  test::TPacketBuilder()
+      .BBS("Demo Board", "DEMO")
+      .User("JANE READER")
+      .Conference(1, "General")
+      .Message(1, test::TPacketMessage().From("A").Subject("One").Date("04-03-96").Time("09:15").Body("x"))
+      .Message(1, test::TPacketMessage().From("B").Subject("Two").Date("12-25-26").Time("18:00").Body("y"))
+      .WriteTo(dir);
+  fs::create_directories(test::TestRoot() + "packets/");
+  TMainForm form;
+  form.show();
+  ASSERT_TRUE(form.OpenPacketFile(test::ZipFolder(dir, test::TestRoot() + "packets/DATES.QWK")));
+  TMSGView* view = form.MsgView();
+  ASSERT_NE(view, nullptr);
+  EXPECT_EQ(Text(view, "DateLabel"), "Wednesday April 3 1996 at 9:15 AM");
+  QTest::keyClick(Find<QPlainTextEdit>(view, "Memo1"), Qt::Key_Right);
+  EXPECT_EQ(Text(view, "DateLabel"), "Friday December 25 2026 at 6:00 PM");  // a day above 12
+  QLocale::setDefault(before);
+}
+
+TEST(MSGView, ReplyForwardAndSaveFollowTheMessageFromTheStart) {
+  test::TRecordingPrompts prompts;
+  TMainForm form;
+  form.Settings().DisplayFirstMessage = false;
+  form.show();
+  ASSERT_TRUE(form.OpenPacketFile(MakePacket()));
+  QAbstractItemView* list = form.MailListView1()->ActiveView();
+  list->setFocus();
+  QTest::keyClick(list, Qt::Key_Return);  // opens the selected row
+  TMSGView* view = form.MsgView();
+  ASSERT_NE(view, nullptr);
+  for (const char* b : {"ReplyBtn", "ForwardBtn", "SaveBtn"})
+    EXPECT_TRUE(Find<QAbstractButton>(view, b)->isEnabled()) << b;
+  // Shown while the main window is busy: its commands come alive when that ends, no click needed.
+  form.SetBusy(true);
+  form.OpenRow(1);
+  EXPECT_FALSE(Find<QAbstractButton>(view, "ReplyBtn")->isEnabled());
+  form.SetBusy(false);
+  for (const char* b : {"ReplyBtn", "ForwardBtn", "SaveBtn"})
+    EXPECT_TRUE(Find<QAbstractButton>(view, b)->isEnabled()) << b;
+}

@@ -1,4 +1,6 @@
+#include <QMainWindow>
 #include <QMessageBox>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -37,6 +39,22 @@ TEST(QtPrompts, BoxesCarryTheirTextIconAndButtons) {
   });
   prompts.Error("Could not read file - CONTROL.DAT");
   EXPECT_EQ(seenIcon, QMessageBox::Critical);
+}
+
+TEST(QtPrompts, ABoxBelongsToTheWindowThatAsks) {
+  QMainWindow main, viewer;
+  TQtPrompts prompts(&main);
+  main.show();
+  viewer.show();
+  viewer.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&viewer));
+  QWidget* owner = nullptr;
+  test::AnswerNextModal([&](QWidget* w) {
+    owner = w->parentWidget();
+    test::ClickButton(w, "OK");
+  });
+  prompts.Error("Asked from the viewer");
+  EXPECT_EQ(owner, &viewer);  // not the main window, which would come to the front
 }
 
 TEST(QtPlatform, Cp437TextAndFileTypes) {

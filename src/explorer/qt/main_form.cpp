@@ -84,6 +84,42 @@ bool IsBoxKind(TFolderKind k) {
 }
 }  // namespace
 
+// While the main window is busy, the user's keys, shortcuts and clicks reach
+// no window but a box or dialog asked meanwhile (long operations pump events,
+// and a command run then would act under the running one).
+class TBusyInputFilter : public QObject {
+public:
+  explicit TBusyInputFilter(const TMainHost& host, QObject* parent) : QObject(parent), host_(host) {}
+
+protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    switch (event->type()) {
+      case QEvent::KeyPress:
+      case QEvent::KeyRelease:
+      case QEvent::ShortcutOverride:
+      case QEvent::Shortcut:
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonRelease:
+      case QEvent::MouseButtonDblClick:
+      case QEvent::Wheel:
+      case QEvent::ContextMenu:
+        return host_.Busy() && !AskedMeanwhile(watched);
+      default: return false;
+    }
+  }
+
+private:
+  static bool AskedMeanwhile(QObject* o) {
+    while (o && !o->isWidgetType()) o = o->parent();
+    if (!o) return false;
+    QWidget* window = static_cast<QWidget*>(o)->window();
+    QWidget* modal = QApplication::activeModalWidget();
+    QWidget* popup = QApplication::activePopupWidget();
+    return (modal && window == modal) || (popup && window == popup && modal);
+  }
+  const TMainHost& host_;
+};
+
 TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
   setObjectName("MainForm");
   setWindowTitle("Korrin Mail Explorer");
@@ -96,6 +132,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
   BuildToolbar();
   BuildQuickViewer();
   BuildStatus();
+  qApp->installEventFilter(new TBusyInputFilter(*this, this));
   FormCreate();
 }
 
@@ -219,9 +256,12 @@ void TMainForm::BuildActions() {
   connect(acts_.MSGViewer1, &QAction::triggered, this, &TMainForm::BringViewerToFront);
   connect(acts_.MailFinder1, &QAction::triggered, this, &TMainForm::ShowFinder);
   // Mail
-  NEW_ACTION(MarkasRead1, "Mark as Read", QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::Key_R), "", 8002, nullptr);
-  NEW_ACTION(MarkasUnRead1, "Mark as UnRead", QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::Key_U), "", 8002, nullptr);
-  for (QAction* n : {acts_.MarkasRead1, acts_.MarkasUnRead1}) n->setVisible(false);
+  NEW_ACTION(MarkasRead1, "Mark as Read", QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::Key_R), "Mark the message read",
+             8002, nullptr);
+  NEW_ACTION(MarkasUnRead1, "Mark as UnRead", QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::Key_U),
+             "Mark the message not read", 8002, nullptr);
+  connect(acts_.MarkasRead1, &QAction::triggered, this, [this] { MarkSelectedRows(true); });
+  connect(acts_.MarkasUnRead1, &QAction::triggered, this, [this] { MarkSelectedRows(false); });
   NEW_ACTION(NewMessage1, "New Message", QKeySequence(Qt::CTRL | Qt::Key_N), "Write a new message", 8019,
              &TMainForm::NewBtnClick);
   NEW_ACTION(ViewMessage1, "View Message", QKeySequence(Qt::CTRL | Qt::Key_V), "View the message", 8011,
@@ -328,9 +368,23 @@ void TMainForm::BuildMenus() {
   connect(PopupMenu1, &QMenu::aboutToHide, this, [this] { acts_.ViewMessage1->setVisible(true); });
   PopupMenu2 = new QMenu(this);
   PopupMenu2->setObjectName("PopupMenu2");
-  add(PopupMenu2, {acts_.OpenMailPacket1, acts_.CloseMailPacket1, acts_.OpenReplyPacket1, acts_.CreateReplyPacket1,
-                   nullptr, acts_.QuickViewer1, acts_.AddressBook1, acts_.Properties1, nullptr, acts_.Exit1});
+  // The tree's pop-up has captions of its own for the File menu's packet commands.
+  auto same = [this](const char* name, const char* caption, QAction* action) {
+    auto* a = new QAction(caption, PopupMenu2);
+    a->setObjectName(name);
+    a->setStatusTip(action->statusTip());
+    connect(a, &QAction::triggered, action, &QAction::trigger);
+    return a;
+  };
+  add(PopupMenu2, {same("OpenPacket2", "Open Packet", acts_.OpenMailPacket1),
+                   same("ClosePacket2", "Close Packet", acts_.CloseMailPacket1),
+                   same("OpenReplies2", "Open Replies", acts_.OpenReplyPacket1),
+                   same("CreateReplies2", "Create Replies", acts_.CreateReplyPacket1), nullptr, acts_.QuickViewer1,
+                   acts_.AddressBook1, acts_.Properties1, nullptr, acts_.Exit1});
   connect(PopupMenu2, &QMenu::aboutToShow, this, &TMainForm::PopupMenu2AboutToShow);
+  // A closed menu leaves no hint behind: the list status comes back.
+  for (QMenu* m : {File1, Edit1, View1, Mail1, Downloads1, Help1, PopupMenu1, PopupMenu2, icons, go})
+    connect(m, &QMenu::aboutToHide, this, [this] { statusBar()->clearMessage(); });
 }
 
 void TMainForm::BuildToolbar() {
@@ -479,7 +533,12 @@ void TMainForm::BuildPanes() {
   connect(tree_, &TMailTreeView::folderChanged, this, &TMainForm::FolderChanged);
   connect(tree_, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& p) { PopupMenu2->popup(tree_->viewport()->mapToGlobal(p)); });
-  connect(tree_, &QTreeWidget::itemClicked, this, [this] { UpdateReplyCaption(); });
+  connect(tree_, &QTreeWidget::itemClicked, this, [this] {
+    UpdateReplyCaption();
+    // A press in the tree selects the folder's first row when none is, and shows it.
+    if (SelectedRow() < 0 && !list_->List().Rows().empty()) SelectRow(0);
+    if (QuickViewerShown() && SelectedRow() >= 0) ShowQuickView();
+  });
   connect(list_, &TListViewEx::rowActivated, this, [this](int row) { list_->List().DoubleClick(row); });
   connect(list_, &TListViewEx::contextMenuRequested, this, [this](const QPoint& p) {
     popupCopySeparator_->setVisible(false);
@@ -741,7 +800,14 @@ void TMainForm::SetBusy(bool on) {
   for (QAbstractButton* n :
        {btns_.SpeedButton5, btns_.SpeedButton2, btns_.SpeedButton3, btns_.SpeedButton4, btns_.SearchBtn})
     n->setEnabled(!busy);
-  if (!busy) UpdateCommandStates();
+  if (busy) {
+    for (QAbstractButton* n : {btns_.ReadBtn, btns_.ReplyBtn, btns_.ForwardBtn, btns_.DeleteButton})
+      n->setEnabled(false);
+    MailMenuAboutToShow();
+  } else {
+    UpdateCommandStates();
+    if (msgView_) msgView_->UpdateButtons();  // a viewer opened meanwhile: its commands come alive
+  }
 }
 
 const TConfRec* TMainForm::SelectedRecord() const {
@@ -781,6 +847,7 @@ void TMainForm::UpdateCommandStates() {
   btns_.ForwardBtn->setEnabled(s.Forward);
   btns_.DeleteButton->setEnabled(s.Delete);
   btns_.SearchBtn->setEnabled(s.Search);
+  MailMenuAboutToShow();  // the shortcuts follow the selection
   EditMenuAboutToShow();  // the door commands' shortcuts follow the door
   if ((!c.RowSelected || !c.FolderHasRecord) && QuickViewerShown() && !QuickViewerMemo->document()->isEmpty())
     ClearQuickView();
@@ -797,6 +864,7 @@ void TMainForm::UpdateCommandStates() {
 // ---------------------------------------------------------------- packets
 
 void TMainForm::OpenBtnClick() {
+  if (Busy()) return;
   CloseMsgView();
   if (tree_->Tree().PacketLoaded() && !life_->ClosePacket()) return;
   SetBusy(true);
@@ -829,12 +897,11 @@ bool TMainForm::OpenPacketFile(const std::string& path) {
     HideStatusPanel();
   }
   SetBusy(false);
-  if (msgView_) msgView_->UpdateButtons();  // opened while busy: its commands come alive now
   return ok;
 }
 
 void TMainForm::CloseBtnClick() {
-  if (!tree_->Tree().PacketLoaded()) return;
+  if (Busy() || !tree_->Tree().PacketLoaded()) return;
   CloseMsgView();
   if (newFiles_) newFiles_->close();
   CloseFinder();
@@ -844,12 +911,14 @@ void TMainForm::CloseBtnClick() {
 }
 
 void TMainForm::OpenReplyPacketClick() {
+  if (Busy()) return;
   SetBusy(true);
   life_->OpenReplyPacket(life_->ReplyPacketPath());
   SetBusy(false);
 }
 
 void TMainForm::CreateReplyPacketClick() {
+  if (Busy()) return;
   SetBusy(true);
   setEnabled(false);
   if (life_->CreateReplyPacket(life_->ReplyPacketPath()))
@@ -891,6 +960,7 @@ void TMainForm::QWKPOCombobox1Click() {
   }
   settings_.LastPO = QWKPostOffice1.Itemindex();
   RebuildTree();
+  ReloadToReader();  // the tree's folder is the new post office's now
 }
 
 void TMainForm::QWKPostOffice1Change() {
@@ -898,7 +968,12 @@ void TMainForm::QWKPostOffice1Change() {
   QWKPOCombobox1->setCurrentIndex(QWKPostOffice1.Itemindex());
   if (!tree_->Tree().Root() && QWKPostOffice1.Itemindex() >= 0) tree_->Tree().Rebuild();
   DoorControl1.ReadDoorId(QWKPostOffice1.PostOfficeDirectory());
+  ReloadToReader();
+}
+
+void TMainForm::ReloadToReader() {
   ToReader1.SetDirectory(tree_->Tree().Directory());
+  ToReader1.LoadExtensionLists();
 }
 
 // ---------------------------------------------------------------- folders and messages
@@ -1003,7 +1078,7 @@ void TMainForm::CloseMsgView() {
 
 void TMainForm::ReadBtnClick() {
   int row = SelectedRow();
-  if (row >= 0) list_->List().DoubleClick(row);
+  if (MailMenuStates(Context()).View) list_->List().DoubleClick(row);
 }
 
 void TMainForm::UpdateReplyCaption() {
@@ -1230,7 +1305,7 @@ void TMainForm::GoPreviousConference() {
 void TMainForm::DeleteButtonClick() {
   const TConfRec* rec = SelectedRecord();
   int row = SelectedRow();
-  if (!rec || !IsBoxKind(rec->Kind) || row < 0) return;
+  if (!MailMenuStates(Context()).Delete || !rec || !IsBoxKind(rec->Kind) || row < 0) return;
   CloseMsgView();
   if (Editor()) {
     Editor()->BringToFront();
@@ -1254,7 +1329,7 @@ void TMainForm::DeleteButtonClick() {
 
 void TMainForm::DeleteALLMessages1Click() {
   const TConfRec* rec = SelectedRecord();
-  if (!rec || !IsBoxKind(rec->Kind)) return;
+  if (!MailMenuStates(Context()).DeleteAll || !rec || !IsBoxKind(rec->Kind)) return;
   CloseMsgView();
   if (GetPrompts().ConfirmYesNo(DeleteAllQuestion(rec->Kind))) {
     const auto rows = list_->List().Rows();
@@ -1321,6 +1396,12 @@ void TMainForm::ApplyMessageCommandStates(const TCommandStates& s) {
   acts_.DeleteMessage1->setEnabled(s.Delete);
 }
 
+void TMainForm::MarkSelectedRows(bool read) {
+  if (!MailMenuStates(Context()).MarkRead) return;
+  for (int row : list_->SelectedRows())
+    if (!list_->List().SetConferenceRowRead(row, read)) GetPrompts().Error("Could not mark the message.");
+}
+
 void TMainForm::MailMenuAboutToShow() {
   TCommandStates s = MailMenuStates(Context());
   ApplyMessageCommandStates(s);
@@ -1343,7 +1424,9 @@ void TMainForm::PopupMenu1AboutToShow() {
 }
 
 void TMainForm::PopupMenu2AboutToShow() {
-  acts_.CloseMailPacket1->setEnabled(QWKPostOffice1.Itemindex() >= 0 && tree_->Tree().PacketLoaded());
+  bool close = QWKPostOffice1.Itemindex() >= 0 && tree_->Tree().PacketLoaded();
+  acts_.CloseMailPacket1->setEnabled(close);
+  PopupMenu2->findChild<QAction*>("ClosePacket2")->setEnabled(close);
   acts_.QuickViewer1->setChecked(QuickViewerShown());
 }
 
@@ -1409,6 +1492,7 @@ void TMainForm::ShowPropertiesOnLastPage() {
 TEditForm* TMainForm::Editor() const { return editor_ && !editor_->Closed() ? editor_.data() : nullptr; }
 
 void TMainForm::NewBtnClick() {
+  if (!MailMenuStates(Context()).New) return;
   CloseMsgView();
   if (Editor()) {
     Editor()->BringToFront();
@@ -1444,6 +1528,8 @@ void TMainForm::StartEditor(bool forward) {
   const TConfRec* rec = SelectedRecord();
   int row = SelectedRow();
   const auto& rows = list_->List().Rows();
+  TCommandStates states = MailMenuStates(Context());
+  if (!(forward ? states.Forward : states.Reply)) return;
   if (!rec || row < 0 || row >= static_cast<int>(rows.size())) return;
   CloseMsgView();
   if (Editor()) {
@@ -1563,7 +1649,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     event->accept();
     return;
   }
-  if (!FormCloseQuery()) {
+  if (Busy() || !FormCloseQuery()) {  // never under a running operation
     event->ignore();
     return;
   }

@@ -187,6 +187,8 @@ private:
   void SetViewStyle(TViewStyle style, bool refill);
   void QWKPOCombobox1Click();
   void QWKPostOffice1Change();
+  // The to-reader file of the tree's folder.
+  void ReloadToReader();
   void ShowStatusPanel(const std::string& caption);
   void HideStatusPanel();
   void ApplyOverlayPictures();
@@ -199,6 +201,8 @@ private:
   void ViewMenuAboutToShow();
   void ApplyMessageCommandStates(const TCommandStates& states);
   void MailMenuAboutToShow();
+  // Mark as Read / UnRead of the selected conference rows.
+  void MarkSelectedRows(bool read);
   void PopupMenu1AboutToShow();
   void PopupMenu2AboutToShow();
   void RebuildTree();

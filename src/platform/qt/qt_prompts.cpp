@@ -13,8 +13,12 @@ std::string S(const QString& s) { return s.toUtf8().toStdString(); }
 }  // namespace
 
 QWidget* TQtPrompts::Parent() const {
-  if (parent_) return parent_;
-  return QApplication::activeWindow();
+  // A box belongs to the window that asks (the active one), so that a viewer
+  // or editor is not left hidden behind the main window; the given parent
+  // only when none of ours is active.
+  if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+  if (QWidget* active = QApplication::activeWindow()) return active;
+  return parent_;
 }
 
 TBoxAnswer TQtPrompts::Box(TBoxKind kind, const std::string& text, TBoxButtons buttons, const std::string& caption) {

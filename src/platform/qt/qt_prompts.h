@@ -10,7 +10,7 @@ namespace korrin {
 
 class TQtPrompts : public Prompts {
 public:
-  // Boxes are shown over `parent` when given, else over the active window.
+  // Boxes belong to the window that asks (the active one); `parent` when none is active.
   explicit TQtPrompts(QWidget* parent = nullptr) : parent_(parent) {}
   void SetParent(QWidget* parent) { parent_ = parent; }
 

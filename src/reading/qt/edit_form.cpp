@@ -1,5 +1,7 @@
 #include "reading/qt/edit_form.h"
 
+#include <utility>
+
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -668,7 +670,11 @@ bool TEditForm::StartFrom(const TConfRec& folder, int row, const std::string& bo
     start = session_.PrepareOutBoxEdit(boxFile);
     QWKMsg2TextChange();  // the text without its tagline line
     ShowTagline(msg.Tagline());
-    ShowFoundAttachments();
+    if (session_.Attachments().empty()) {
+      ShowFoundAttachments();
+    } else {
+      for (const auto& path : session_.Attachments()) ShowAttachment(path);  // taken back: posted again
+    }
   } else {
     QuoteMessage();
     start = session_.PrepareReply();
@@ -809,6 +815,10 @@ void TEditForm::InsertBtnClick() {
 
 void TEditForm::AddAttachment(const std::string& path) {
   session_.Attachments().push_back(path);
+  ShowAttachment(path);
+}
+
+void TEditForm::ShowAttachment(const std::string& path) {
   QString caption = FromUtf8(TMimeCompose::AttachmentCaption(path));
   AttachViewer->addItem(new QListWidgetItem(FileIcon(caption), caption));
   AttachViewer->show();
@@ -864,9 +874,14 @@ void TEditForm::closeEvent(QCloseEvent* event) {
 
 // ---------------------------------------------------------------- keys, clicks and drops
 
+void TEditForm::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape && !event->isAutoRepeat()) escapePressed_ = true;
+  QMainWindow::keyPressEvent(event);
+}
+
 void TEditForm::keyReleaseEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Escape && !event->isAutoRepeat()) {
-    close();  // no field has the focus: through the close question
+    if (std::exchange(escapePressed_, false)) close();  // no field has the focus: through the close question
     return;
   }
   QMainWindow::keyReleaseEvent(event);
@@ -874,12 +889,17 @@ void TEditForm::keyReleaseEvent(QKeyEvent* event) {
 
 bool TEditForm::eventFilter(QObject* watched, QEvent* event) {
   switch (event->type()) {
+    case QEvent::KeyPress:
+      if (auto* key = static_cast<QKeyEvent*>(event); key->key() == Qt::Key_Escape && !key->isAutoRepeat())
+        escapePressed_ = true;
+      break;
     case QEvent::KeyRelease: {
       auto* key = static_cast<QKeyEvent*>(event);
       bool field = watched == memo_ || watched == ToEdit || watched == CCEdit || watched == SubjectEdit ||
                    watched == ConfBox;
       if (field && key->key() == Qt::Key_Escape && !key->isAutoRepeat()) {
-        Discard();
+        // The release of an Esc that closed a menu is not the user's Esc to this window.
+        if (std::exchange(escapePressed_, false)) Discard();
         return true;
       }
       if (watched == ToEdit) session_.UpdateSenderLine(ToUtf8(ToEdit->text()));

@@ -100,6 +100,7 @@ public:
   void TagBtnClick();          // the tagline chooser
   void InsertBtnClick();       // a file to attach
   void AddAttachment(const std::string& path);
+  void ShowAttachment(const std::string& path);
   void StatusClick();          // toggle the status
   void DropFile1DropFile(const std::vector<std::string>& names);
   bool FormCloseQuery();
@@ -114,6 +115,7 @@ public:
 protected:
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
   void keyReleaseEvent(QKeyEvent* event) override;
   void changeEvent(QEvent* event) override;
 
@@ -144,6 +146,8 @@ private:
   TEditSession session_;
   std::string tagline_;  // the tagline shown, code page 437 (empty: none)
   bool closed_ = false;
+  // Esc acts on its release only when its press reached this window, not a menu it closed.
+  bool escapePressed_ = false;
   bool posting_ = false;
   Qt::WindowStates lastState_ = Qt::WindowNoState;
 

@@ -13,7 +13,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -192,16 +191,6 @@ QPixmap Faint(TMailImage image, int size, qreal opacity) {
   p.setOpacity(opacity);
   p.drawPixmap(0, 0, src);
   return pm;
-}
-
-// The order of day, month and year in the locale's short date form.
-TDateOrder LocaleDateOrder() {
-  QString f = QLocale().dateFormat(QLocale::ShortFormat);
-  qsizetype d = f.indexOf('d'), m = f.indexOf('M'), y = f.indexOf('y');
-  if (d < 0 || m < 0 || y < 0) return TDateOrder::doMDY;
-  if (y < m && m < d) return TDateOrder::doYMD;
-  if (d < m) return TDateOrder::doDMY;
-  return TDateOrder::doMDY;
 }
 
 struct TNavigating {
@@ -752,7 +741,8 @@ void TMSGView::ViewMessage(const std::string& packetFolder, int n, const TConfRe
 void TMSGView::QWKMsg1HDRChange() {
   int row = host_.SelectedRow();
   int count = static_cast<int>(host_.MailList().Rows().size());
-  TMsgViewHeader h = MsgViewHeader(msg_, row, count, LocaleDateOrder());
+  // Packets write month-day-year whatever the reader's locale.
+  TMsgViewHeader h = MsgViewHeader(msg_, row, count, TDateOrder::doMDY);
   DateLabel->setText(FromCp437(h.Date));
   FromLabel->setText(FromCp437(h.From));
   ToLabel->setText(FromCp437(h.To));
