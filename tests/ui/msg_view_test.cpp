@@ -500,7 +500,7 @@ TEST(MSGView, KludgeLinesHiddenUntilShownAndTheChoiceIsKept) {
   EXPECT_EQ(item->text().toStdString(), "Show kludge lines");
   item->trigger();
   EXPECT_TRUE(host.Session().Settings().ShowKludgeLines);
-  EXPECT_EQ(memo->toPlainText().toStdString(), "\u263AMSGID: 1:2/3 abcdef\n@VIA: somewhere\nThe text.");
+  EXPECT_EQ(memo->toPlainText().toStdString(), "\x01MSGID: 1:2/3 abcdef\n@VIA: somewhere\nThe text.");
   item->trigger();
   EXPECT_FALSE(host.Session().Settings().ShowKludgeLines);
   EXPECT_EQ(memo->toPlainText().toStdString(), "The text.");
