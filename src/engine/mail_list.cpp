@@ -8,6 +8,7 @@
 #include "engine/mail_tree.h"
 #include "engine/messages_file.h"
 #include "engine/qwk_index.h"
+#include "engine/posting_order.h"
 #include "engine/qwk_post_office.h"
 #include "engine/to_reader.h"
 #include "platform/errors.h"
@@ -234,13 +235,11 @@ void TMailList::FillBox(TFolderKind kind) {
   std::string id = po && !po->BBSID().empty() ? po->BBSID() : SafeBBSID(tree_->BBSID());
   std::string poDir = IncludeTrailingBackslash(ProgramFolder()) + id;
   std::string box = PostOfficeBox(poDir, BoxFolderName(kind));
-  RecoverBoxFiles(box);
-  std::vector<std::string> files;
-  std::error_code ec;
-  for (fs::directory_iterator it(box, ec), end; !ec && it != end; it.increment(ec))
-    if (it->is_regular_file(ec) && SameText(it->path().extension().string(), ".qms")) files.push_back(it->path().string());
-  std::sort(files.begin(), files.end(),
-            [](const std::string& a, const std::string& b) { return AnsiLowerCase(a) < AnsiLowerCase(b); });
+  // Out Box messages in the order they were posted (and will be sent).
+  std::vector<std::string> files = BoxFilesInPostingOrder(box);
+  if (kind != TFolderKind::fkOutBox)
+    std::sort(files.begin(), files.end(),
+              [](const std::string& a, const std::string& b) { return AnsiLowerCase(a) < AnsiLowerCase(b); });
   for (const auto& path : files) {
     std::ifstream in(path, std::ios::binary);
     if (!in) throw EInOutError("Could not read file - " + path);

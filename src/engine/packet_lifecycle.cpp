@@ -14,6 +14,7 @@
 #include "engine/messages_file.h"
 #include "engine/qwk_blocks.h"
 #include "engine/qwk_msg.h"
+#include "engine/posting_order.h"
 #include "engine/qwk_post_office.h"
 #include "engine/to_reader.h"
 #include "platform/version.h"
@@ -28,39 +29,6 @@ namespace fs = std::filesystem;
 namespace korrin {
 
 namespace {
-std::vector<std::string> BoxFiles(const std::string& folder) {
-  RecoverBoxFiles(folder);
-  std::vector<std::string> files;
-  std::error_code ec;
-  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
-    if (it->is_regular_file(ec) && SameText(it->path().extension().string(), ".qms")) files.push_back(it->path().string());
-  std::sort(files.begin(), files.end(),
-            [](const std::string& a, const std::string& b) { return AnsiLowerCase(a) < AnsiLowerCase(b); });
-  return files;
-}
-
-// Gives files saved in a row names that ascend in that order (the same
-// names, redistributed), so the reply packet, which takes the Out Box in name
-// order, sends them in the order they came: the parts of an attachment stay
-// in sequence.
-void OrderByName(std::vector<std::string>& saved) {
-  std::vector<std::string> names = saved;
-  std::sort(names.begin(), names.end());
-  if (names == saved) return;
-  std::vector<std::string> staged;
-  for (const auto& path : saved) {
-    std::string tmp = path + ".order";
-    std::error_code ec;
-    fs::rename(path, tmp, ec);
-    staged.push_back(ec ? path : tmp);
-  }
-  for (size_t i = 0; i < staged.size(); ++i) {
-    std::error_code ec;
-    fs::rename(staged[i], names[i], ec);
-    saved[i] = ec ? staged[i] : names[i];
-  }
-}
-
 bool RemoveFile(const std::string& path) {
   std::error_code ec;
   return fs::remove(path, ec) && !ec;
@@ -125,6 +93,27 @@ std::string TPacketLifecycle::SentBoxFolder() const {
 
 std::string TPacketLifecycle::ReplyPacketPath() const {
   return IncludeTrailingBackslash(repliesFolder_) + postOffice_.BBSID() + ".rep";
+}
+
+std::vector<std::string> ReplyPacketsAt(const std::string& replyPath) {
+  std::vector<std::string> found;
+  const std::string name = ExtractFileName(replyPath);
+  std::string folder = ExtractFilePath(replyPath);
+  std::error_code ec;
+  for (fs::directory_iterator it(folder.empty() ? "." : folder, ec), end; !ec && it != end; it.increment(ec)) {
+    std::error_code fe;
+    if (it->is_regular_file(fe) && SameText(it->path().filename().string(), name))
+      found.push_back(folder + it->path().filename().string());
+  }
+  // The name as given first.
+  std::stable_partition(found.begin(), found.end(), [&](const std::string& p) { return p == replyPath; });
+  return found;
+}
+
+std::optional<std::string> TPacketLifecycle::ExistingReplyPacket() const {
+  auto found = ReplyPacketsAt(ReplyPacketPath());
+  if (found.empty()) return std::nullopt;
+  return found.front();
 }
 
 bool TPacketLifecycle::SomethingToSend() const {
@@ -417,7 +406,7 @@ bool TPacketLifecycle::TakeBackReplyPacket(const std::string& replyPath, std::ve
         }
         added.push_back(target);
       }
-      OrderByName(added);
+      RecordPosting(outBox, added, true);
     } else {
       ok = false;
     }
@@ -455,13 +444,26 @@ bool TPacketLifecycle::CreateReplyPacket(const std::string& replyPath) {
     }
   };
   std::error_code ec;
-  TBoxAnswer earlier = TBoxAnswer::baNo;
-  if (fs::exists(replyPath, ec)) earlier = AskAboutEarlierPacket(replyPath);
-  if (earlier == TBoxAnswer::baCancel) return false;
-  if (earlier == TBoxAnswer::baNo && fs::exists(replyPath, ec)) {
+  // Under any letter case: another reader may have written "held1.rep" for
+  // our "HELD1.rep"; there is one reply packet per board.
+  std::vector<std::string> earlier = ReplyPacketsAt(replyPath);
+  if (!earlier.empty()) {
+    // Asked once. Uploaded: kept in the Sent Box, and none of it goes again.
+    const TBoxAnswer answer = AskAboutEarlierPacket(earlier.front());
+    if (answer == TBoxAnswer::baCancel) return false;
+    if (answer == TBoxAnswer::baYes) {
+      for (size_t i = 1; i < earlier.size(); ++i)
+        if (!KeepUploadedPacket(earlier[i])) return false;
+      earlier.clear();
+    }
+  }
+  if (!earlier.empty()) {
     bool toDoorBefore = fs::exists(toDoor);
     std::string before = ReadWholeFile(toDoor).value_or("");
-    if (!TakeBackReplyPacket(replyPath, added, oldToDoor, hadToDoor)) {
+    bool tookBack = true;
+    for (auto it = earlier.rbegin(); it != earlier.rend() && tookBack; ++it)
+      tookBack = TakeBackReplyPacket(*it, added, oldToDoor, hadToDoor);
+    if (!tookBack) {
       hadToDoor = toDoorBefore;
       oldToDoor = before;
       tookBackDoor = true;
@@ -486,7 +488,7 @@ bool TPacketLifecycle::CreateReplyPacket(const std::string& replyPath) {
   bool ok = reply.Write(ReplyFileFirstBlock(bbsid));
   std::vector<std::string> sent;
   const TConfRec outRec = BoxRecord(kOutBoxName, TFolderKind::fkOutBox);
-  for (const auto& file : BoxFiles(outBox)) {
+  for (const auto& file : BoxFilesInPostingOrder(outBox)) {
     if (!ok) break;
     if (!message_.LoadFromFile(file, outRec)) continue;
     ok = message_.WriteTo(reply);
@@ -510,6 +512,10 @@ bool TPacketLifecycle::CreateReplyPacket(const std::string& replyPath) {
       fs::rename(tmpArchive, replyPath, ec);
       ok = !ec;
     }
+    // The new packet is complete: the earlier ones under other cases go.
+    if (ok)
+      for (const auto& old : earlier)
+        if (old != replyPath) RemoveFile(old);
   }
   if (!ok) {
     RemoveFile(tmpArchive);
@@ -536,7 +542,9 @@ bool TPacketLifecycle::CreateReplyPacket(const std::string& replyPath) {
   return true;
 }
 
-TResult TPacketLifecycle::LoadReplyPacket(const std::string& replyPath) {
+TResult TPacketLifecycle::LoadReplyPacket(const std::string& path) {
+  const auto found = ReplyPacketsAt(path);
+  const std::string replyPath = found.empty() ? path : found.front();
   message_.SetTairline("");
   auto staging = CreateUniqueFolder(tempDirectory_);
   if (!staging || !ExtractInto(zip_, replyPath, *staging)) {
@@ -572,7 +580,8 @@ TResult TPacketLifecycle::LoadReplyPacket(const std::string& replyPath) {
     if (ok) saved.push_back(target);
   }
   reply.Close();
-  OrderByName(saved);
+  // Written before anything now in the Out Box.
+  RecordPosting(outBox, saved, true);
   // Pending door commands of the reply packet join those of this session.
   if (ok) {
     if (auto door = FindFileNoCase(*staging, kToDoorFileName))
@@ -614,8 +623,9 @@ void TPacketLifecycle::ComposeControlMessage(int conference, int kind) {
   message_.SetPostTime(QWKTimeText(now));
   std::string outBox = OutBoxFolder();
   ForceDirectories(outBox);
-  if (!message_.SaveToFile(outBox + RandomBoxFileName(outBox)))
-    GetPrompts().Error("Could not write the control message into " + outBox);
+  const std::string path = outBox + RandomBoxFileName(outBox);
+  if (message_.SaveToFile(path)) RecordPosting(outBox, {path});
+  else GetPrompts().Error("Could not write the control message into " + outBox);
 }
 
 }  // namespace korrin

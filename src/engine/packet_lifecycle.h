@@ -6,6 +6,7 @@
 
 #include <ctime>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,10 @@ struct TCloseAnswer {
 // extension files, "attached.lst", and "*.dat" of a packet or "*.msg" of a
 // reply packet.
 const std::vector<std::string>& PacketFilePatterns(bool reply);
+
+// The files of the reply packet's folder named like it, whatever the letter
+// case: the path itself first when it exists.
+std::vector<std::string> ReplyPacketsAt(const std::string& replyPath);
 
 // A reply packet (".REP", any case) rather than a packet.
 bool IsReplyPacketName(const std::string& path);
@@ -90,10 +95,13 @@ public:
   bool ClosePacket();
   std::string RenamePacket(const std::string& path);
   std::string MovePacket(const std::string& path, const std::string& folder);
-  // Builds the reply packet; true when it was written (false also when there was nothing to send).
+  // Builds the reply packet; true when it was written (false also when there
+  // was nothing to send). An earlier reply packet under the same name in any
+  // letter case is taken back into it and goes once the new one is written.
   bool CreateReplyPacket(const std::string& replyPath);
   // Puts the messages of a reply packet back into the Out Box (and its door
   // commands into the work folder); the reply packet goes once they all are.
+  // The path is found whatever the letter case of its name.
   TResult LoadReplyPacket(const std::string& replyPath);
   bool OpenReplyPacket(const std::string& replyPath) { return ShowFailure(LoadReplyPacket(replyPath)); }
   void ComposeControlMessage(int conference, int kind);
@@ -101,6 +109,9 @@ public:
 
   // Replies folder + BBSID + ".rep".
   std::string ReplyPacketPath() const;
+  // The board's reply packet in the Replies folder, whatever the letter case
+  // of its name; nothing when there is none.
+  std::optional<std::string> ExistingReplyPacket() const;
   // Something to send: Out Box messages, or "todoor.ext" in the tree's folder.
   bool SomethingToSend() const;
   // The current post office's box folders.

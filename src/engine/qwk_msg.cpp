@@ -53,11 +53,11 @@ bool IsKludgeHead(const char* head, size_t len) {
   return false;
 }
 
-// A packet line that stays joined to the next: it starts with 0x01, or its
-// first "@" is its second character. `head` holds the line's first bytes.
-bool JoinsNextLine(const char* head, size_t len) {
-  return len > 0 && (head[0] == '\x01' || (len >= 2 && head[0] != '@' && head[1] == '@'));
-}
+// The "@" words of kludge lines as gateways write them (the networks' 0x01
+// control lines with "@" for the 0x01).
+constexpr std::string_view kAtKludgeWords[] = {"MSGID", "REPLY", "PID",  "TID",      "VIA",   "TZUTC",
+                                               "TZ",    "CHRS",  "CHARSET", "CODEPAGE", "INTL", "FMPT",
+                                               "TOPT",  "FLAGS", "PATH", "SEEN-BY",  "SPLIT", "EID"};
 
 // The position of `word` in the upper-cased text when it starts at one of
 // the first three characters; npos otherwise. Only the start of the line is
@@ -158,10 +158,17 @@ public:
     size_ += static_cast<int64_t>(data.size());
     return true;
   }
+  // Forgets the last n bytes written.
+  void DropTail(size_t n) {
+    if (n == 0) return;
+    size_ -= std::min<int64_t>(size_, static_cast<int64_t>(n));
+    cut_ = true;  // the file reaches past size_ now, whatever its old size
+  }
   // Cuts the file to what was written and closes it; false when anything failed.
   bool Close() {
     if (fd_ < 0) return false;
-    if (ok_ && size_ != oldSize_ && ::ftruncate(fd_, static_cast<off_t>(size_)) != 0) ok_ = false;
+    if (ok_ && (size_ != oldSize_ || cut_) && ::ftruncate(fd_, static_cast<off_t>(size_)) != 0) ok_ = false;
+    cut_ = false;
     ::close(fd_);
     fd_ = -1;
     return ok_;
@@ -171,6 +178,7 @@ private:
   int fd_ = -1;
   int64_t size_ = 0, oldSize_ = 0;
   bool ok_ = false;
+  bool cut_ = false;
 };
 
 // Writes all bytes to a temporary file; false on failure.
@@ -181,12 +189,40 @@ bool WriteWhole(const std::string& path, std::string_view data) {
 
 }  // namespace
 
+bool IsKludgeLine(std::string_view line) {
+  if (line.empty()) return false;
+  if (line[0] == '\x01') return true;
+  if (line[0] != '@') return false;
+  for (std::string_view word : kAtKludgeWords) {
+    if (line.size() < word.size() + 1) continue;
+    bool same = true;
+    for (size_t i = 0; i < word.size() && same; ++i) {
+      char c = line[i + 1];
+      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+      same = c == word[i];
+    }
+    if (!same) continue;
+    // The word ends there: "@TZX:" is no "@TZ:" and "@VIAduct" no "@VIA".
+    if (line.size() == word.size() + 1 || line[word.size() + 1] == ':' || line[word.size() + 1] == ' ') return true;
+  }
+  return false;
+}
+
+std::vector<std::string> VisibleLines(const std::vector<std::string>& text, bool showKludges) {
+  if (showKludges) return text;
+  std::vector<std::string> out;
+  out.reserve(text.size());
+  for (const auto& l : text)
+    if (!IsKludgeLine(l)) out.push_back(l);
+  return out;
+}
+
 bool BodyHasPacketLines(std::string_view body) {
   size_t start = 0;
   while (start < body.size()) {
     size_t end = std::min(body.find(static_cast<char>(qwkhdr::kLineEnd), start), body.size());
     const std::string_view line = body.substr(start, end - start);
-    if (IsKludgeHead(line.data(), line.size()) || JoinsNextLine(line.data(), line.size())) return true;
+    if (IsKludgeHead(line.data(), line.size())) return true;
     start = end + 1;
   }
   return false;
@@ -347,11 +383,15 @@ bool TQWKMsg::ReadMessage(TBlockFile& file, bool packetMessage) {
   const bool killed = header_.Killed();
   if (killed) out = KilledBanner();
 
-  // The current line is judged by its first six bytes; only those are
-  // kept, so a body without line ends costs no more memory than its text.
-  char head[6];
+  // The current line is judged by its first bytes; only those are kept, so
+  // a body without line ends costs no more memory than its text.
+  char head[16];
   size_t lineLen = 0;
   int32_t counted = 0;
+  // Lines written, and lines written up to the last counted one: the
+  // gateway cut ends there (kludge lines just above a gateway header line
+  // belong to it, as they did when they were joined to it).
+  size_t physical = 0, physicalCounted = 0, cutLines = 0;
   ReadBodyPieces(file, length, [&](std::string_view piece) {
     const char* p = piece.data();
     const char* end = p + piece.size();
@@ -363,13 +403,17 @@ bool TQWKMsg::ReadMessage(TBlockFile& file, bool packetMessage) {
       lineLen += seg;
       out.append(p, seg);
       if (q == end) break;
-      if (IsKludgeHead(head, lineLen)) kludgePosition_ = counted;
-      bool joined = packetMessage && JoinsNextLine(head, lineLen);
-      if (joined) {
-        out.push_back(kLineEndChar);  // stays joined to the next line
-      } else {
-        out.push_back('\r');
+      if (IsKludgeHead(head, lineLen)) {
+        kludgePosition_ = counted;
+        cutLines = physicalCounted;
+      }
+      // Kludge lines are lines of their own; in packet messages they do not
+      // count towards the gateway cut.
+      out.push_back('\r');
+      ++physical;
+      if (!packetMessage || !IsKludgeLine(std::string_view(head, std::min(lineLen, sizeof head)))) {
         ++counted;
+        physicalCounted = physical;
       }
       lineLen = 0;
       p = q + 1;
@@ -379,15 +423,15 @@ bool TQWKMsg::ReadMessage(TBlockFile& file, bool packetMessage) {
   });
   flush();
   Release(out);
+  // The blanks that fill the last block follow the last line end, or the
+  // last line when it has none: they are no text.
+  std::string& rest = split.Rest();
+  size_t kept = rest.size();
+  while (kept > 0 && BlankOrNul(std::string_view(rest).substr(kept - 1, 1))) --kept;
+  tmp.DropTail(rest.size() - kept);
+  rest.resize(kept);
+  if (!rest.empty()) text_.push_back(std::move(rest));
   tmpOk = tmp.Close() && tmpOk;
-
-  // The blanks that fill the last block follow the last line end: they are
-  // no line of the text.
-  std::string padding;
-  if (!split.Rest().empty()) {
-    if (BlankOrNul(split.Rest())) padding = std::move(split.Rest());
-    else text_.push_back(std::move(split.Rest()));
-  }
 
   if (mimeCTRL_ && tmpOk) {
     bool mime = false;
@@ -399,7 +443,6 @@ bool TQWKMsg::ReadMessage(TBlockFile& file, bool packetMessage) {
     }
     if (mime) {
       text_ = mimeCTRL_->TextLines();
-      if (!padding.empty() && !text_.empty() && text_.back() == padding) text_.pop_back();
       std::string saved;
       for (const auto& l : text_) {
         saved += l;
@@ -426,7 +469,7 @@ bool TQWKMsg::ReadMessage(TBlockFile& file, bool packetMessage) {
   }
   cutTracked_ = packetMessage && kludgePosition_ > 0;
   cutStart_ = banner;
-  cutEnd_ = banner + static_cast<size_t>(std::max(kludgePosition_, 0));
+  cutEnd_ = banner + cutLines;
   ExtractExtendedHeader();
   if (cutTracked_) {
     cutTracked_ = false;

@@ -63,10 +63,18 @@ std::string KilledBanner();
 // True when a line of the raw body (lines end with 0xE3) is one that the
 // record reads differently in a packet message than in a reply or box
 // file: a gateway header line ("X-Mail", "X-News", "X-Send", "X-Read",
-// "Mime-V", "NNTP-P") or a line joined to the next (one starting with
-// 0x01 or whose first "@" is its second character). A body without them
-// reads the same read either way.
+// "Mime-V", "NNTP-P"), which starts the gateway cut. A body without one
+// reads the same either way.
 bool BodyHasPacketLines(std::string_view body);
+
+// A kludge line: control information of the networks a message travelled
+// through, not text. It starts with 0x01, or with a known "@" word
+// ("@MSGID:", "@REPLY:", "@PID:", "@VIA", "@TZUTC:", "@CHRS:" and the like,
+// any letter case) ended by ":", a blank or the line end. The record keeps
+// kludge lines as lines of the text; the viewers hide them unless asked.
+bool IsKludgeLine(std::string_view line);
+// The text without its kludge lines, or all of it with `showKludges`.
+std::vector<std::string> VisibleLines(const std::vector<std::string>& text, bool showKludges);
 
 class TQWKMsg {
 public:
@@ -239,10 +247,10 @@ public:
   int32_t KludgePosition() const { return kludgePosition_; }
 
 private:
-  // ReadFrom's work. Packet messages get the kludge handling: lines that
-  // start with 0x01 or have "@" as their second character stay joined to
-  // the next one, and the gateway header block is cut. Box and reply files
-  // hold what the user wrote: they are read line for line.
+  // ReadFrom's work. Packet messages get the gateway cut: the lines above
+  // the last gateway header line (kludge lines not counted) give way to one
+  // empty line. Box and reply files hold what the user wrote: they are read
+  // line for line.
   bool ReadMessage(TBlockFile& file, bool packetMessage);
   bool MarkReadIn(TBlockFile& file);
   // Takes the killed-message banner off the top of the text.

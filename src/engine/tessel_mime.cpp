@@ -1,5 +1,6 @@
 #include "engine/tessel_mime.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -444,9 +445,30 @@ bool TTesselMimeBaseClass::ScanFile(const std::string& SourceFile) {
   TMimeLineReader in;
   if (!in.Open(SourceFile)) return false;
   std::string line;
+  inUUBlock_ = false;
   while (in.ReadLine(line)) {
+    // A uuencoded block is hidden from its "begin" line through its "end"
+    // line, and no more: the text after it is shown. Its data lines are no
+    // headers or delimiters, whatever they start with. A line that cannot be
+    // uuencoded data (a character outside the code's alphabet) ends a block
+    // that never got its "end".
+    if (inUUBlock_) {
+      if (StartsWith(line, "end")) {
+        inUUBlock_ = false;
+        bodyState_ = TBodyState::bsCollect;
+        prevEmpty_ = false;
+        continue;
+      }
+      if (std::all_of(line.begin(), line.end(), [](char c) { return c >= ' ' && c <= '`'; })) {
+        prevEmpty_ = line.empty();
+        continue;
+      }
+      inUUBlock_ = false;
+      bodyState_ = TBodyState::bsCollect;
+      prevEmpty_ = false;
+    }
     BeforeLine();
-    ClassifyLine(line);
+    inUUBlock_ = ClassifyLine(line) == TLineKind::lkBegin;
     if (bodyState_ == TBodyState::bsCollect && displayableText_.Contains(textSubtype_)) textLines_.push_back(line);
     prevEmpty_ = line.empty();
   }

@@ -216,6 +216,8 @@ private:
   bool mimeHeaderSeen_ = false;
   bool partSaysBase64_ = false;  // the current part's own header names base64
   bool prevEmpty_ = true;
+  // ScanFile: inside a uuencoded block, from its "begin" line to its "end" line.
+  bool inUUBlock_ = false;
   std::string upper_;
 };
 

@@ -97,6 +97,7 @@ TMainSettings LoadSettings(TRegistry& reg, Prompts& prompts, const std::string& 
     s.UseMime = Flag(reg, "Use Mime", s.UseMime);
     s.AddTags = Flag(reg, "Add Tags", s.AddTags);
   }
+  if (reg.OpenKey(K + "\\Config\\Viewer", false)) s.ShowKludgeLines = Flag(reg, "Show Kludge Lines", s.ShowKludgeLines);
   ReadFont(reg, K + "\\Config\\Viewer\\Font", s.ViewerFont);
   ReadFont(reg, K + "\\Config\\Viewer\\Quote\\Font", s.QuoteFont);
   ReadFont(reg, K + "\\Config\\Editor\\Font", s.EditorFont);
@@ -142,6 +143,8 @@ void SaveSettings(TRegistry& reg, const TMainSettings& s) {
   reg.WriteInteger("Last PO", s.LastPO);
   reg.WriteBool("Personal Seporate", s.PersonalSeparate);
   reg.WriteBool("Overlay Pictures", s.OverlayPictures);
+  reg.OpenKey(K + "\\Config\\Viewer", true);
+  reg.WriteBool("Show Kludge Lines", s.ShowKludgeLines);
   WriteFont(reg, K + "\\Config\\Viewer\\Font", s.ViewerFont);
   WriteFont(reg, K + "\\Config\\Viewer\\Quote\\Font", s.QuoteFont);
   WriteFont(reg, K + "\\Config\\Editor\\Font", s.EditorFont);

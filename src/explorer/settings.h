@@ -58,6 +58,8 @@ struct TMainSettings {
   std::string EMail;
   bool UseMime = true;
   bool AddTags = true;
+  // The viewers show kludge lines (the networks' control lines).
+  bool ShowKludgeLines = false;
   TFontSetting ViewerFont;
   TFontSetting QuoteFont{"MS Sans Serif", 10, kClRed};
   TFontSetting EditorFont;

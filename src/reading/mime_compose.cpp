@@ -1,12 +1,11 @@
 #include "reading/mime_compose.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
 
 #include "engine/packet_lifecycle.h"
+#include "engine/posting_order.h"
 #include "engine/qwk_msg.h"
 #include "platform/errors.h"
 #include "platform/paths.h"
@@ -21,19 +20,6 @@ namespace korrin {
 
 namespace {
 constexpr const char* kErrReadFile = "Could not read file - ";
-
-// Renames without replacing a file that is already there.
-bool RenameNoReplace(const std::string& from, const std::string& to) {
-  if (::link(from.c_str(), to.c_str()) == 0) {
-    if (::unlink(from.c_str()) == 0) return true;
-    ::unlink(to.c_str());  // never two names for one message
-    return false;
-  }
-  if (errno == EEXIST) return false;
-  std::error_code ec;
-  if (fs::exists(to, ec)) return false;  // file systems without links
-  return std::rename(from.c_str(), to.c_str()) == 0;
-}
 
 // Holds the record's tagline back while a message that continues an
 // encoded attachment is saved.
@@ -67,8 +53,9 @@ TMimeCompose::~TMimeCompose() {
 // ------------------------------------------------------------------ framing
 
 TMimeCompose::TStringList TMimeCompose::TextPartHeader(const std::string& boundary) {
-  return {"", "--" + boundary, "Content-type: text/plain; charset=US-ASCII",
-          "Content-Transfer-Encoding: quoted-printable", ""};
+  // The text is the board's code page, unchanged: say so, so that a reader
+  // that decodes MIME shows it as written.
+  return {"", "--" + boundary, "Content-type: text/plain; charset=IBM437", "Content-Transfer-Encoding: 8bit", ""};
 }
 
 TMimeCompose::TStringList TMimeCompose::MultipartHeader(const std::string& boundary) {
@@ -151,41 +138,14 @@ void TMimeCompose::RemoveMessages(const std::vector<std::string>& paths) {
   }
 }
 
-void TMimeCompose::OrderNames(std::vector<std::string>& paths) {
-  if (paths.size() < 2) return;
-  std::vector<std::string> names;
-  for (const auto& p : paths) names.push_back(ExtractFileName(p));
-  std::vector<std::string> sorted = names;
-  std::sort(sorted.begin(), sorted.end(),
-            [](const std::string& a, const std::string& b) { return AnsiLowerCase(a) < AnsiLowerCase(b); });
-  if (sorted == names) return;
-  // Every step leaves each message a whole ".qms" file under some name: first
-  // each goes to a fresh name, then to its place in the order.
-  std::vector<std::string> moved(paths.size());
-  for (size_t i = 0; i < paths.size(); ++i) {
-    std::string folder = ExtractFilePath(paths[i]);
-    std::string fresh = folder + RandomBoxFileName(folder);
-    moved[i] = RenameNoReplace(paths[i], fresh) ? fresh : paths[i];
-  }
-  for (size_t i = 0; i < paths.size(); ++i) {
-    std::string target = ExtractFilePath(paths[i]) + sorted[i];
-    paths[i] = (moved[i] == target || RenameNoReplace(moved[i], target)) ? target : moved[i];
-  }
-}
-
 // ------------------------------------------------------------ composition
 
 std::optional<std::vector<std::string>> TMimeCompose::ComposeTextOnly(const TStringList& text) {
-  boundary_ = NewBoundary();
-  TStringList body;
-  if (useMime_) {
-    body = TextPartHeader(boundary_);
-    body.insert(body.end(), text.begin(), text.end());
-    for (auto& l : ClosingLines(boundary_)) body.push_back(std::move(l));
-  } else {
-    body = text;
-  }
-  auto saved = Save(body, true);
+  // Plain QWK text whatever "Use Mime" says: most readers at the other end
+  // decode no MIME and would show the framing to everybody. "Use Mime" only
+  // chooses how attachments travel.
+  boundary_.clear();
+  auto saved = Save(text, true);
   if (!saved) return std::nullopt;
   return std::vector<std::string>{*saved};
 }
@@ -292,7 +252,9 @@ std::optional<std::vector<std::string>> TMimeCompose::PostMessages(const TString
     RemoveMessages(saved);
     return std::nullopt;
   }
-  OrderNames(saved);
+  // The box keeps the posting order: the parts of an attachment go out in
+  // sequence, and after whatever was posted before.
+  if (!saved.empty()) RecordPosting(ExtractFilePath(saved.front()), saved);
   return saved;
 }
 

@@ -13,9 +13,8 @@
 // attachment. Each further attachment starts a message series of its own
 // (its own boundary, multipart header and closing delimiter, no text), so
 // every attachment can be joined and decoded from its own messages alone.
-// The messages of one posting get Out Box names that ascend in posting
-// order, so the reply packet (which takes the Out Box in name order)
-// carries the parts of an attachment in their order. A tagline is written
+// The messages of one posting are recorded in the box's posting order, so
+// the reply packet carries the parts of an attachment in their order. A tagline is written
 // only into messages that end a series: inside an encoded attachment its
 // letters would be decoded as data.
 
@@ -57,7 +56,8 @@ public:
   // do not end a series. Optional.
   TQWKMsg* Message() const { return msg_; }
   void SetMessage(TQWKMsg* value) { msg_ = value; }
-  // The "Use Mime" setting: MIME framing and base64, else uuencode.
+  // The "Use Mime" setting: attachments as MIME parts (base64), else
+  // uuencoded. Text-only messages are plain text either way.
   bool UseMime() const { return useMime_; }
   void SetUseMime(bool value) { useMime_ = value; }
   // Where the part files are written: the packet's work folder. When it is
@@ -82,8 +82,7 @@ public:
 
   // The single steps of Post. Each returns the paths of the messages it
   // saved (nothing when it failed; what it saved is removed again).
-  // The text-only message: with MIME the text-part header in front and the
-  // closing delimiter after the text.
+  // The text-only message: the plain text, with or without MIME.
   std::optional<std::vector<std::string>> ComposeTextOnly(const TStringList& text);
   // The message series of one attachment: one message per part file, as
   // many as the encoding gives. `text` is the user's text for
@@ -92,7 +91,8 @@ public:
   std::optional<std::vector<std::string>> ComposeWithAttachment(const std::string& path, const TStringList* text);
 
   // --- the framing, public for tests and the editor
-  // Empty line, "--" + boundary, the text/plain and quoted-printable lines, empty line.
+  // Empty line, "--" + boundary, the text/plain line (charset IBM437) and
+  // the 8bit transfer-encoding line, empty line.
   static TStringList TextPartHeader(const std::string& boundary);
   // Empty line, "[This is a multi-part message in MIME format.]", empty
   // line, "MIME-Version: 1.0", the multipart/mixed line with the boundary, empty line.
@@ -117,9 +117,6 @@ private:
   std::optional<std::string> Save(const TStringList& text, bool endsSeries);
   std::string PartFolder(const std::string& source);
   static void RemoveMessages(const std::vector<std::string>& paths);
-  // Gives the messages the names they already have, sorted, in their order;
-  // the paths follow the files.
-  static void OrderNames(std::vector<std::string>& paths);
 
   TTesselMime* mime_ = nullptr;
   std::unique_ptr<TTesselMime> ownMime_;

@@ -227,7 +227,8 @@ std::optional<std::vector<std::string>> QuoteMessage(const TQWKMsg& msg, const s
       GetPrompts().Error(kErrInsertQuotes);
       return std::nullopt;
     }
-    for (const std::string& line : QuoteLines(msg.Text(), quoteInitials)) work << line << "\r\n";
+    // The networks' kludge lines are no text to quote.
+    for (const std::string& line : QuoteLines(VisibleLines(msg.Text(), false), quoteInitials)) work << line << "\r\n";
     work.flush();
     if (!work) {
       GetPrompts().Error(kErrInsertQuotes);

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 
 #include <gtest/gtest.h>
@@ -35,7 +36,8 @@ std::time_t FixedNow() {
 std::vector<std::string> BoxFiles(const std::string& folder) {
   std::vector<std::string> out;
   std::error_code ec;
-  for (auto& e : fs::directory_iterator(folder, ec)) out.push_back(e.path().string());
+  for (auto& e : fs::directory_iterator(folder, ec))
+    if (e.path().extension() == ".qms") out.push_back(e.path().string());
   std::sort(out.begin(), out.end());
   return out;
 }
@@ -161,7 +163,7 @@ TEST(EditPost, NewMessagesAreStoredByteForByteAndNumberedAfterTheOutBox) {
   EXPECT_EQ(s.QWKMsg2().Number(), "4");  // three messages were waiting
   EXPECT_EQ(BodyLines(bytes), (std::vector<std::string>{"Line one", "Line two", "", " \xFETag of the day", ""}));
 
-  // With MIME on, the text part's header and the closing delimiter frame the text.
+  // With MIME on, a message without attachments is plain text all the same.
   TEditSession m;
   TEditOptions mo;
   mo.AddTags = false;
@@ -171,12 +173,7 @@ TEST(EditPost, NewMessagesAreStoredByteForByteAndNumberedAfterTheOutBox) {
   before = BoxFiles(out);
   ASSERT_TRUE(m.Post(Fields("Bob Brown", "Framed", {"Body text"}, "Ann One,Joe Two")));
   auto lines = BodyLines(test::ReadFile(NewFile(before, BoxFiles(out))));
-  const std::string b = m.MessageBoundary();
-  EXPECT_EQ(b.size(), 41u);
-  EXPECT_EQ(lines, (std::vector<std::string>{"CC: Ann One,Joe Two", "", "--" + b,
-                                             "Content-type: text/plain; charset=US-ASCII",
-                                             "Content-Transfer-Encoding: quoted-printable", "", "Body text", "",
-                                             "--" + b + "--", ""}));
+  EXPECT_EQ(lines, (std::vector<std::string>{"CC: Ann One,Joe Two", "", "Body text"}));
   EXPECT_TRUE(prompts.boxes.empty()) << prompts.Texts()[0];
 }
 
@@ -360,4 +357,80 @@ TEST(EditPost, EditingAnOutBoxMessageTakesItsAttachmentsAlong) {
   EXPECT_NE(bytes.find("notes.txt"), std::string::npos);
   EXPECT_NE(bytes.find("See the file, edited"), std::string::npos);
   EXPECT_TRUE(w.prompts.Texts(TBoxKind::bkInformation).empty());
+// Our reply packet read by a small reader of its own, written in Python
+// (standard library only) from the file layout alone: the BBSID block, the
+// 128-byte headers, the block counts, 0xE3 line ends, the QWKE long-field
+// lines. Three postings with "Use Mime" on come out in posting order, each
+// exactly as written, without a MIME line.
+TEST(EditPost, AnIndependentReaderReadsOurReplyPacketAsWritten) {
+  if (std::system("python3 -c 'import sys' >/dev/null 2>&1") != 0) GTEST_SKIP() << "python3 is needed";
+  EditWorld w;
+  w.Open();
+  struct TPosting {
+    std::string To, Subject;
+    std::vector<std::string> Lines;
+  };
+  const std::vector<TPosting> postings = {
+      {"John Smith", "Re: Welcome", {"Hello John,", "", "caf\xC3\xA9 \xE2\x94\x80\xE2\x94\x80", "-- ", "Bye"}},
+      {"All", "A subject much longer than twenty-five", {"Second"}},
+      {"Sysop", "Third", {"Third message"}},
+  };
+  for (const auto& p : postings) {
+    TEditSession s;
+    w.Start(s, true);
+    s.ConfBoxChange(s.FindConference(2));
+    ASSERT_TRUE(s.Post(Fields(p.To, p.Subject, p.Lines)));
+  }
+  ASSERT_TRUE(w.life.CreateReplyPacket(w.life.ReplyPacketPath()));
+  std::string dir = test::NewTempDir("rep");
+  w.zip.SetZipFileName(w.life.ReplyPacketPath());
+  w.zip.SetExtractDirectory(dir);
+  w.zip.SetFilesToProcess({"*.msg"});
+  ASSERT_EQ(w.zip.Extract(0), 0);
+
+  const std::string script = test::WriteFile(dir + "reader.py", R"PY(
+import sys
+data = open(sys.argv[1], 'rb').read()
+out = []
+assert len(data) % 128 == 0, 'not whole blocks'
+assert data[:128].rstrip(b' ') == b'DEMO', 'first block'
+at = 128
+while at < len(data):
+    h = data[at:at + 128]
+    blocks = int(h[116:122].decode('ascii').strip() or '0')
+    assert blocks >= 1 and at + blocks * 128 <= len(data), 'block count'
+    assert h[122] == 0xE1, 'active flag'
+    conf = h[123] + 256 * h[124]
+    assert h[1:8].decode('ascii').strip() == str(conf), 'conference field'
+    body = data[at + 128:at + blocks * 128]
+    at += blocks * 128
+    lines = body.split(b'\xe3')
+    assert lines[-1].strip(b' ') == b'', 'padding'
+    lines = lines[:-1]
+    fields = {'To': h[21:46].rstrip(b' '), 'From': h[46:71].rstrip(b' '), 'Subject': h[71:96].rstrip(b' ')}
+    # QWKE long fields: "To:", "From:", "Subject:" lines at the top, then an empty line.
+    n = 0
+    while n < len(lines) and lines[n].split(b':')[0] in (b'To', b'From', b'Subject') and b': ' in lines[n]:
+        key, value = lines[n].split(b': ', 1)
+        fields[key.decode()] = value
+        n += 1
+    if n:
+        assert lines[n] == b'', 'empty line after the long fields'
+        lines = lines[n + 1:]
+    for l in lines:
+        assert not l.upper().startswith((b'MIME-VERSION', b'CONTENT-')) and b'NextPart' not in l, 'MIME line'
+    out.append(b'conference=%d to=%s subject=%s' % (conf, fields['To'], fields['Subject']))
+    out.extend(lines)
+    out.append(b'==')
+open(sys.argv[2], 'wb').write(b'\n'.join(out) + b'\n')
+)PY");
+  const std::string dump = dir + "dump.txt";
+  ASSERT_EQ(std::system(("python3 '" + script + "' '" + dir + "DEMO.msg' '" + dump + "'").c_str()), 0);
+  const std::string tear = "--- Korrin v1 . 3";
+  const std::string want = "conference=2 to=John Smith subject=Re: Welcome\nHello John,\n\ncaf\x82 \xC4\xC4\n-- \nBye\n\n" +
+                           tear + "\n\n==\nconference=2 to=All subject=A subject much longer than twenty-five\n"
+                           "Second\n\n" + tear + "\n\n==\nconference=2 to=Sysop subject=Third\nThird message\n\n" +
+                           tear + "\n\n==\n";
+  EXPECT_EQ(test::ReadFile(dump), want);
+  EXPECT_TRUE(w.prompts.boxes.empty()) << w.prompts.Texts()[0];
 }

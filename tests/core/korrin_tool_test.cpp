@@ -574,7 +574,7 @@ TEST(KorrinTool, ListAndShowAgreeWithTheMessageListAndTheRecord) {
         EXPECT_EQ(s["messageNumber"].s, h.MsgNum);
         EXPECT_EQ(s["messageNumber"].s, std::to_string(i + 1) + " of " + std::to_string(list.Rows().size()));
         std::vector<std::string> text;
-        for (const auto& line : w.msg.Text()) text.push_back(U(line));
+        for (const auto& line : VisibleLines(w.msg.Text(), false)) text.push_back(U(line));  // as the viewer shows it
         EXPECT_EQ(s["text"].Strings(), text);
         std::vector<std::string> names;
         if (w.mime.AttachmentFound())
@@ -804,7 +804,7 @@ std::string Expectations(const std::string& folder, TMailTree& tree, const std::
       j.Field("conference", static_cast<int>(msg.Conference()));
       j.Field("read", msg.Header().MarkedRead());
       std::string body;
-      for (const auto& line : msg.Text()) body += tool::MailText(line) + "\n";
+      for (const auto& line : VisibleLines(msg.Text(), false)) body += tool::MailText(line) + "\n";
       j.Field("body", body);
       if (attachments) {
         j.Key("attachments");

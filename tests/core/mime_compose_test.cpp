@@ -1,4 +1,5 @@
 #include "reading/mime_compose.h"
+#include "engine/posting_order.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -36,14 +37,7 @@ std::string RandomBytes(size_t n, unsigned seed) {
 }
 
 // The Out Box files in the order the reply packet takes them.
-Lines BoxFiles(const std::string& folder) {
-  Lines out;
-  std::error_code ec;
-  for (auto& e : fs::directory_iterator(folder, ec))
-    if (e.path().extension() == ".qms") out.push_back(e.path().string());
-  std::sort(out.begin(), out.end());
-  return out;
-}
+Lines BoxFiles(const std::string& folder) { return BoxFilesInPostingOrder(folder); }
 
 Lines LoadText(const std::string& file) {
   TQWKMsg msg;
@@ -116,12 +110,10 @@ struct Composer {
 
 TEST(MimeCompose, FramingOfTextOnlyMessages) {
   Composer mime(true);
-  ASSERT_TRUE(mime.compose.Post({"Hello", "there"}, {}));
-  const std::string& b = mime.compose.MessageBoundary();
-  EXPECT_EQ(b.size(), 41u);
-  EXPECT_EQ(mime.composed.at(0), (Lines{"", "--" + b, "Content-type: text/plain; charset=US-ASCII",
-                                        "Content-Transfer-Encoding: quoted-printable", "", "Hello", "there", "",
-                                        "--" + b + "--", ""}));
+  // "Use Mime" on: still plain text, which every reader shows as written.
+  ASSERT_TRUE(mime.compose.Post({"Hello", "there", "\x9A\xFC caf\x82"}, {}));
+  EXPECT_EQ(mime.composed.at(0), (Lines{"Hello", "there", "\x9A\xFC caf\x82"}));
+  EXPECT_EQ(mime.ReadBack().at(0), (Lines{"Hello", "there", "\x9A\xFC caf\x82"}));
   Composer plain(false);
   ASSERT_TRUE(plain.compose.Post({"Hello", "there"}, {}));
   EXPECT_EQ(plain.composed.at(0), (Lines{"Hello", "there"}));  // no added lines
@@ -146,7 +138,7 @@ TEST(MimeCompose, OneSmallAttachmentGivesOneMessageClosedTwice) {
   Lines head(m.begin(), m.begin() + 13);
   EXPECT_EQ(head, (Lines{"", "[This is a multi-part message in MIME format.]", "", "MIME-Version: 1.0",
                          "Content-Type: multipart/mixed; boundary=" + b, "", "", "--" + b,
-                         "Content-type: text/plain; charset=US-ASCII", "Content-Transfer-Encoding: quoted-printable",
+                         "Content-type: text/plain; charset=IBM437", "Content-Transfer-Encoding: 8bit",
                          "", "See the file.", ""}));
   Lines part(m.begin() + 13, m.begin() + 17);
   EXPECT_EQ(part, (Lines{"--" + b, "Content-Type: application/octet-stream; name=\"note.txt\"",
@@ -156,6 +148,16 @@ TEST(MimeCompose, OneSmallAttachmentGivesOneMessageClosedTwice) {
   EXPECT_EQ(Lines(tail.begin() + 1, tail.end()), (Lines{"", "--" + b + "--", "", "--" + b + "--", ""}));
   // Part files are gone after posting.
   EXPECT_TRUE(fs::is_empty(c.packet));
+  // Read back with a codec: the text part shows, the file is listed and decodes.
+  TQWKMsg back;
+  TTesselMime codec;
+  back.SetMimeCTRL(&codec);
+  TConfRec rec;
+  rec.Kind = TFolderKind::fkOutBox;
+  ASSERT_TRUE(back.LoadFromFile(BoxFiles(c.outBox).at(0), rec));
+  EXPECT_NE(std::find(back.Text().begin(), back.Text().end(), "See the file."), back.Text().end());
+  EXPECT_EQ(codec.FileNames(), (Lines{"note.txt"}));
+  EXPECT_TRUE(SameBytes(Decode(c.ReadBack(), "note.txt"), test::ReadFile(file)));
 }
 
 TEST(MimeCompose, AttachmentsOfEverySizeComeBackWholeInBothForms) {

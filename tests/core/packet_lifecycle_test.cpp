@@ -9,6 +9,7 @@
 #include "engine/mail_tree.h"
 #include "engine/qwk_header.h"
 #include "engine/qwk_msg.h"
+#include "engine/posting_order.h"
 #include "engine/qwk_post_office.h"
 #include "engine/to_reader.h"
 #include "platform/paths.h"
@@ -24,7 +25,8 @@ namespace {
 std::vector<std::string> Names(const std::string& folder) {
   std::vector<std::string> out;
   std::error_code ec;
-  for (auto& e : fs::directory_iterator(folder, ec)) out.push_back(e.path().filename().string());
+  for (auto& e : fs::directory_iterator(folder, ec))
+    if (e.path().filename() != kPostingSequenceFile) out.push_back(e.path().filename().string());
   std::sort(out.begin(), out.end());
   return out;
 }
@@ -32,7 +34,8 @@ std::vector<std::string> Names(const std::string& folder) {
 std::vector<std::string> Contents(const std::string& folder) {
   std::vector<std::string> out;
   std::error_code ec;
-  for (auto& e : fs::directory_iterator(folder, ec)) out.push_back(test::ReadFile(e.path().string()));
+  for (auto& e : fs::directory_iterator(folder, ec))
+    if (e.path().filename() != kPostingSequenceFile) out.push_back(test::ReadFile(e.path().string()));
   std::sort(out.begin(), out.end());
   return out;
 }
@@ -396,23 +399,61 @@ TEST(PacketLifecycle, OpeningFailuresComeBackAsValues) {
   EXPECT_EQ(Names(w.work), (std::vector<std::string>{"DEMO.MSG", "attached.lst"}));
 }
 
-TEST(PacketLifecycle, MessagesTakenBackFromAReplyPacketKeepTheirOrder) {
+TEST(PacketLifecycle, ReplyPacketsKeepThePostingOrderAlsoAfterATakeBack) {
   World w;
   ASSERT_TRUE(w.life.OpenPacket(w.Packet()));
   w.life.SetMoveToSentBox(false);
   for (int i = 1; i <= 12; ++i) w.life.ComposeControlMessage(i, 0);
-  // The order the reply packet sends them in: Out Box file names ascending.
-  auto subjectsInOrder = [&] {
-    std::vector<std::string> out;
-    auto names = Names(w.OutBox());
-    for (const auto& n : names) {
-      TQWKHeader h(test::ReadFile(w.OutBox() + n).substr(0, 128));
-      out.push_back(std::to_string(h.Conference()));
+  // The conferences of the messages of the reply packet, in its order.
+  auto sent = [&] {
+    std::string dir = test::NewTempDir("sent");
+    w.zip.SetZipFileName(w.life.ReplyPacketPath());
+    w.zip.SetExtractDirectory(dir);
+    w.zip.SetFilesToProcess({"*.msg"});
+    EXPECT_EQ(w.zip.Extract(0), 0);
+    std::string bytes = test::ReadFile(dir + "DEMO.msg");
+    std::vector<int> out;
+    for (size_t at = 128; at + 128 <= bytes.size();) {
+      TQWKHeader h(bytes.substr(at, 128));
+      out.push_back(h.Conference());
+      at += 128 * static_cast<size_t>(std::max(1, h.BlockCount()));
     }
     return out;
   };
-  auto before = subjectsInOrder();
+  std::vector<int> twelve;
+  for (int i = 1; i <= 12; ++i) twelve.push_back(i);
   ASSERT_TRUE(w.life.CreateReplyPacket(w.life.ReplyPacketPath()));
+  EXPECT_EQ(sent(), twelve);
+  // Taken back, then one more posted: the earlier twelve first, the new one last.
   ASSERT_TRUE(w.life.OpenReplyPacket(w.life.ReplyPacketPath()));
-  EXPECT_EQ(subjectsInOrder(), before);
+  w.life.ComposeControlMessage(13, 0);
+  twelve.push_back(13);
+  ASSERT_TRUE(w.life.CreateReplyPacket(w.life.ReplyPacketPath()));
+  EXPECT_EQ(sent(), twelve);
+  // Built again over an existing reply packet (taken back inside): the same.
+  w.life.ComposeControlMessage(14, 0);
+  twelve.push_back(14);
+  ASSERT_TRUE(w.life.CreateReplyPacket(w.life.ReplyPacketPath()));
+  EXPECT_EQ(sent(), twelve);
+  EXPECT_TRUE(w.prompts.boxes.empty()) << w.prompts.Texts()[0];
+}
+
+TEST(PacketLifecycle, AReplyPacketUnderAnotherLetterCaseIsTakenBackAndReplaced) {
+  World w;
+  ASSERT_TRUE(w.life.OpenPacket(w.Packet()));
+  w.life.ComposeControlMessage(1, 0);
+  ASSERT_TRUE(w.life.CreateReplyPacket(w.life.ReplyPacketPath()));
+  // Another reader on this machine calls it "demo.rep".
+  fs::rename(w.replies + "DEMO.rep", w.replies + "demo.rep");
+  EXPECT_EQ(w.life.ExistingReplyPacket(), w.replies + "demo.rep");
+  w.life.ComposeControlMessage(2, 0);
+  ASSERT_TRUE(w.life.CreateReplyPacket(w.life.ReplyPacketPath()));
+  EXPECT_EQ(Names(w.replies), (std::vector<std::string>{"DEMO.rep"}));  // one packet, never two
+  // It holds both messages; opening it by the other case finds it too.
+  fs::rename(w.replies + "DEMO.rep", w.replies + "Demo.REP");
+  ASSERT_TRUE(w.life.OpenReplyPacket(w.life.ReplyPacketPath()));
+  EXPECT_TRUE(Names(w.replies).empty());
+  EXPECT_EQ(Names(w.OutBox()).size(), 2u);
+  EXPECT_FALSE(w.life.ExistingReplyPacket());
+  EXPECT_TRUE(w.prompts.boxes.empty()) << w.prompts.Texts()[0];
 }

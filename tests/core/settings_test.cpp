@@ -20,7 +20,7 @@ TEST(Settings, FirstRunShowsThePreparationBoxOnceAndDefaultsApply) {
   EXPECT_EQ(s.LastPO, 2);
   EXPECT_EQ(s.QuoteFont.Color, 255);
   EXPECT_EQ(static_cast<uint32_t>(s.ViewerFont.Color), 0x80000008u);
-  EXPECT_TRUE(s.DisplayFirstMessage && s.MoveToSentBox && s.UseMime && !s.QuickViewer);
+  EXPECT_TRUE(s.DisplayFirstMessage && s.MoveToSentBox && s.UseMime && !s.QuickViewer && !s.ShowKludgeLines);
 
   SaveSettings(reg, s);
   test::TRecordingPrompts again;
@@ -48,6 +48,7 @@ TEST(Settings, RoundTripKeepsEveryValue) {
   s.EMail = "me@example.org";
   s.UseMime = false;
   s.AddTags = false;
+  s.ShowKludgeLines = true;
   s.ViewerFont = {"DejaVu Sans", 12, 0x00FF00};
   s.QuoteFont = {"Serif", 9, 0x0000FF};
   s.EditorFont = {"Mono", 11, 0};

@@ -230,9 +230,16 @@ TEST(TesselMime, DecodesUuencodedBlocks) {
   EXPECT_EQ(mime.EncodingType(), TEncodingType::etUU);
   EXPECT_TRUE(mime.AttachmentFound());
   EXPECT_EQ(mime.FileNames(), (std::vector<std::string>{"a.txt"}));
-  EXPECT_EQ(mime.TextLines(), (std::vector<std::string>{"See the file:", "", "shown"}));
+  // Exactly the block is hidden, "begin" through "end": the text after it shows.
+  EXPECT_EQ(mime.TextLines(), (std::vector<std::string>{"See the file:", "", "", "after", "", "shown"}));
   EXPECT_TRUE(mime.ExtractFile(file, dir + "a.txt", "a.txt"));
   EXPECT_EQ(test::ReadFile(dir + "a.txt"), "abc");
+  // A data line that starts like a delimiter is data; a "begin" in prose
+  // without data or "end" hides only itself.
+  test::WriteFile(file, Join({"begin 644 a.txt", "--86)C", "`", "end", "", "After the file.", "begin 644 is how",
+                              "it starts, said he."}));
+  mime.ScanFile(file);
+  EXPECT_EQ(mime.TextLines(), (std::vector<std::string>{"", "After the file.", "it starts, said he."}));
   // Trailing blanks lost in transport count as zero values.
   test::WriteFile(file, Join({"begin 644 z.bin", "#86", "end"}));
   EXPECT_TRUE(mime.ExtractFile(file, dir + "z.bin", "z.bin"));

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/posting_order.h"
 #include "engine/qwk_msg.h"
 #include "explorer/qt/main_form.h"
 #include "platform/paths.h"
@@ -50,13 +51,9 @@ std::string RandomBytes(size_t n, unsigned seed) {
   return s;
 }
 
-// The Out Box messages' texts in name order (the order the reply packet takes).
+// The Out Box messages' texts in posting order (the order the reply packet takes).
 std::vector<Lines> OutBoxTexts() {
-  Lines files;
-  std::error_code ec;
-  for (auto& e : fs::directory_iterator(ProgramFolder() + "DEMO/OutBox", ec))
-    if (e.path().extension() == ".qms") files.push_back(e.path().string());
-  std::sort(files.begin(), files.end());
+  Lines files = BoxFilesInPostingOrder(ProgramFolder() + "DEMO/OutBox");
   std::vector<Lines> out;
   for (const auto& f : files) {
     TQWKMsg msg;

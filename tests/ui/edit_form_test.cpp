@@ -63,7 +63,8 @@ std::string MakePacket() {
 std::vector<std::string> OutBoxFiles() {
   std::vector<std::string> out;
   std::error_code ec;
-  for (auto& e : fs::directory_iterator(ProgramFolder() + "DEMO/OutBox", ec)) out.push_back(e.path().string());
+  for (auto& e : fs::directory_iterator(ProgramFolder() + "DEMO/OutBox", ec))
+    if (e.path().extension() == ".qms") out.push_back(e.path().string());
   std::sort(out.begin(), out.end());
   return out;
 }

@@ -530,4 +530,32 @@ TEST(MSGView, ReplyForwardAndSaveFollowTheMessageFromTheStart) {
   form.SetBusy(false);
   for (const char* b : {"ReplyBtn", "ForwardBtn", "SaveBtn"})
     EXPECT_TRUE(Find<QAbstractButton>(view, b)->isEnabled()) << b;
+TEST(MSGView, KludgeLinesHiddenUntilShownAndTheChoiceIsKept) {
+  test::TRecordingPrompts prompts;
+  test::TFakeHost host;
+  std::string dir = test::NewTempDir("src");
+  test::TPacketBuilder()
+      .BBS("Net Board", "NETB")
+      .Conference(1, "Net")
+      .Message(1, test::TPacketMessage().Subject("Routed").Body("\x01MSGID: 1:2/3 abcdef\n@VIA: somewhere\nThe text."))
+      .WriteTo(dir);
+  ASSERT_TRUE(host.Open(test::ZipFolder(dir, test::NewTempDir("packets") + "NETB.QWK")));
+  const std::string folder = host.Session().Tree().Directory();
+  QPointer<TMSGView> view = new TMSGView(host);
+  host.MailList().OnOpenMessage = [&](const TConfRec* rec, int index, int) { view->ViewMessage(folder, index + 1, *rec); };
+  host.Session().Settings().ShowKludgeLines = false;
+  host.OpenRow(0);
+  auto* memo = view->findChild<QPlainTextEdit*>("Memo1");
+  ASSERT_TRUE(memo);
+  EXPECT_EQ(memo->toPlainText().toStdString(), "The text.");
+  auto* item = view->findChild<QAction*>("ShowKludgeLines1");
+  ASSERT_TRUE(item);
+  EXPECT_EQ(item->text().toStdString(), "Show kludge lines");
+  item->trigger();
+  EXPECT_TRUE(host.Session().Settings().ShowKludgeLines);
+  EXPECT_EQ(memo->toPlainText().toStdString(), "\x01MSGID: 1:2/3 abcdef\n@VIA: somewhere\nThe text.");
+  item->trigger();
+  EXPECT_FALSE(host.Session().Settings().ShowKludgeLines);
+  EXPECT_EQ(memo->toPlainText().toStdString(), "The text.");
+  delete view.data();
 }

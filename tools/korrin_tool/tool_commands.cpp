@@ -32,6 +32,7 @@
 #include "korrin_tool/text_convert.h"
 #include "korrin_tool/tool_packet.h"
 #include "korrin_tool/tool_search.h"
+#include "korrin_tool/tool_post.h"
 #include "korrin_tool/viewer_texts.h"
 #include "platform/codepage.h"
 #include "platform/paths.h"
@@ -60,6 +61,8 @@ const char* const kOverview =
     "  export PACKET        every message into an mbox mailbox\n"
     "  replies REPFILE      the messages of a reply packet\n"
     "  search PACKET        the messages that match the mail finder's criteria\n"
+    "  post PACKET ...      write a message into the post office's Out Box\n"
+    "  build-reply PACKET   build the reply packet of the post office\n"
     "\n"
     "PACKET is a packet file (.qwk or any archive the unpacking plugin reads) or an\n"
     "unpacked packet folder; it is never written to. Every command takes --json for\n"
@@ -83,11 +86,13 @@ const std::map<std::string, std::string>& Usages() {
        "date, time, From, To, Subject, status and READ or NEW, as the message list\n"
        "shows them. Without an option every conference is listed.\n"},
       {"show",
-       "usage: korrin-tool show PACKET (--conference NUMBER | --personal) --message POSITION [--json]\n"
+       "usage: korrin-tool show PACKET (--conference NUMBER | --personal) --message POSITION\n"
+       "                        [--kludges] [--json]\n"
        "\n"
        "Shows message POSITION (1 for the first, as `list` numbers them) of the\n"
        "folder: the header as the viewer shows it, the text and the names of the\n"
-       "attached files.\n"},
+       "attached files. Kludge lines (the networks' control lines) are shown only\n"
+       "with --kludges.\n"},
       {"extract",
        "usage: korrin-tool extract PACKET (--conference NUMBER | --personal) --message POSITION\n"
        "                           [--attachment NAME] --to FOLDER [--force] [--json]\n"
@@ -150,7 +155,7 @@ const TOptionSet& OptionsOf(const std::string& command) {
   static const std::map<std::string, TOptionSet> sets = {
       {"info", {{}, {}}},
       {"list", {{"--conference"}, {"--personal"}}},
-      {"show", {{"--conference", "--message"}, {"--personal"}}},
+      {"show", {{"--conference", "--message"}, {"--personal", "--kludges"}}},
       {"extract", {{"--conference", "--message", "--attachment", "--to"}, {"--personal", "--force"}}},
       {"export", {{"--mbox", "--conference", "--jobs"}, {"--personal", "--no-attachments", "--force"}}},
       {"replies", {{}, {}}},
@@ -526,6 +531,7 @@ int CmdShow(const TCommandLine& cl, std::ostream& out, std::ostream& err) {
   LoadMessage(packet, choice, position, m);
   const TQWKMsg& msg = m.msg;
   const TViewerHeader h = ViewerHeaderOf(msg);
+  const bool showKludges = cl.flags.count("--kludges") > 0;
   std::vector<std::string> names;
   for (const auto& a : m.attachments) names.push_back(U(AnsiLowerCase(a)));
 
@@ -560,7 +566,7 @@ int CmdShow(const TCommandLine& cl, std::ostream& out, std::ostream& err) {
     j.Field("hostMessage", U(h.NumberPanel));
     j.Key("text");
     j.BeginArray();
-    for (const auto& line : msg.Text()) j.String(U(line));
+    for (const auto& line : VisibleLines(msg.Text(), showKludges)) j.String(U(line));
     j.EndArray();
     j.StringArray("attachments", names);
     j.EndObject();
@@ -581,7 +587,7 @@ int CmdShow(const TCommandLine& cl, std::ostream& out, std::ostream& err) {
       out << "\n";
     }
     out << "\n";
-    for (const auto& line : msg.Text()) out << U(line) << "\n";
+    for (const auto& line : VisibleLines(msg.Text(), showKludges)) out << U(line) << "\n";
   }
   return kExitOk;
 }
@@ -821,6 +827,21 @@ struct TExportCounts {
 
 // Reads the messages of the plan with the message record and writes them
 // to the mailbox stream.
+// The mail header of a kludge line: "X-FTN-" and its word, the rest as value.
+std::pair<std::string, std::string> KludgeHeader(const std::string& line) {
+  size_t end = 1;
+  while (end < line.size() && line[end] != ':' && line[end] != ' ') ++end;
+  std::string word;
+  for (size_t i = 1; i < end; ++i) {
+    char c = line[i];
+    if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-') word.push_back(c);
+  }
+  std::string value = end < line.size() ? Trim(line.substr(end + 1)) : std::string();
+  for (char& c : value)
+    if (static_cast<unsigned char>(c) < 0x20) c = ' ';
+  return {"X-FTN-" + (word.empty() ? std::string("Kludge") : AnsiUpperCase(word)), MailText(value)};
+}
+
 class TExporter {
 public:
   TExporter(TToolPacket& packet, bool attachments) : packet_(packet), attachments_(attachments) {
@@ -929,6 +950,12 @@ private:
     m.Read = msg.Header().MarkedRead();
     m.Body.clear();
     for (const auto& line : msg.Text()) {
+      // Kludge lines travel as headers: "\x01MSGID: x" or "@MSGID: x" gives
+      // "X-FTN-MSGID: x".
+      if (IsKludgeLine(line)) {
+        m.ExtraHeaders.push_back(KludgeHeader(line));
+        continue;
+      }
       AppendCp437(m.Body, line, true);
       m.Body.push_back('\n');
     }
@@ -1350,6 +1377,7 @@ int RunTool(const std::vector<std::string>& args, std::ostream& out, std::ostrea
       return kExitOk;
     }
     if (command == "search") return RunSearch(std::vector<std::string>(args.begin() + 1, args.end()), out, err);
+    if (IsPostCommand(command)) return RunPostCommand(args, std::cin, out, err);
     if (!Usages().count(command)) throw Usage("", "unknown command " + command);
     if (std::find(args.begin() + 1, args.end(), "--help") != args.end() ||
         std::find(args.begin() + 1, args.end(), "-h") != args.end()) {

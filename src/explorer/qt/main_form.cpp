@@ -1180,7 +1180,7 @@ void TMainForm::OnMsgText() {
     AttachedBtn->hide();
   }
   QStringList lines;
-  for (const auto& l : quickMsg_.Text()) lines << FromCp437(l);
+  for (const auto& l : VisibleLines(quickMsg_.Text(), settings_.ShowKludgeLines)) lines << FromCp437(l);
   QuickViewerMemo->setPlainText(lines.join('\n'));
   QuickViewerMemo->moveCursor(QTextCursor::Start);
   QuickViewerMemo->verticalScrollBar()->setValue(0);
@@ -1349,8 +1349,7 @@ void TMainForm::DeleteALLMessages1Click() {
 void TMainForm::FileMenuAboutToShow() {
   acts_.CreateReplyPacket1->setEnabled(life_->SomethingToSend() || FileExistsNoCase(tempDirectory_, kToDoorFileName));
   acts_.CloseMailPacket1->setEnabled(tree_->Tree().PacketLoaded());
-  std::error_code ec;
-  acts_.OpenReplyPacket1->setEnabled(QWKPostOffice1.Itemindex() >= 0 && fs::exists(life_->ReplyPacketPath(), ec));
+  acts_.OpenReplyPacket1->setEnabled(QWKPostOffice1.Itemindex() >= 0 && life_->ExistingReplyPacket().has_value());
   acts_.Properties1->setEnabled(QWKPostOffice1.Itemindex() >= 0);
 }
 

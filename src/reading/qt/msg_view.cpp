@@ -304,6 +304,12 @@ void TMSGView::BuildActions() {
   on(acts_.KorrinExplorer1, [this] { host_.BringMainToFront(); });
   NEW_ACTION(MailFinder1, "Mail Finder", {}, "Show the mail finder", 5487)->setVisible(false);
   connect(acts_.MailFinder1, &QAction::triggered, this, [this] { host_.ShowFinder(); });
+  NEW_ACTION(ShowKludgeLines1, "Show kludge lines", {}, "Show or hide the networks' control lines", 8011)
+      ->setCheckable(true);
+  on(acts_.ShowKludgeLines1, [this](bool v) {
+    host_.Session().Settings().ShowKludgeLines = v;
+    QWKMsg1TextChange();
+  });
   // Mail: New, Reply and Forward are the main window's commands.
   NEW_ACTION(NewMessage1, "&New Message", QKeySequence(Qt::CTRL | Qt::Key_N), "Write a new message", 8019);
   NEW_ACTION(ReplytoMessage1, "&Reply to Message", QKeySequence(Qt::CTRL | Qt::Key_R), "Reply to the message", 8021);
@@ -368,7 +374,8 @@ void TMSGView::BuildMenus() {
   add(Edit1, {acts_.Copy1, acts_.SelectAll1, nullptr, acts_.Find1, acts_.FindNext1});
   connect(Edit1, &QMenu::aboutToShow, this, &TMSGView::EditMenuAboutToShow);
   View1 = menu("View1", "&View", "Bars, options and the other windows");
-  add(View1, {acts_.Toolbar1, acts_.Statusline1, nullptr, acts_.Options1, nullptr, acts_.AddressBook2,
+  add(View1, {acts_.Toolbar1, acts_.Statusline1, acts_.ShowKludgeLines1, nullptr, acts_.Options1, nullptr,
+              acts_.AddressBook2,
               acts_.KorrinExplorer1, acts_.MailFinder1});
   connect(View1, &QMenu::aboutToShow, this, &TMSGView::ViewMenuAboutToShow);
   Mail1 = menu("Mail1", "&Mail", "Writing and attachments");
@@ -759,7 +766,7 @@ void TMSGView::QWKMsg1TextChange() {
   QApplication::setOverrideCursor(Qt::WaitCursor);
   QStringList lines;
   lines.reserve(static_cast<qsizetype>(msg_.Text().size()));
-  for (const auto& l : msg_.Text()) lines << FromCp437(l);
+  for (const auto& l : VisibleLines(msg_.Text(), host_.Session().Settings().ShowKludgeLines)) lines << FromCp437(l);
   Memo1->setPlainText(lines.join('\n'));
   Memo1->moveCursor(QTextCursor::Start);
   Memo1->verticalScrollBar()->setValue(0);
@@ -903,7 +910,8 @@ void TMSGView::PrintTo(QPrinter& printer) {
     position = number.left(of).toInt();
     count = number.mid(of + 4).toInt();
   }
-  auto pages = TMsgViewPrint::Pages(TMsgViewPrint::PageLines(msg_, position, count, msg_.Text()), width, perPage);
+  auto pages = TMsgViewPrint::Pages(TMsgViewPrint::PageLines(msg_, position, count,
+                                                                 VisibleLines(msg_.Text(), host_.Session().Settings().ShowKludgeLines)), width, perPage);
   // Each copy is a run of its own unless the printer makes the copies.
   int runs = printer.supportsMultipleCopies() ? 1 : std::max(1, printer.copyCount());
   bool first = true;
@@ -1093,6 +1101,7 @@ void TMSGView::MailMenuAboutToShow() {
 
 void TMSGView::ViewMenuAboutToShow() {
   acts_.Toolbar1->setChecked(!Toolbar->isHidden());
+  acts_.ShowKludgeLines1->setChecked(host_.Session().Settings().ShowKludgeLines);
   acts_.Statusline1->setChecked(!statusBar()->isHidden());
   // The address book and the mail finder: shown while those windows exist.
   acts_.AddressBook2->setVisible(TAdressBook::Instance() != nullptr);

@@ -43,7 +43,7 @@ struct TViewerActions {
   QAction *Copy1 = nullptr, *SelectAll1 = nullptr, *Find1 = nullptr, *FindNext1 = nullptr;
   // View
   QAction *Toolbar1 = nullptr, *Statusline1 = nullptr, *Options1 = nullptr, *AddressBook2 = nullptr,
-          *KorrinExplorer1 = nullptr, *MailFinder1 = nullptr;
+          *KorrinExplorer1 = nullptr, *MailFinder1 = nullptr, *ShowKludgeLines1 = nullptr;
   // Mail
   QAction *NewMessage1 = nullptr, *ReplytoMessage1 = nullptr, *ForwardMessage1 = nullptr,
           *ExtractFileInserts1 = nullptr;
