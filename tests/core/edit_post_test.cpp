@@ -357,6 +357,8 @@ TEST(EditPost, EditingAnOutBoxMessageTakesItsAttachmentsAlong) {
   EXPECT_NE(bytes.find("notes.txt"), std::string::npos);
   EXPECT_NE(bytes.find("See the file, edited"), std::string::npos);
   EXPECT_TRUE(w.prompts.Texts(TBoxKind::bkInformation).empty());
+}
+
 // Our reply packet read by a small reader of its own, written in Python
 // (standard library only) from the file layout alone: the BBSID block, the
 // 128-byte headers, the block counts, 0xE3 line ends, the QWKE long-field

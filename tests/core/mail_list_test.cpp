@@ -1,5 +1,8 @@
 #include "engine/mail_list.h"
 
+#include <chrono>
+#include <filesystem>
+
 #include <gtest/gtest.h>
 
 #include "engine/mail_tree.h"
@@ -12,6 +15,7 @@
 #include "support/test_env.h"
 
 using namespace korrin;
+namespace fs = std::filesystem;
 
 namespace {
 std::string Header(const std::string& to, const std::string& from, const std::string& subject, bool read) {
@@ -140,6 +144,8 @@ TEST(MailList, BoxMessagesCarryTheirPathAndDoubleClickStoresIt) {
   test::WriteFile(box + "b1b1b1b1.qms", Header("Sysop", "Me", "Reply", false) + std::string(128, ' '));
   test::WriteFile(box + "a0a0a0a0.QMS", Header("All", "Me", "Short", false).substr(0, 60));
   test::WriteFile(box + "notes.txt", "x");
+  // Out Box messages without a posting record come in the order they were written.
+  fs::last_write_time(box + "a0a0a0a0.QMS", fs::last_write_time(box + "b1b1b1b1.qms") - std::chrono::seconds(5));
   f.tree.Select(f.tree.OutBox());
   f.list.Refill();
   ASSERT_EQ(f.list.Rows().size(), 2u);

@@ -530,6 +530,8 @@ TEST(MSGView, ReplyForwardAndSaveFollowTheMessageFromTheStart) {
   form.SetBusy(false);
   for (const char* b : {"ReplyBtn", "ForwardBtn", "SaveBtn"})
     EXPECT_TRUE(Find<QAbstractButton>(view, b)->isEnabled()) << b;
+}
+
 TEST(MSGView, KludgeLinesHiddenUntilShownAndTheChoiceIsKept) {
   test::TRecordingPrompts prompts;
   test::TFakeHost host;

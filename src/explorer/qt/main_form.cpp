@@ -137,6 +137,8 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
 }
 
 TMainForm::~TMainForm() {
+  // Windows closed but not yet deleted go with this one: none may call back into it.
+  for (QObject* child : children()) child->disconnect(this);
   delete newFiles_.data();
   delete TAdressBook::Instance();  // it keeps its placement in the session's registry
   if (finder_) finder_->Finder().Stop();
