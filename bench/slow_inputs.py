@@ -166,18 +166,30 @@ def far_block(work):
 
 # ---------------------------------------------------------------- running
 
-def run(tool, args, env, timeout=120):
-    """Wall time, peak resident memory (MB) and exit code of one run."""
-    start = time.monotonic()
-    proc = subprocess.Popen([tool] + args, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, env=env)
+def peak_mb(pid):
+    """The process's high-water resident memory so far (VmHWM), in MB."""
     try:
-        _, status, usage = os.wait4(proc.pid, 0)
-    except KeyboardInterrupt:
-        proc.kill()
-        raise
+        with open("/proc/%d/status" % pid) as f:
+            for line in f:
+                if line.startswith("VmHWM:"):
+                    return int(line.split()[1]) / 1024.0
+    except OSError:
+        pass
+    return 0.0
+
+
+def run(tool, args, env):
+    """Wall time, peak resident memory (MB) and exit code of one run. The
+    peak is read from /proc while the tool runs (the fork's own usage would
+    count this script's memory as well)."""
+    start = time.monotonic()
+    proc = subprocess.Popen([tool] + args, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=env)
+    peak = 0.0
+    while proc.poll() is None:
+        peak = max(peak, peak_mb(proc.pid))
+        time.sleep(0.005)
     elapsed = time.monotonic() - start
-    proc.returncode = os.waitstatus_to_exitcode(status)
-    return elapsed, usage.ru_maxrss / 1024.0, proc.returncode
+    return elapsed, peak, proc.returncode
 
 
 def forged_mailbox(tool, work, env):

@@ -35,6 +35,7 @@
 #include "korrin_tool/viewer_texts.h"
 #include "platform/codepage.h"
 #include "platform/paths.h"
+#include "platform/random.h"
 #include "platform/text.h"
 #include "reading/msg_view_header.h"
 #include "engine/tessel_mime.h"
@@ -607,47 +608,6 @@ mode_t CurrentUmask() {
   return m;
 }
 
-// Moves a finished file into the folder under its name. The file is copied
-// to a fresh name in the folder first and renamed over the target, so a
-// link standing at the target is replaced, never followed.
-void PlaceFile(const std::string& source, const std::string& folder, const std::string& name, bool force) {
-  const std::string target = folder + name;
-  struct stat st;
-  if (::lstat(target.c_str(), &st) == 0) {
-    if (!force) throw EToolError(kExitUnreadable, target + ": exists (use --force to replace it)");
-    if (S_ISDIR(st.st_mode)) throw EToolError(kExitUnreadable, target + ": is a folder");
-  }
-  std::string temp = folder + "." + name + ".korrin-XXXXXX";
-  std::vector<char> buf(temp.begin(), temp.end());
-  buf.push_back('\0');
-  int fd = ::mkstemp(buf.data());
-  if (fd < 0) throw EToolError(kExitUnreadable, folder + ": " + std::strerror(errno));
-  temp = buf.data();
-  bool ok = true;
-  {
-    std::ifstream in(source, std::ios::binary);
-    std::vector<char> chunk(1 << 16);
-    while (ok && in) {
-      in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
-      size_t n = static_cast<size_t>(in.gcount());
-      for (size_t done = 0; ok && done < n;) {
-        ssize_t w = ::write(fd, chunk.data() + done, n - done);
-        if (w < 0 && errno == EINTR) continue;
-        if (w <= 0) ok = false;
-        else done += static_cast<size_t>(w);
-      }
-    }
-    ok = ok && !in.bad();
-  }
-  ::fchmod(fd, 0666 & ~CurrentUmask());
-  ok = ::close(fd) == 0 && ok;
-  if (!ok || ::rename(temp.c_str(), target.c_str()) != 0) {
-    int e = errno;
-    ::unlink(temp.c_str());
-    throw EToolError(kExitUnreadable, target + ": cannot write (" + std::strerror(e) + ")");
-  }
-}
-
 int CmdExtract(const TCommandLine& cl, std::ostream& out, std::ostream& err) {
   const std::string& path = OnePacket(cl);
   TFolderChoice choice = FolderChoice(cl, true);
@@ -692,27 +652,48 @@ int CmdExtract(const TCommandLine& cl, std::ostream& out, std::ostream& err) {
     uintmax_t size;
   };
   std::vector<TWritten> written;
-  // Every chosen part is decoded in one pass over the body.
+  // Every chosen part is decoded in one pass over the body, each straight
+  // into a temporary file beside its target, renamed into place once all
+  // are done. Targets are checked first: nothing is written unasked.
   std::set<std::string> names;
   std::vector<TTesselMime::TWantedAttachment> parts;
+  std::vector<std::string> targets;
   for (const auto& attachment : chosen) {
     const std::string name = TargetName(attachment);
     if (!names.insert(name).second) continue;  // a second part of the same name cannot be told apart
-    parts.push_back({attachment, work.ScratchFolder() + "part" + std::to_string(parts.size()) + ".bin"});
+    const std::string target = folder + name;
+    struct stat st;
+    if (::lstat(target.c_str(), &st) == 0) {
+      if (!force) throw EToolError(kExitUnreadable, target + ": exists (use --force to replace it)");
+      if (S_ISDIR(st.st_mode)) throw EToolError(kExitUnreadable, target + ": is a folder");
+    }
+    parts.push_back({attachment, folder + "." + name + ".korrin-" + RandomName8()});
+    targets.push_back(target);
   }
+  auto removeTemps = [&] {
+    for (const auto& p : parts) ::unlink(p.TargetFile.c_str());
+  };
   std::vector<bool> found;
   try {
     found = m.mime.ExtractFiles(body, parts);
   } catch (const std::exception& e) {
+    removeTemps();
     throw EToolError(kExitUnreadable, path + ": " + e.what());
   }
+  for (size_t i = 0; i < parts.size(); ++i)
+    if (!found[i]) {
+      removeTemps();
+      throw EToolError(kExitUnreadable, path + ": attached file \"" + U(parts[i].Name) + "\" cannot be decoded");
+    }
+  const mode_t mode = 0666 & ~CurrentUmask();
   for (size_t i = 0; i < parts.size(); ++i) {
-    const std::string& attachment = parts[i].Name;
-    if (!found[i])
-      throw EToolError(kExitUnreadable, path + ": attached file \"" + U(attachment) + "\" cannot be decoded");
-    const std::string name = TargetName(attachment);
-    PlaceFile(parts[i].TargetFile, folder, name, force);
-    written.push_back({name, folder + name, fs::file_size(folder + name, ec)});
+    ::chmod(parts[i].TargetFile.c_str(), mode);
+    if (::rename(parts[i].TargetFile.c_str(), targets[i].c_str()) != 0) {
+      int e = errno;
+      removeTemps();
+      throw EToolError(kExitUnreadable, targets[i] + ": cannot write (" + std::strerror(e) + ")");
+    }
+    written.push_back({ExtractFileName(targets[i]), targets[i], fs::file_size(targets[i], ec)});
   }
 
   if (cl.json) {
