@@ -5,7 +5,8 @@ only), runs the tool on it and reports wall time and peak memory.
 usage: slow_inputs.py BINDIR [--only NAME]
 
 Every input is a few MB at most; each run must stay within its time budget
-(3 s, the eight-million-record index 10 s) and 300 MB. A line per input:
+(3 s, the eight-million-record index 10 s; extracting 10,000 files also the
+time this machine takes to create as many) and 300 MB. A line per input:
 NAME  seconds  peak MB  exit code  ok|SLOW|BIG|FAILED; the exit status is 1
 when any input is over budget or failed.
 """
@@ -192,6 +193,21 @@ def run(tool, args, env):
     return elapsed, peak, proc.returncode
 
 
+def creation_floor(work, count):
+    """Seconds this machine takes to create `count` small files in one
+    folder: extracting that many attachments cannot be faster."""
+    folder = os.path.join(work, "floor")
+    os.makedirs(folder, exist_ok=True)
+    start = time.monotonic()
+    for i in range(count):
+        fd = os.open(os.path.join(folder, "f%05d" % i), os.O_WRONLY | os.O_CREAT | os.O_TRUNC, 0o600)
+        os.write(fd, b"ABC")
+        os.close(fd)
+    elapsed = time.monotonic() - start
+    shutil.rmtree(folder, ignore_errors=True)
+    return elapsed
+
+
 def forged_mailbox(tool, work, env):
     """A long line is quoted-printable; none of its soft breaks may start a mailbox message."""
     forged = "From evil@x Sat Jan  1 00:00:00 2000 " * 100
@@ -256,9 +272,15 @@ def main():
             runs = build(work)
             named = runs.items() if isinstance(runs, dict) else [(str(i + 1), r) for i, r in enumerate(runs)]
             for label, args in named:
+                allowed = budget
+                if name == "attachments" and label == "extract":
+                    # Writing 10,000 files costs what the file system asks.
+                    floor = creation_floor(work, 10000)
+                    allowed += floor
+                    print("%-28s %8.2f %9s %5s  (creating 10,000 files here)" % ("file-creation floor", floor, "-", "-"))
                 elapsed, peak, code = run(tool, args, env)
                 verdict = "ok"
-                if elapsed > budget:
+                if elapsed > allowed:
                     verdict = "SLOW"
                 elif peak > MEMORY_LIMIT_MB:
                     verdict = "BIG"
