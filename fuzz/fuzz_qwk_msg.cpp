@@ -4,43 +4,32 @@
 // is whole blocks, reads back to its end, and carries exactly the header
 // that was written.
 
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdlib>
-#include <fstream>
 #include <string>
 
 #include "engine/control_file.h"
 #include "engine/qwk_msg.h"
-#include "platform/prompts.h"
 #include "engine/tessel_mime.h"
+#include "fuzz_support.h"
 
 using namespace korrin;
 
 namespace {
 
-class TSilentPrompts : public TStderrPrompts {
-public:
-  TBoxAnswer Box(TBoxKind, const std::string&, TBoxButtons, const std::string&) override { return TBoxAnswer::baOk; }
-};
-
+// The shared work folder (removed at exit), also the record's program folder
+// for its temporary files.
 const std::string& WorkDir() {
-  static std::string dir = [] {
-    const char* t = std::getenv("TMPDIR");
-    std::string tmpl = std::string(t && *t ? t : "/tmp") + "/fuzz-qwkmsg-XXXXXX";
-    if (!::mkdtemp(tmpl.data())) std::abort();
-    ::setenv("KORRIN_HOME", tmpl.c_str(), 1);  // the record's temporary files
-    static TSilentPrompts prompts;
-    SetPrompts(&prompts);
-    return tmpl + "/";
+  static const std::string& dir = [] () -> const std::string& {
+    const std::string& d = fuzz::WorkFolder("qwkmsg");
+    ::setenv("KORRIN_HOME", d.c_str(), 1);
+    return d;
   }();
   return dir;
 }
 
 void Write(const std::string& path, const uint8_t* data, size_t size) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+  fuzz::WriteInput(path, std::string_view(reinterpret_cast<const char*>(data), size));
 }
 
 }  // namespace

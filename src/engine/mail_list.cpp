@@ -206,26 +206,59 @@ THeaderTexts TextsOf(const TQWKHeader& h, TTextCase textCase) {
 }
 }  // namespace
 
+void TMailRows::push_back(TMailListRow row) {
+  if (mapped_) map_.push_back(static_cast<uint32_t>(rows_.size()));
+  rows_.push_back(std::move(row));
+}
+
+void TMailRows::AddUnreadable() {
+  if (!mapped_) {
+    mapped_ = true;
+    map_.resize(rows_.size());
+    for (size_t i = 0; i < map_.size(); ++i) map_[i] = static_cast<uint32_t>(i);
+  }
+  map_.push_back(kNone);
+}
+
+void TMailRows::clear() {
+  rows_ = {};
+  map_ = {};
+  mapped_ = false;
+  tail_ = 0;
+}
+
+const TMailListRow* TMailRows::Row(size_t i) const {
+  if (i >= Listed()) return nullptr;
+  if (!mapped_) return &rows_[i];
+  return map_[i] == kNone ? nullptr : &rows_[map_[i]];
+}
+
 void TMailList::FillConference(const std::string& indexPath) {
   TMessagesFile messages;
   if (!messages.Open(directory_)) return;
   TQWKIndex index;
   index.Open(indexPath);
+  THeaderTexts unreadable;
+  unreadable.Subject = "(message cannot be read)";
+  rows_.SetUnreadableRow(MessageRow(unreadable, false));
+  // messages.dat holds no more messages than blocks: once that many records
+  // were readable, the others can only repeat them and are not read.
   const int32_t n = index.Count();
-  rows_.reserve(rows_.size() + static_cast<size_t>(n));
+  const int32_t most = MeaningfulIndexRecords(n, messages.Size());
+  int32_t readable = 0, i = 1;
   TQWKHeader header;
-  for (int32_t i = 1; i <= n; ++i) {
+  for (; i <= n && readable < most; ++i) {
     auto block = index.BlockNumber(i);
     if (block && messages.HoldsHeader(*block) && messages.ReadHeader(*block, header)) {
       rows_.push_back(MessageRow(TextsOf(header, textCase_), header.MarkedRead()));
+      ++readable;
     } else {
       // The record keeps its place; its row says it cannot be read.
-      THeaderTexts texts;
-      texts.Subject = "(message cannot be read)";
-      rows_.push_back(MessageRow(texts, false));
+      rows_.AddUnreadable();
     }
     if (!GoOnFilling()) return;
   }
+  rows_.AddTail(static_cast<size_t>(n - (i - 1)));
 }
 
 void TMailList::FillBox(TFolderKind kind) {
@@ -305,24 +338,26 @@ void TMailList::FillNewFiles() {
 bool TMailList::SetConferenceRowRead(int index, bool read) {
   TMailTreeNode* node = tree_ ? tree_->Selected() : nullptr;
   const TConfRec* rec = node ? node->Record.get() : nullptr;
-  if (!rec || rec->Kind != TFolderKind::fkConference || index < 0 || index >= static_cast<int>(rows_.size()) ||
-      rows_[static_cast<size_t>(index)].SubItems.size() < 5)
+  if (!rec || rec->Kind != TFolderKind::fkConference || index < 0 || index >= static_cast<int>(rows_.size()))
     return false;
+  TMailListRow* row = rows_.Filled(static_cast<size_t>(index));
+  if (!row || row->SubItems.size() < 5) return false;  // a record that points at no message
   TConferenceReader reader;
   TQWKHeader header;
   if (!reader.Open(directory_, rec->IndexFile, TOpenMode::omReadWrite) || !reader.ReadHeader(index + 1, header) ||
       !reader.MarkRead(index + 1, header, read))
     return false;
-  TMailListRow& row = rows_[static_cast<size_t>(index)];
-  row.ImageIndex = read ? listimg::kReadMessage : listimg::kNewMessage;
-  row.SubItems[4] = read ? "READ" : "NEW";
+  row->ImageIndex = read ? listimg::kReadMessage : listimg::kNewMessage;
+  row->SubItems[4] = read ? "READ" : "NEW";
   if (OnRowChanged) OnRowChanged(index);
   return true;
 }
 
 void TMailList::MarkSelectedRead(int index) {
   if (index < 0 || index >= static_cast<int>(rows_.size())) return;
-  rows_[static_cast<size_t>(index)].ImageIndex = listimg::kReadMessage;
+  TMailListRow* row = rows_.Filled(static_cast<size_t>(index));
+  if (!row) return;  // a record that points at no message is never read
+  row->ImageIndex = listimg::kReadMessage;
   if (OnRowChanged) OnRowChanged(index);
 }
 

@@ -4,7 +4,9 @@
 // control of the window shows what this class computes.
 
 #include <cstdint>
+#include <cstddef>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -43,6 +45,63 @@ struct TMailListRow {
   std::string ShellIconName;
 };
 
+// The rows of a list. Rows of index records that point at no message all
+// show one "(message cannot be read)" row and cost four bytes each; the
+// records beyond what messages.dat can hold (the tail) cost nothing.
+class TMailRows {
+public:
+  class const_iterator {
+  public:
+    using iterator_category = std::forward_iterator_tag;
+    using value_type = TMailListRow;
+    using difference_type = std::ptrdiff_t;
+    using pointer = const TMailListRow*;
+    using reference = const TMailListRow&;
+    const_iterator(const TMailRows* rows, size_t i) : rows_(rows), i_(i) {}
+    reference operator*() const { return (*rows_)[i_]; }
+    pointer operator->() const { return &(*rows_)[i_]; }
+    const_iterator& operator++() {
+      ++i_;
+      return *this;
+    }
+    bool operator==(const const_iterator& o) const { return i_ == o.i_; }
+    bool operator!=(const const_iterator& o) const { return i_ != o.i_; }
+
+  private:
+    const TMailRows* rows_;
+    size_t i_;
+  };
+  size_t size() const { return Listed() + tail_; }
+  bool empty() const { return size() == 0; }
+  const TMailListRow& operator[](size_t i) const {
+    const TMailListRow* row = Row(i);
+    return row ? *row : unreadable_;
+  }
+  const_iterator begin() const { return {this, 0}; }
+  const_iterator end() const { return {this, size()}; }
+  // True for the row of a record that points at no message.
+  bool Unreadable(size_t i) const { return i < size() && !Row(i); }
+  // A filled row to change; nothing for an unreadable one.
+  TMailListRow* Filled(size_t i) { return const_cast<TMailListRow*>(Row(i)); }
+  void push_back(TMailListRow row);
+  void reserve(size_t n) { rows_.reserve(n); }
+  void clear();
+  // The row that unreadable records show, and adding them.
+  void SetUnreadableRow(TMailListRow row) { unreadable_ = std::move(row); }
+  void AddUnreadable();
+  void AddTail(size_t n) { tail_ += n; }
+
+private:
+  static constexpr uint32_t kNone = UINT32_MAX;
+  size_t Listed() const { return mapped_ ? map_.size() : rows_.size(); }
+  const TMailListRow* Row(size_t i) const;
+  std::vector<TMailListRow> rows_;
+  // Once an unreadable row is added: per listed row, its place in rows_ or kNone.
+  bool mapped_ = false;
+  std::vector<uint32_t> map_;
+  size_t tail_ = 0;
+  TMailListRow unreadable_;
+};
 // Text of the message-list header line of a conference message, from the
 // header fields: Date as stored, From and To without trailing blanks and
 // with the case function applied, Subject without trailing blanks.
@@ -85,7 +144,7 @@ public:
   // Mark as Read / UnRead of a conference row: the read mark in
   // "messages.dat" and the row's image. False for any other row.
   bool SetConferenceRowRead(int index, bool read);
-  const std::vector<TMailListRow>& Rows() const { return rows_; }
+  const TMailRows& Rows() const { return rows_; }
   const std::vector<TMailColumn>& Columns() const { return columns_; }
   // Rows of the Download Box and New Files use the desktop's file icons.
   bool UsesFileImages() const { return fileImages_; }
@@ -124,7 +183,7 @@ private:
   TMailSortType sortType_ = TMailSortType::mstMsg;
   int32_t columnOrder_[4] = {0, 1, 2, 3};
   TProcessMessages processMessages_;
-  std::vector<TMailListRow> rows_;
+  TMailRows rows_;
   std::vector<TMailColumn> columns_;
   bool fileImages_ = false;
   bool refilling_ = false;

@@ -64,6 +64,11 @@ bool TMimeLineReader::Fill() {
 }
 
 bool TMimeLineReader::ReadLine(std::string& line) {
+  if (hasPending_) {
+    hasPending_ = false;
+    line = std::move(pending_);
+    return true;
+  }
   line.clear();
   bool started = false;
   for (;;) {

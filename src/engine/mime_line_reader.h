@@ -28,6 +28,11 @@ public:
   // The next line without its line end (LF, CR LF or a lone CR). The last
   // line needs no line end. False when the file is used up.
   bool ReadLine(std::string& line);
+  // Hands `line` out again as the next line.
+  void PutBack(std::string line) {
+    pending_ = std::move(line);
+    hasPending_ = true;
+  }
   // Up to `size` raw bytes; 0 at the end of the file.
   size_t ReadBytes(char* dest, size_t size);
 
@@ -42,6 +47,8 @@ private:
   std::unique_ptr<char[]> buf_;
   size_t pos_ = 0, len_ = 0;
   bool skipLF_ = false;
+  std::string pending_;
+  bool hasPending_ = false;
   dev_t dev_ = 0;
   ino_t ino_ = 0;
 };

@@ -5,6 +5,7 @@
 #include <ctime>
 #include <cstdio>
 #include <filesystem>
+#include <set>
 
 #include "archive/xceed_zip.h"
 #include "engine/block_file.h"
@@ -144,19 +145,32 @@ bool IsFinalArchiveFailure(int code) {
 }
 
 TUnpackOutcome UnpackPacketFiles(TXceedZip& zip, const std::string& path, const std::string& folder, bool reply) {
+  // One pass over the archive takes every packet file; the files written are
+  // followed through the component's events (handlers set by others still run).
   TUnpackOutcome outcome;
-  for (const std::string& pattern : PacketFilePatterns(reply)) {
-    zip.SetZipFileName(path);
-    zip.SetExtractDirectory(ExcludeTrailingBackslash(folder));
-    zip.SetFilesToProcess({pattern});
-    int rc = zip.Extract(0);
-    if (rc == TXceedZip::xcdSuccess) {
-      if (pattern != "attached.lst") outcome.Unpacked = true;
-    } else if (rc != TXceedZip::xcdNothingToDo && !IsFinalArchiveFailure(outcome.Failure) &&
-               (outcome.Failure == TXceedZip::xcdSuccess || IsFinalArchiveFailure(rc))) {
-      outcome.Failure = rc;
-    }
-  }
+  std::multiset<std::string> written;
+  const tOnExtracting onExtracting = zip.OnExtracting();
+  const tOnSkippingFile onSkipping = zip.OnSkippingFile();
+  zip.SetOnExtracting([&](const TXcdFileStats& stats) {
+    written.insert(stats.FileName);
+    if (onExtracting) onExtracting(stats);
+  });
+  zip.SetOnSkippingFile([&](const TXcdFileStats& stats) {
+    // A file that could not be written is no file unpacked; a duplicate
+    // passed over never counted.
+    if (stats.SkipReason != XCD_SKIP_EXISTS)
+      if (auto it = written.find(stats.FileName); it != written.end()) written.erase(it);
+    if (onSkipping) onSkipping(stats);
+  });
+  zip.SetZipFileName(path);
+  zip.SetExtractDirectory(ExcludeTrailingBackslash(folder));
+  zip.SetFilesToProcess(PacketFilePatterns(reply));
+  const int rc = zip.Extract(0);
+  zip.SetOnExtracting(onExtracting);
+  zip.SetOnSkippingFile(onSkipping);
+  for (const std::string& name : written)
+    if (!SameText(ExtractFileName(name), "attached.lst")) outcome.Unpacked = true;
+  if (rc != TXceedZip::xcdSuccess && rc != TXceedZip::xcdNothingToDo) outcome.Failure = rc;
   return outcome;
 }
 

@@ -48,13 +48,12 @@ bool IsReplyPacketName(const std::string& path);
 struct TUnpackOutcome {
   // A file besides "attached.lst" came out.
   bool Unpacked = false;
-  // The archive code of the first call that failed otherwise than by
-  // finding nothing to do; a final failure (IsFinalArchiveFailure) before
-  // any other. 0 (success) when none did.
+  // The archive code when the extract call failed otherwise than by finding
+  // nothing to do; 0 (success) when it did not.
   int Failure = 0;
 };
-// Unpacks the packet files of an archive into the folder, one extract call
-// per pattern of PacketFilePatterns.
+// Unpacks the packet files of an archive (the patterns of
+// PacketFilePatterns) into the folder in one extract call.
 TUnpackOutcome UnpackPacketFiles(TXceedZip& zip, const std::string& path, const std::string& folder, bool reply);
 // No plugin, no archive, a damaged one or no access: no call can do better.
 bool IsFinalArchiveFailure(int code);

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <limits>
 
+#include "engine/qwk_header.h"
 #include "platform/prompts.h"
 
 namespace korrin {
@@ -117,6 +118,11 @@ std::optional<int64_t> TQWKIndex::BlockNumber(int32_t n) {
   auto rec = Record(n);
   if (!rec) return std::nullopt;
   return BasicSingleToBlockNumber(rec->data());
+}
+
+int32_t MeaningfulIndexRecords(int32_t count, int64_t messagesSize) {
+  const int64_t blocks = std::max<int64_t>(messagesSize, 0) / static_cast<int64_t>(kQWKBlockSize);
+  return static_cast<int32_t>(std::min<int64_t>(count, blocks));
 }
 
 int32_t CountIndexRecords(const std::string& path) {

@@ -62,6 +62,9 @@ private:
 // Records of an index file (file size div 5); "Could not read file " + path
 // and 0 when it cannot be opened.
 int32_t CountIndexRecords(const std::string& path);
+// How many of an index's `count` records can point at a message of their own
+// in a messages.dat of `messagesSize` bytes: no more than it has blocks.
+int32_t MeaningfulIndexRecords(int32_t count, int64_t messagesSize);
 // Block number of record n read directly; nothing when the file cannot be
 // opened (reported), n is out of range or the value is unusable.
 std::optional<int64_t> ReadIndexBlockNumber(const std::string& path, int32_t n);

@@ -506,8 +506,7 @@ void TQWKMsg::ParseHeader() {
   if (onHDRChange_) onHDRChange_(this);
 }
 
-void TQWKMsg::DeleteTextLine(size_t i) {
-  text_.erase(text_.begin() + static_cast<std::ptrdiff_t>(i));
+void TQWKMsg::LineTakenAt(size_t i) {
   if (!cutTracked_) return;
   if (i < cutStart_) {
     --cutStart_;
@@ -518,45 +517,71 @@ void TQWKMsg::DeleteTextLine(size_t i) {
 }
 
 void TQWKMsg::ExtractExtendedHeader() {
+  // The header lines are looked for among the first lines still in the text;
+  // taking one brings the next line into view. Taken lines are only marked
+  // and leave the text in one sweep at the end, so the cut costs time linear
+  // in the text however many header lines it has.
+  std::vector<size_t> view;  // indices in text_ of the first lines not taken
+  std::vector<bool> taken(text_.size(), false);
+  size_t next = 0;
+  auto fill = [&] {
+    while (view.size() < kExtendedHeaderLines && next < text_.size()) view.push_back(next++);
+  };
+  auto line = [&](size_t i) -> const std::string& { return text_[view[i]]; };
+  auto take = [&](size_t i) {
+    taken[view[i]] = true;
+    view.erase(view.begin() + static_cast<std::ptrdiff_t>(i));
+    LineTakenAt(i);
+    fill();
+  };
+  fill();
   bool toTaken = false, fromTaken = false, subjectTaken = false;
   bool matched = true;
-  while (matched && !text_.empty()) {
+  while (matched && !view.empty()) {
     matched = false;
-    for (size_t i = std::min(text_.size() - 1, kExtendedHeaderLines - 1) + 1; i-- > 0;) {
+    for (size_t i = view.size(); i-- > 0;) {
       size_t p;
-      if (i < text_.size() && (p = HeadMatch(text_[i], "TO:", true)) != std::string::npos) {
-        if (!toTaken) qwkeHdr_.LongTo = From(text_[i], p + 4);
+      if (i < view.size() && (p = HeadMatch(line(i), "TO:", true)) != std::string::npos) {
+        if (!toTaken) qwkeHdr_.LongTo = From(line(i), p + 4);
         toTaken = true;
-        DeleteTextLine(i);
+        take(i);
         matched = true;
       }
-      if (i < text_.size() && (p = HeadMatch(text_[i], "FROM:", true)) != std::string::npos) {
-        if (!fromTaken) qwkeHdr_.LongFrom = From(text_[i], p + 6);
+      if (i < view.size() && (p = HeadMatch(line(i), "FROM:", true)) != std::string::npos) {
+        if (!fromTaken) qwkeHdr_.LongFrom = From(line(i), p + 6);
         fromTaken = true;
-        DeleteTextLine(i);
+        take(i);
         matched = true;
       }
-      if (i < text_.size() && (p = HeadMatch(text_[i], "SUBJECT:", true)) != std::string::npos) {
-        if (!subjectTaken) qwkeHdr_.LongSubject = From(text_[i], p + 9);
+      if (i < view.size() && (p = HeadMatch(line(i), "SUBJECT:", true)) != std::string::npos) {
+        if (!subjectTaken) qwkeHdr_.LongSubject = From(line(i), p + 9);
         subjectTaken = true;
-        DeleteTextLine(i);
+        take(i);
         matched = true;
       }
-      if (i < text_.size() && HeadMatch(text_[i], "Date:", false) != std::string::npos) {
-        DeleteTextLine(i);
+      if (i < view.size() && HeadMatch(line(i), "Date:", false) != std::string::npos) {
+        take(i);
         matched = true;
       }
-      if (i < text_.size() && HeadMatch(text_[i], "CC:", false) != std::string::npos) {
-        carbonCopies_ = From(text_[i], 4);
-        DeleteTextLine(i);
-        while (i < text_.size() && !text_[i].empty()) {
-          carbonCopies_ += text_[i];
-          DeleteTextLine(i);
+      if (i < view.size() && HeadMatch(line(i), "CC:", false) != std::string::npos) {
+        carbonCopies_ = From(line(i), 4);
+        take(i);
+        while (i < view.size() && !line(i).empty()) {
+          carbonCopies_ += line(i);
+          take(i);
         }
         matched = true;
       }
     }
   }
+  if (next == 0 || std::find(taken.begin(), taken.end(), true) == taken.end()) return;
+  size_t kept = 0;
+  for (size_t i = 0; i < text_.size(); ++i)
+    if (!taken[i]) {
+      if (kept != i) text_[kept] = std::move(text_[i]);
+      ++kept;
+    }
+  text_.resize(kept);
 }
 
 bool TQWKMsg::MarkReadIn(TBlockFile& file) {

@@ -257,8 +257,8 @@ private:
   void RemoveKilledBanner();
   void InsertCarbonCopyLines();
   void FireTextChange();
-  // Deletes a text line, keeping the pending kludge cut in step.
-  void DeleteTextLine(size_t i);
+  // Keeps the pending kludge cut in step with text line i leaving the text.
+  void LineTakenAt(size_t i);
 
   TTesselMime* mimeCTRL_ = nullptr;
   TToReader* qwkExtCTRL_ = nullptr;

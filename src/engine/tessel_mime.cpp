@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 #include <optional>
+#include <unordered_map>
 
 #include "platform/errors.h"
 #include "platform/paths.h"
@@ -184,6 +185,12 @@ std::string SafeAttachmentName(std::string_view name) {
   while (e > b && out[e - 1] == ' ') --e;
   out = out.substr(b, e - b);
   if (out.empty() || out == "." || out == "..") return kUnnamedAttachment;
+  if (out.size() > kMaxAttachmentName) {
+    // Shortened in the middle: the extension (when it is one) stays.
+    size_t dot = out.find_last_of('.');
+    size_t ext = dot != std::string::npos && dot > 0 && out.size() - dot <= 16 ? out.size() - dot : 0;
+    out = TrimRight(out.substr(0, kMaxAttachmentName - ext)) + out.substr(out.size() - ext);
+  }
   return out;
 }
 
@@ -477,41 +484,70 @@ bool TTesselMimeBaseClass::ScanFile(const std::string& SourceFile) {
 
 bool TTesselMimeBaseClass::ExtractFile(const std::string& SourceFile, const std::string& TargetFile,
                                        const std::string& AttachmentName) {
-  StartScan();
-  TMimeLineReader in;
-  if (!in.Open(SourceFile)) return false;
-  // Emptying the target must never destroy the message being read.
-  if (in.IsSameFile(TargetFile)) throw EInOutError("Could not create file - " + TargetFile, EEXIST);
-  TMimeFileWriter out;
-  out.Create(TargetFile);
+  {
+    TMimeLineReader in;
+    if (!in.Open(SourceFile)) return false;
+    // Emptying the target must never destroy the message being read.
+    if (in.IsSameFile(TargetFile)) throw EInOutError("Could not create file - " + TargetFile, EEXIST);
+    TMimeFileWriter out;
+    out.Create(TargetFile);
+    out.Close();
+  }
+  return ExtractFiles(SourceFile, {{AttachmentName, TargetFile}}).front();
+}
 
-  const std::string wanted = RemoveBlanks(AttachmentName);
-  auto isWanted = [&] { return !fileName_.empty() && SameText(RemoveBlanks(fileName_), wanted); };
-  bool found = false;
+std::vector<bool> TTesselMimeBaseClass::ExtractFiles(const std::string& SourceFile,
+                                                     const std::vector<TWantedAttachment>& Wanted) {
+  StartScan();
+  std::vector<bool> found(Wanted.size(), false);
+  TMimeLineReader in;
+  if (!in.Open(SourceFile)) return found;
+  for (const auto& w : Wanted)
+    if (in.IsSameFile(w.TargetFile)) throw EInOutError("Could not create file - " + w.TargetFile, EEXIST);
+
+  // The first part of each name (blanks and case ignored) is written.
+  std::unordered_map<std::string, size_t> pending;
+  for (size_t i = 0; i < Wanted.size(); ++i) pending.emplace(AnsiLowerCase(RemoveBlanks(Wanted[i].Name)), i);
+  auto take = [&]() -> std::optional<size_t> {
+    if (fileName_.empty()) return std::nullopt;
+    auto it = pending.find(AnsiLowerCase(RemoveBlanks(fileName_)));
+    if (it == pending.end()) return std::nullopt;
+    size_t i = it->second;
+    pending.erase(it);
+    found[i] = true;
+    return i;
+  };
   std::string line;
-  while (in.ReadLine(line)) {
+  while (!pending.empty() && in.ReadLine(line)) {
     BeforeLine();
-    if (RemoveBlanks(line).empty() && isWanted()) {
+    std::optional<size_t> part;
+    if (RemoveBlanks(line).empty() && (part = take())) {
       // The empty line that ends the named part's header block. Base64 is
       // decoded; a text part only when its own header says base64 (the
       // transfer encoding of an earlier part carries over otherwise).
-      found = true;
       bool base64 = transferEncoding_ == TMimeEncodingType::meBase64 &&
                     (contentType_ != TMimeType::mtText || partSaysBase64_);
+      TMimeFileWriter out;
+      out.Create(Wanted[*part].TargetFile);
       if (base64)
         DecodeBase64(in, out);
       else
         CopyTextPart(in, out);
-      break;
+      out.Close();
+      // The scan goes on at the line that ended the part.
+      prevEmpty_ = true;
+      BeforeLine();
+      prevEmpty_ = false;
+      continue;
     }
-    if (ClassifyLine(line) == TLineKind::lkBegin && isWanted()) {
-      found = true;
+    if (ClassifyLine(line) == TLineKind::lkBegin && (part = take())) {
+      TMimeFileWriter out;
+      out.Create(Wanted[*part].TargetFile);
       DecodeUU(in, out);
-      break;
+      out.Close();
     }
     prevEmpty_ = line.empty();
   }
-  out.Close();
   return found;
 }
 
@@ -523,7 +559,7 @@ bool TTesselMimeBaseClass::ExtractFile(const std::string& SourceFile, const std:
 void TTesselMimeBaseClass::CopyTextPart(TMimeLineReader& in, TMimeFileWriter& out) {
   std::string line;
   while (in.ReadLine(line)) {
-    if (StartsWith(line, "--") && IsBoundaryKey(DelimiterKey(line))) return;
+    if (StartsWith(line, "--") && IsBoundaryKey(DelimiterKey(line))) return in.PutBack(std::move(line));
     out.WriteLine(line);
   }
 }
@@ -548,10 +584,11 @@ void TTesselMimeBaseClass::DecodeBase64(TMimeLineReader& in, TMimeFileWriter& ou
       bool closing = false;
       if (!IsBoundaryKey(DelimiterKey(line), &closing) || !closing ||
           lastDataLength != static_cast<size_t>(kMimeLineLength))
-        return;
+        return in.PutBack(std::move(line));
       do have = in.ReadLine(line);
       while (have && line.size() <= 2);
-      if (!have || !IsBase64Continuation(line, lastDataLength)) return;
+      if (!have) return;
+      if (!IsBase64Continuation(line, lastDataLength)) return in.PutBack(std::move(line));
       continue;
     }
 

@@ -73,7 +73,11 @@ inline constexpr const char* kUnnamedAttachment = "attachment.dat";
 // An attachment name made safe to use as a file name in a folder: only the
 // part after the last ":", "\" or "/" is kept, control characters and the
 // surrounding blanks are removed, and a name that is then empty, "." or ".."
-// becomes kUnnamedAttachment. The result never leaves the folder it is put in.
+// becomes kUnnamedAttachment. A name longer than kMaxAttachmentName bytes is
+// shortened keeping its extension, so that it stays a valid file name even
+// once each byte has become a three-byte UTF-8 character. The result never
+// leaves the folder it is put in.
+inline constexpr size_t kMaxAttachmentName = 72;
 std::string SafeAttachmentName(std::string_view name);
 
 // A quick look at a raw body before the codec scans it: true when the bytes
@@ -114,6 +118,15 @@ public:
   // empty target. A target that cannot be created or written, or a read
   // error, raises EInOutError.
   bool ExtractFile(const std::string& SourceFile, const std::string& TargetFile, const std::string& AttachmentName);
+  // An attachment name and the file it is written into.
+  struct TWantedAttachment {
+    std::string Name, TargetFile;
+  };
+  // Writes the first part or uuencoded block of each name into its file in
+  // one pass over the source; files of names not found are not created.
+  // Per name, whether it was found (all false when the source cannot be
+  // opened). Raises as ExtractFile does.
+  std::vector<bool> ExtractFiles(const std::string& SourceFile, const std::vector<TWantedAttachment>& Wanted);
 
   // Encodes SourceFile in the form EncodingType chooses (etUU: uuencode,
   // otherwise base64 MIME) into PartBase + ".01", ".02", ... A part ends when

@@ -4,7 +4,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <time.h>
+
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
+#include <mutex>
+#include <unordered_map>
+#include <vector>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -47,16 +54,82 @@ bool ForceDirectories(const std::string& path, Prompts& prompts) {
   return false;
 }
 
+namespace {
+// The names of a folder by their lower-case form (the first on disk of each),
+// so that looking up many names costs one scan of the folder, not one each.
+// A listing is used while the folder's identity and change time stay as they
+// were when it was read, and only once that time lies clearly before the
+// reading: a file made in the same clock tick as the listing is not missed.
+struct TFolderListing {
+  dev_t dev = 0;
+  ino_t ino = 0;
+  timespec changed{};
+  bool trusted = false;
+  std::unordered_map<std::string, std::string> names;
+  uint64_t lastUse = 0;
+};
+
+constexpr size_t kListingsKept = 8;
+
+int64_t Nanoseconds(const timespec& t) { return int64_t(t.tv_sec) * 1000000000 + t.tv_nsec; }
+
+bool TrustedAt(const timespec& changed, const timespec& now) {
+  // File systems without sub-second times count in whole seconds (or two).
+  const int64_t margin = changed.tv_nsec == 0 ? 2000000000 : 20000000;
+  return Nanoseconds(now) - Nanoseconds(changed) > margin;
+}
+
+std::optional<std::string> ListedName(const std::string& dir, const struct stat& st, const std::string& name) {
+  static std::mutex lock;
+  static std::vector<TFolderListing> listings;
+  static uint64_t uses = 0;
+  std::lock_guard<std::mutex> guard(lock);
+  TFolderListing* listing = nullptr;
+  for (auto& l : listings)
+    if (l.dev == st.st_dev && l.ino == st.st_ino) listing = &l;
+  const bool fresh = listing && listing->trusted && listing->changed.tv_sec == st.st_mtim.tv_sec &&
+                     listing->changed.tv_nsec == st.st_mtim.tv_nsec;
+  if (!fresh) {
+    if (!listing) {
+      if (listings.size() < kListingsKept) {
+        listing = &listings.emplace_back();
+      } else {
+        listing = &*std::min_element(listings.begin(), listings.end(),
+                                     [](const auto& a, const auto& b) { return a.lastUse < b.lastUse; });
+      }
+    }
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    listing->dev = st.st_dev;
+    listing->ino = st.st_ino;
+    listing->changed = st.st_mtim;
+    listing->trusted = TrustedAt(st.st_mtim, now);
+    listing->names.clear();
+    std::error_code ec;
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+      std::string candidate = it->path().filename().string();
+      listing->names.emplace(AnsiLowerCase(candidate), candidate);
+    }
+  }
+  listing->lastUse = ++uses;
+  auto it = listing->names.find(AnsiLowerCase(name));
+  if (it == listing->names.end()) return std::nullopt;
+  return it->second;
+}
+}  // namespace
+
 std::optional<std::string> FindFileNoCase(const std::string& folder, const std::string& name) {
   if (name.empty()) return std::nullopt;
   std::string dir = IncludeTrailingBackslash(folder.empty() ? std::string(".") : folder);
   std::error_code ec;
   if (fs::exists(dir + name, ec)) return dir + name;
-  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-    std::string candidate = it->path().filename().string();
-    if (SameText(candidate, name)) return dir + candidate;
-  }
-  return std::nullopt;
+  // A name with a separator is no name in this folder.
+  if (name.find(kPathDelim) != std::string::npos) return std::nullopt;
+  struct stat st;
+  if (::stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return std::nullopt;
+  auto found = ListedName(dir, st, name);
+  if (!found) return std::nullopt;
+  return dir + *found;
 }
 
 std::string PathNoCase(const std::string& folder, const std::string& name) {

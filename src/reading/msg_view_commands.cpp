@@ -133,11 +133,12 @@ std::vector<std::string> ExtractAttachments(TQWKMsg& msg, TTesselMime& mime, con
   const std::string body = IncludeTrailingBackslash(workFolder) + kMimeTextFileName;
   if (ExportMessageBody(msg, boxFile, body)) {
     try {
-      for (const auto& caption : captions) {
-        std::string target = IncludeTrailingBackslash(folder) + AttachmentFileName(caption);
-        mime.ExtractFile(body, target, caption);
-        written.push_back(target);
-      }
+      // One pass over the body writes every part.
+      std::vector<TTesselMime::TWantedAttachment> wanted;
+      for (const auto& caption : captions)
+        wanted.push_back({caption, IncludeTrailingBackslash(folder) + AttachmentFileName(caption)});
+      mime.ExtractFiles(body, wanted);
+      for (const auto& w : wanted) written.push_back(w.TargetFile);
     } catch (const EInOutError& e) {
       GetPrompts().Error(e.what());
     }

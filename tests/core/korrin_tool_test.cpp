@@ -3,10 +3,14 @@
 // mailbox module.
 
 #include <sys/stat.h>
+#include <fcntl.h>
+#include <signal.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -873,6 +877,33 @@ TEST(KorrinTool, ExportedMailboxReadsBackMessageByMessage) {
   for (auto& f : fs::directory_iterator(dir)) EXPECT_EQ(f.path().filename().string(), "hand.mbox");
 }
 
+TEST(KorrinTool, NoBodyTextForgesAMailboxMessage) {
+  if (!PythonWorks()) GTEST_SKIP() << "python3 with the mailbox module is needed";
+  // Long lines are quoted-printable: their soft breaks land at every offset of
+  // a repeated forged separator, and a dotted line follows.
+  std::string forged;
+  for (int i = 0; i < 100; ++i) forged += "From evil@x Sat Jan  1 00:00:00 2000 ";
+  TPacketBuilder b;
+  b.BBS("KORRIN TEST BBS", "TESTBBS").User("JOHN DOE").PacketDate("03-15-1999", "21:30:05");
+  b.Conference(5, "General");
+  b.Message(5, TPacketMessage().From("JOHN SMITH").Subject("Forge").Body(forged + "\n.\nFrom: x\n" + forged));
+  b.Message(5, TPacketMessage().From("ANNA").Subject("Next").Body("Plain"));
+  std::string folder = b.WriteTo(NewTempDir("forge"));
+  TMailTree tree;
+  tree.SetDirectory(CopyOf(folder));
+  int count = 0;
+  std::string dir = NewTempDir("fm");
+  std::string expected =
+      WriteFile(dir + "expected.json", Expectations(tree.Directory(), tree, "TESTBBS", count, nullptr));
+  ASSERT_EQ(count, 2);
+  ASSERT_EQ(Tool({"export", folder, "--mbox", dir + "f.mbox"}).code, 0);
+  EXPECT_EQ(CheckMbox(dir + "f.mbox", expected), 0);
+  const std::string mbox = ReadFile(dir + "f.mbox");
+  size_t separators = 0;
+  for (size_t p = 0; (p = mbox.find("From ", p)) != std::string::npos; ++p) separators += p == 0 || mbox[p - 1] == '\n';
+  EXPECT_EQ(separators, 2u);
+}
+
 TEST(KorrinTool, GeneratedPacketExportsTheSameInOneOrSeveralProcesses) {
   if (!PythonWorks()) GTEST_SKIP() << "python3 with the mailbox module is needed";
   TGeneratorOptions o;
@@ -910,6 +941,54 @@ TEST(KorrinTool, GeneratedPacketExportsTheSameInOneOrSeveralProcesses) {
   for (const auto& f : info["folders"].a)
     if (f["kind"].s == "conference" && f["name"].s != "Personal Messages") listed += f["messages"].Int();
   EXPECT_EQ(listed, 1500);
+}
+
+TEST(KorrinTool, InterruptedOrKilledItLeavesNoTemporaryFiles) {
+  TGeneratorOptions o;
+  o.messages = 30000;
+  o.conferences = 3;
+  auto gen = GeneratePacket(o, NewTempDir("sig"));
+  const std::string archive = Zip(gen.folder, NewTempDir("sz") + "GENBBS.QWK");
+  const std::string out = NewTempDir("sigout");
+  auto leftovers = [&](const std::string& tmp) {
+    std::vector<std::string> left;
+    // The guardian may still be removing when the tool is gone.
+    for (int i = 0; i < 100; ++i) {
+      left.clear();
+      for (const std::string& dir : {tmp, out})
+        for (auto& e : fs::directory_iterator(dir)) left.push_back(e.path().filename().string());
+      if (left.empty()) break;
+      ::usleep(20000);
+    }
+    return left;
+  };
+  for (int sig : {SIGINT, SIGTERM, SIGKILL}) {
+    const std::string tmp = NewTempDir("sigtmp");
+    pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      ::setenv("TMPDIR", tmp.c_str(), 1);
+      int null = ::open("/dev/null", O_WRONLY);
+      ::dup2(null, 1);
+      ::dup2(null, 2);
+      const std::string tool = BinDir() + "korrin-tool", mbox = out + "a.mbox";
+      ::execl(tool.c_str(), "korrin-tool", "export", archive.c_str(), "--mbox", mbox.c_str(), "--jobs", "2",
+              static_cast<char*>(nullptr));
+      ::_exit(127);
+    }
+    ::usleep(300000);
+    auto start = std::chrono::steady_clock::now();
+    ::kill(pid, sig);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (sig != SIGKILL) {
+      EXPECT_LT(seconds, 2.0) << sig;
+      ASSERT_TRUE(WIFEXITED(status)) << sig;
+      EXPECT_EQ(WEXITSTATUS(status), 128 + sig);
+    }
+    EXPECT_EQ(leftovers(tmp), std::vector<std::string>{}) << sig;
+  }
 }
 
 TEST(KorrinTool, RepliesListsTheReplyPacket) {

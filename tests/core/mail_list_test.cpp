@@ -119,6 +119,35 @@ TEST(MailList, AFolderChosenDuringAFillIsTheOneListed) {
   EXPECT_EQ(f.list.Rows().size(), 5u);
 }
 
+TEST(MailList, IndexesLongerThanTheMessagesFileCostNoRowsBeyondIt) {
+  Fixture f;
+  // messages.dat has four blocks: four readable records at most. Records
+  // that point nowhere are kept in their place and read on.
+  std::string index;
+  for (int i = 0; i < 1000; ++i) index += IndexRecord(0);
+  for (int i = 0; i < 100000; ++i) index += IndexRecord(2 + i % 3);
+  test::WriteFile(f.dir + "005.NDX", index);
+  f.tree.Select(TMailTree::FindChildByCaption(f.tree.InBox(), "5 Five"));
+  f.list.Refill();
+  const TMailRows& rows = f.list.Rows();
+  ASSERT_EQ(rows.size(), 101000u);
+  EXPECT_TRUE(rows.Unreadable(999));
+  EXPECT_EQ(rows[999].SubItems[2], "(message cannot be read)");
+  for (size_t i = 1000; i < 1004; ++i) EXPECT_FALSE(rows.Unreadable(i)) << i;
+  EXPECT_EQ(rows[1000].Caption, "12-01-26");
+  EXPECT_EQ(rows[1003].SubItems[0], "John Smith");
+  EXPECT_TRUE(rows.Unreadable(1004));
+  EXPECT_EQ(rows[100999].SubItems[2], "(message cannot be read)");
+  size_t counted = 0;
+  for (const TMailListRow& row : rows) counted += row.SubItems.size() == 5;
+  EXPECT_EQ(counted, 101000u);
+  // Only readable rows change.
+  f.list.MarkSelectedRead(5000);
+  EXPECT_EQ(rows[5000].ImageIndex, listimg::kNewMessage);
+  f.list.MarkSelectedRead(1000);
+  EXPECT_EQ(rows[1000].ImageIndex, listimg::kReadMessage);
+}
+
 TEST(MailList, SubFolderRowsOpenTheirFolderAndDirectoriesNeedAControlFile) {
   Fixture f;
   f.list.Refill();  // the In Box: its children

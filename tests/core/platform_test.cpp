@@ -1,3 +1,5 @@
+#include <unistd.h>
+
 #include <filesystem>
 
 #include <gtest/gtest.h>
@@ -98,6 +100,19 @@ TEST(Paths, FindsFilesWhateverTheirCase) {
   EXPECT_FALSE(FindFileNoCase(dir, "door.id"));
   EXPECT_FALSE(FindFileNoCase(dir + "nowhere", "x"));
   EXPECT_EQ(PathNoCase(dir, "Door.ID"), dir + "Door.ID");
+
+  // The folder's listing is shared by lookups and follows every change,
+  // also one made right after a lookup.
+  test::WriteFile(dir + "DOOR.ID", "z");
+  EXPECT_EQ(FindFileNoCase(dir, "door.id"), dir + "DOOR.ID");
+  fs::rename(dir + "DOOR.ID", dir + "Door.Id");
+  EXPECT_EQ(FindFileNoCase(dir, "door.id"), dir + "Door.Id");
+  fs::remove(dir + "Door.Id");
+  EXPECT_FALSE(FindFileNoCase(dir, "door.id"));
+  ::usleep(50000);
+  EXPECT_FALSE(FindFileNoCase(dir, "door.id"));
+  test::WriteFile(dir + "DOOR.ID", "z");
+  EXPECT_EQ(FindFileNoCase(dir, "door.id"), dir + "DOOR.ID");
 }
 
 TEST(Paths, ProgramFolderFollowsTheEnvironment) {

@@ -181,6 +181,15 @@ TEST(QWKMsg, ExtendedHeaderLines) {
   EXPECT_EQ(msg.Text(), Lines({"Hello"}));
   // A message without a CC line does not inherit the copies of the one before.
   EXPECT_EQ(msg.CarbonCopies(), "");
+
+  // Thousands of header lines are all taken, the copies run to the empty line.
+  std::string many;
+  for (int i = 0; i < 20000; ++i) many += "To: t" + std::to_string(i) + "\nFrom: f\nSubject: s\nDate: d\n";
+  WriteBoxFile(box, TPacketMessage().Body(many + "CC: a,\nb\n\nBody"), 0, "c.qms");
+  ASSERT_TRUE(msg.LoadFromFile(box + "c.qms", OutBox()));
+  EXPECT_EQ(msg.Text(), Lines({"", "Body"}));
+  EXPECT_EQ(msg.CarbonCopies(), "a,b");
+  EXPECT_EQ(msg.LongSubject(), "s");
 }
 
 TEST(QWKMsg, KilledMessageBanner) {

@@ -125,6 +125,11 @@ TEST(TesselMime, UnsafeAttachmentNamesStayInTheChosenFolder) {
   EXPECT_EQ(SafeAttachmentName("/etc/passwd"), "passwd");
   EXPECT_EQ(SafeAttachmentName(std::string("..\0/x", 5)), "x");
   EXPECT_EQ(SafeAttachmentName(std::string(".\0.", 3)), kUnnamedAttachment);
+  // Long names are shortened, the extension kept.
+  const std::string longName = SafeAttachmentName(std::string(300, 'a') + " b.zip");
+  EXPECT_EQ(longName, std::string(kMaxAttachmentName - 4, 'a') + ".zip");
+  EXPECT_EQ(SafeAttachmentName(std::string(300, 'x')), std::string(kMaxAttachmentName, 'x'));
+  EXPECT_EQ(SafeAttachmentName("a." + std::string(100, 'y')).size(), kMaxAttachmentName);
   for (const char* bad : {"", " ", ".", "..", "a/..", "..\\", "x:..", " .. "})
     EXPECT_EQ(SafeAttachmentName(bad), kUnnamedAttachment) << bad;
 
@@ -139,10 +144,9 @@ TEST(TesselMime, UnsafeAttachmentNamesStayInTheChosenFolder) {
   TTesselMime mime;
   ASSERT_TRUE(mime.ScanFile(file));
   ASSERT_EQ(mime.FileNames(), (std::vector<std::string>{"evil.txt", kUnnamedAttachment, "up.txt"}));
-  for (const auto& name : mime.FileNames()) {
-    TTesselMime extractor;
-    EXPECT_TRUE(extractor.ExtractFile(file, out + name, name)) << name;
-  }
+  std::vector<TTesselMime::TWantedAttachment> wanted;
+  for (const auto& name : mime.FileNames()) wanted.push_back({name, out + name});
+  EXPECT_EQ(TTesselMime().ExtractFiles(file, wanted), std::vector<bool>(3, true));
   EXPECT_EQ(test::ReadFile(out + "evil.txt"), "ABC");
   EXPECT_EQ(test::ReadFile(out + kUnnamedAttachment), "DEF");
   EXPECT_EQ(test::ReadFile(out + "up.txt"), "abc");
@@ -181,6 +185,16 @@ TEST(TesselMime, ExtractFindsPartsAndReportsMissingOnes) {
   // Any other part that is not base64 is copied as it stands.
   EXPECT_TRUE(mime.ExtractFile(file, dir + "sig.asc", "sig.asc"));
   EXPECT_EQ(test::ReadFile(dir + "sig.asc"), "-----BEGIN-----\r\n");
+
+  // One pass writes every part, whatever the order asked, the same bytes.
+  std::string all = test::NewTempDir("all");
+  std::vector<bool> found = mime.ExtractFiles(file, {{"sig.asc", all + "sig.asc"}, {"none.gif", all + "none"},
+                                                     {"enc.txt", all + "enc.txt"}, {"a.gif", all + "a.gif"},
+                                                     {"note.txt", all + "note.txt"}});
+  EXPECT_EQ(found, (std::vector<bool>{true, false, true, true, true}));
+  for (const char* name : {"a.gif", "note.txt", "enc.txt", "sig.asc"})
+    EXPECT_EQ(test::ReadFile(all + name), test::ReadFile(dir + name)) << name;
+  EXPECT_FALSE(fs::exists(all + "none"));
 
   EXPECT_FALSE(mime.ExtractFile(file, dir + "none", "none.gif"));
   EXPECT_TRUE(fs::exists(dir + "none"));

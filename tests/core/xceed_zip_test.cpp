@@ -535,6 +535,23 @@ open(out, 'wb').write(d)
   EXPECT_EQ(FilesBelow(out), std::set<std::string>{"small.txt"});
   xz.SetOnStatus(nullptr);
 
+  // Passing over an entry decompresses it too: 3 GiB of zeros in a tiny
+  // compressed tar ahead of the file asked for count against the archive.
+  std::string skip = test::TestRoot() + "skip.tar.bz2";
+  Python(R"(
+import bz2, tarfile
+def header(name, size):
+    i = tarfile.TarInfo(name); i.size = size
+    return i.tobuf(format=tarfile.GNU_FORMAT)
+zeros = bz2.compress(bytes(48 << 20))
+tail = header('messages.dat', 4) + b'data' + bytes(508) + bytes(1024)
+open(out, 'wb').write(bz2.compress(header('skip.bin', 3 << 30)) + zeros * 64 + bz2.compress(tail))
+)",
+         skip);
+  std::string skipOut = test::NewTempDir("skip");
+  EXPECT_EQ(ExtractTo(skip, skipOut, {"*.dat"}), TXceedZip::xcdCorrupt);
+  EXPECT_TRUE(fs::is_empty(skipOut));
+
   // Damaged archives give a code, keep existing files whole and leave no temporary files.
   std::string src = test::NewTempDir("src");
   test::WriteFile(src + "a.txt", Words(200000, 6));
@@ -573,6 +590,29 @@ open(out, 'wb').write(d)
   test::WriteFile(damaged, "");
   EXPECT_EQ(ListAll(damaged).size(), 0u);
   EXPECT_EQ(lastList, TXceedZip::xcdCorrupt);
+}
+
+TEST_F(XceedZipTest, WithoutFoldersTheRootEntryWinsAndDuplicatesArePassedOver) {
+  std::string archive = test::TestRoot() + "dups.zip";
+  Python(R"(
+import zipfile
+z = zipfile.ZipFile(out, 'w')
+for name, data in [('sub/messages.dat', 'sub'), ('messages.dat', 'root'), ('MESSAGES.DAT', 'upper'),
+                   ('other/messages.dat', 'other'), ('sub/control.dat', 'control'), ('x/CONTROL.DAT', 'x')]:
+    z.writestr(name, data)
+z.close()
+)",
+         archive);
+  xz.SetUsePaths(false);
+  xz.SetOverwrite(TXcdOverwrite::xowAlways);
+  std::vector<int> reasons;
+  xz.SetOnSkippingFile([&](const TXcdFileStats& s) { reasons.push_back(s.SkipReason); });
+  std::string out = test::NewTempDir("dups");
+  EXPECT_EQ(ExtractTo(archive, out), TXceedZip::xcdSuccess);
+  EXPECT_EQ(FilesBelow(out), (std::set<std::string>{"messages.dat", "control.dat"}));
+  EXPECT_EQ(test::ReadFile(out + "messages.dat"), "root");
+  EXPECT_EQ(test::ReadFile(out + "control.dat"), "control");
+  EXPECT_EQ(reasons, std::vector<int>(3, XCD_SKIP_EXISTS));
 }
 
 TEST_F(XceedZipTest, EventsAbortAndHandlerFailures) {

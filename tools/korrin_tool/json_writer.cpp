@@ -9,6 +9,18 @@ void TJsonWriter::AppendQuoted(std::string& out, std::string_view s) {
   out.push_back('"');
   size_t i = 0;
   while (i < s.size()) {
+    // A run of characters that stand as they are goes in at once.
+    size_t run = i;
+    while (run < s.size()) {
+      unsigned char r = static_cast<unsigned char>(s[run]);
+      if (r < 0x20 || r >= 0x7F || r == '"' || r == '\\') break;
+      ++run;
+    }
+    if (run > i) {
+      out.append(s.substr(i, run - i));
+      i = run;
+      continue;
+    }
     unsigned char c = static_cast<unsigned char>(s[i]);
     if (c >= 0x80) {
       // Valid sequences pass through unchanged; anything else is replaced.
@@ -46,10 +58,22 @@ std::string TJsonWriter::Quote(std::string_view utf8) {
   return out;
 }
 
+TJsonWriter::~TJsonWriter() { Flush(); }
+
+void TJsonWriter::Flush() {
+  if (pending_.empty()) return;
+  out_.write(pending_.data(), static_cast<std::streamsize>(pending_.size()));
+  pending_.clear();
+}
+
+void TJsonWriter::Wrote() {
+  if (pending_.size() >= kFlushSize) Flush();
+}
+
 void TJsonWriter::NewLine() {
   if (!pretty_) return;
-  out_ << '\n';
-  for (size_t i = 0; i < levels_.size(); ++i) out_ << "  ";
+  pending_.push_back('\n');
+  pending_.append(2 * levels_.size(), ' ');
 }
 
 void TJsonWriter::BeforeValue() {
@@ -59,27 +83,26 @@ void TJsonWriter::BeforeValue() {
   }
   if (levels_.empty()) return;
   TLevel& level = levels_.back();
-  if (level.count++ > 0) out_ << ',';
+  if (level.count++ > 0) pending_.push_back(',');
   NewLine();
 }
 
 void TJsonWriter::Key(std::string_view key) {
   BeforeValue();
-  buffer_.clear();
-  AppendQuoted(buffer_, key);
-  out_ << buffer_ << (pretty_ ? ": " : ":");
+  AppendQuoted(pending_, key);
+  pending_ += pretty_ ? ": " : ":";
   keyPending_ = true;
 }
 
 void TJsonWriter::BeginObject() {
   BeforeValue();
-  out_ << '{';
+  pending_.push_back('{');
   levels_.push_back({true});
 }
 
 void TJsonWriter::BeginArray() {
   BeforeValue();
-  out_ << '[';
+  pending_.push_back('[');
   levels_.push_back({false});
 }
 
@@ -88,7 +111,8 @@ void TJsonWriter::End(bool object) {
   bool any = levels_.back().count > 0;
   levels_.pop_back();
   if (any) NewLine();
-  out_ << (object ? '}' : ']');
+  pending_.push_back(object ? '}' : ']');
+  Wrote();
 }
 
 void TJsonWriter::EndObject() { End(true); }
@@ -96,24 +120,23 @@ void TJsonWriter::EndArray() { End(false); }
 
 void TJsonWriter::String(std::string_view utf8) {
   BeforeValue();
-  buffer_.clear();
-  AppendQuoted(buffer_, utf8);
-  out_ << buffer_;
+  AppendQuoted(pending_, utf8);
+  Wrote();
 }
 
 void TJsonWriter::Int(int64_t value) {
   BeforeValue();
-  out_ << value;
+  pending_ += std::to_string(value);
 }
 
 void TJsonWriter::Bool(bool value) {
   BeforeValue();
-  out_ << (value ? "true" : "false");
+  pending_ += value ? "true" : "false";
 }
 
 void TJsonWriter::Null() {
   BeforeValue();
-  out_ << "null";
+  pending_ += "null";
 }
 
 void TJsonWriter::StringArray(std::string_view key, const std::vector<std::string>& values) {
@@ -124,7 +147,8 @@ void TJsonWriter::StringArray(std::string_view key, const std::vector<std::strin
 }
 
 bool TJsonWriter::Finish() {
-  out_ << '\n';
+  pending_.push_back('\n');
+  Flush();
   out_.flush();
   return levels_.empty() && !keyPending_;
 }

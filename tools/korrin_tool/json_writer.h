@@ -16,6 +16,10 @@ class TJsonWriter {
 public:
   // pretty: one value per line, indented by two blanks per level.
   explicit TJsonWriter(std::ostream& out, bool pretty = true) : out_(out), pretty_(pretty) {}
+  // Writes what is still held back.
+  ~TJsonWriter();
+  TJsonWriter(const TJsonWriter&) = delete;
+  TJsonWriter& operator=(const TJsonWriter&) = delete;
 
   void BeginObject();
   void EndObject();
@@ -49,6 +53,10 @@ private:
   void BeforeValue();
   void NewLine();
   void End(bool object);
+  // The text is collected and handed to the stream in large pieces.
+  static constexpr size_t kFlushSize = 1 << 16;
+  void Flush();
+  void Wrote();
 
   struct TLevel {
     bool object;
@@ -58,7 +66,7 @@ private:
   bool pretty_;
   bool keyPending_ = false;
   std::vector<TLevel> levels_;
-  std::string buffer_;
+  std::string pending_;
 };
 
 }  // namespace korrin::tool

@@ -280,13 +280,18 @@ std::string QuotedPrintableLine(std::string_view line) {
   for (size_t i = 0; i < line.size(); ++i) {
     unsigned char c = static_cast<unsigned char>(line[i]);
     bool last = i + 1 == line.size();
-    bool encode = c == '=' || c >= 0x7F || (c < 0x20 && c != '\t') || (last && (c == ' ' || c == '\t')) ||
-                  (i == 0 && line.substr(0, 5) == "From ") || (i == 0 && c == '.');
+    bool encode = c == '=' || c >= 0x7F || (c < 0x20 && c != '\t') || (last && (c == ' ' || c == '\t'));
     size_t width = encode ? 3 : 1;
     // A soft break keeps every encoded line within 76 characters.
     if (lineLen + width > 75) {
       out += "=\n";
       lineLen = 0;
+    }
+    // No written line may begin with "From " (a new mailbox message) or a
+    // lone dot, whether it follows a hard or a soft break.
+    if (lineLen == 0 && (c == 'F' || c == '.')) {
+      encode = true;
+      width = 3;
     }
     if (encode) {
       out.push_back('=');

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -36,6 +37,7 @@
 #include "korrin_tool/viewer_texts.h"
 #include "platform/codepage.h"
 #include "platform/paths.h"
+#include "platform/random.h"
 #include "platform/text.h"
 #include "reading/msg_view_header.h"
 #include "engine/tessel_mime.h"
@@ -443,10 +445,13 @@ int CmdList(const TCommandLine& cl, std::ostream& out, std::ostream& err) {
     const std::optional<int> folderConf = ConferenceNumberOf(rec);
     int32_t position = 0;
     TQWKHeader header;
-    for (const TMailListRow& row : list.Rows()) {
+    const TMailRows& rows = list.Rows();
+    for (size_t r = 0; r < rows.size(); ++r) {
+      const TMailListRow& row = rows[r];
       if (row.Record || row.SubItems.size() < 5) continue;  // a sub-folder row
       if ((++position & 1023) == 0) CheckInterrupted();
-      auto block = index.BlockNumber(position);
+      // What the list could not read is not read again.
+      auto block = rows.Unreadable(r) ? std::nullopt : index.BlockNumber(position);
       bool readable = block && messages.IsOpen() && messages.HoldsHeader(*block) && messages.ReadHeader(*block, header);
       TStatusChar st = readable ? DecodeStatusChar(header.StatusChar()) : TStatusChar{};
       std::string status = readable ? StatusName(st.Known ? st.Status : tStatus::sPublic) : "unreadable";
@@ -611,47 +616,6 @@ mode_t CurrentUmask() {
   return m;
 }
 
-// Moves a finished file into the folder under its name. The file is copied
-// to a fresh name in the folder first and renamed over the target, so a
-// link standing at the target is replaced, never followed.
-void PlaceFile(const std::string& source, const std::string& folder, const std::string& name, bool force) {
-  const std::string target = folder + name;
-  struct stat st;
-  if (::lstat(target.c_str(), &st) == 0) {
-    if (!force) throw EToolError(kExitUnreadable, target + ": exists (use --force to replace it)");
-    if (S_ISDIR(st.st_mode)) throw EToolError(kExitUnreadable, target + ": is a folder");
-  }
-  std::string temp = folder + "." + name + ".korrin-XXXXXX";
-  std::vector<char> buf(temp.begin(), temp.end());
-  buf.push_back('\0');
-  int fd = ::mkstemp(buf.data());
-  if (fd < 0) throw EToolError(kExitUnreadable, folder + ": " + std::strerror(errno));
-  temp = buf.data();
-  bool ok = true;
-  {
-    std::ifstream in(source, std::ios::binary);
-    std::vector<char> chunk(1 << 16);
-    while (ok && in) {
-      in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
-      size_t n = static_cast<size_t>(in.gcount());
-      for (size_t done = 0; ok && done < n;) {
-        ssize_t w = ::write(fd, chunk.data() + done, n - done);
-        if (w < 0 && errno == EINTR) continue;
-        if (w <= 0) ok = false;
-        else done += static_cast<size_t>(w);
-      }
-    }
-    ok = ok && !in.bad();
-  }
-  ::fchmod(fd, 0666 & ~CurrentUmask());
-  ok = ::close(fd) == 0 && ok;
-  if (!ok || ::rename(temp.c_str(), target.c_str()) != 0) {
-    int e = errno;
-    ::unlink(temp.c_str());
-    throw EToolError(kExitUnreadable, target + ": cannot write (" + std::strerror(e) + ")");
-  }
-}
-
 int CmdExtract(const TCommandLine& cl, std::ostream& out, std::ostream& err) {
   const std::string& path = OnePacket(cl);
   TFolderChoice choice = FolderChoice(cl, true);
@@ -696,20 +660,48 @@ int CmdExtract(const TCommandLine& cl, std::ostream& out, std::ostream& err) {
     uintmax_t size;
   };
   std::vector<TWritten> written;
+  // Every chosen part is decoded in one pass over the body, each straight
+  // into a temporary file beside its target, renamed into place once all
+  // are done. Targets are checked first: nothing is written unasked.
   std::set<std::string> names;
+  std::vector<TTesselMime::TWantedAttachment> parts;
+  std::vector<std::string> targets;
   for (const auto& attachment : chosen) {
     const std::string name = TargetName(attachment);
     if (!names.insert(name).second) continue;  // a second part of the same name cannot be told apart
-    const std::string part = work.ScratchFolder() + "part.bin";
-    bool found = false;
-    try {
-      found = m.mime.ExtractFile(body, part, attachment);
-    } catch (const std::exception& e) {
-      throw EToolError(kExitUnreadable, path + ": " + attachment + ": " + e.what());
+    const std::string target = folder + name;
+    struct stat st;
+    if (::lstat(target.c_str(), &st) == 0) {
+      if (!force) throw EToolError(kExitUnreadable, target + ": exists (use --force to replace it)");
+      if (S_ISDIR(st.st_mode)) throw EToolError(kExitUnreadable, target + ": is a folder");
     }
-    if (!found) throw EToolError(kExitUnreadable, path + ": attached file \"" + U(attachment) + "\" cannot be decoded");
-    PlaceFile(part, folder, name, force);
-    written.push_back({name, folder + name, fs::file_size(folder + name, ec)});
+    parts.push_back({attachment, folder + "." + name + ".korrin-" + RandomName8()});
+    targets.push_back(target);
+  }
+  auto removeTemps = [&] {
+    for (const auto& p : parts) ::unlink(p.TargetFile.c_str());
+  };
+  std::vector<bool> found;
+  try {
+    found = m.mime.ExtractFiles(body, parts);
+  } catch (const std::exception& e) {
+    removeTemps();
+    throw EToolError(kExitUnreadable, path + ": " + e.what());
+  }
+  for (size_t i = 0; i < parts.size(); ++i)
+    if (!found[i]) {
+      removeTemps();
+      throw EToolError(kExitUnreadable, path + ": attached file \"" + U(parts[i].Name) + "\" cannot be decoded");
+    }
+  const mode_t mode = 0666 & ~CurrentUmask();
+  for (size_t i = 0; i < parts.size(); ++i) {
+    ::chmod(parts[i].TargetFile.c_str(), mode);
+    if (::rename(parts[i].TargetFile.c_str(), targets[i].c_str()) != 0) {
+      int e = errno;
+      removeTemps();
+      throw EToolError(kExitUnreadable, targets[i] + ": cannot write (" + std::strerror(e) + ")");
+    }
+    written.push_back({ExtractFileName(targets[i]), targets[i], fs::file_size(targets[i], ec)});
   }
 
   if (cl.json) {
@@ -755,6 +747,7 @@ public:
     if (fd < 0) throw EToolError(kExitUnreadable, target + ": " + std::strerror(errno));
     ::close(fd);
     temp_ = buf.data();
+    RemoveAtExit(temp_);
     buffer_.resize(1 << 20);
     stream_.rdbuf()->pubsetbuf(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
     stream_.open(temp_, std::ios::binary | std::ios::trunc);
@@ -799,24 +792,37 @@ struct TExportJob {
 
 // The messages of the folders in order, each block once: a message listed
 // in several folders (personal mail is also in its conference) is written
-// where it comes first.
-std::vector<TExportJob> ExportPlan(TToolPacket& packet, const std::vector<TMailTreeNode*>& folders) {
+// where it comes first. Records that point at no block of messages.dat, and
+// those beyond what it can hold, are only counted, in `beyond`.
+std::vector<TExportJob> ExportPlan(TToolPacket& packet, const std::vector<TMailTreeNode*>& folders,
+                                   int64_t& beyond) {
   std::vector<TExportJob> jobs;
-  std::vector<bool> seen;
+  TMessagesFile messages;
+  const int64_t size = messages.Open(packet.Directory(), TOpenMode::omRead, false) ? messages.Size() : 0;
+  const int64_t blocks = size / static_cast<int64_t>(kQWKBlockSize);
+  std::vector<bool> seen(static_cast<size_t>(blocks) + 1, false);
+  beyond = 0;
   for (TMailTreeNode* node : folders) {
     const TConfRec* rec = node->Record.get();
     TQWKIndex index;
     if (!index.Open(packet.Directory() + rec->IndexFile, false)) continue;
-    for (int32_t i = 1; i <= index.Count(); ++i) {
+    // As the list reads them: once as many records as messages.dat has
+    // blocks pointed into it, the others are not read.
+    const int32_t most = MeaningfulIndexRecords(index.Count(), size);
+    int32_t inside = 0, i = 1;
+    for (; i <= index.Count() && inside < most; ++i) {
       auto block = index.BlockNumber(i);
-      int64_t b = block && *block > 0 && *block <= INT32_MAX ? *block : 0;
-      if (b > 0) {
-        if (static_cast<uint64_t>(b) >= seen.size()) seen.resize(std::max<size_t>(static_cast<size_t>(b) + 1, seen.size() * 2));
-        if (seen[static_cast<size_t>(b)]) continue;
-        seen[static_cast<size_t>(b)] = true;
+      int64_t b = block && *block > 0 && *block <= blocks ? *block : 0;
+      if (b == 0) {
+        ++beyond;  // points at no block of messages.dat
+        continue;
       }
+      ++inside;
+      if (seen[static_cast<size_t>(b)]) continue;
+      seen[static_cast<size_t>(b)] = true;
       jobs.push_back({rec, i, b});
     }
+    beyond += index.Count() - (i - 1);
   }
   return jobs;
 }
@@ -894,17 +900,22 @@ public:
         // The codec reads the raw body, as the viewer hands it over.
         if (messages.IsOpen() ? messages.ExportBody(job.block, body) : msg.ExportBody(body)) {
           std::set<std::string> seen;
+          std::vector<TTesselMime::TWantedAttachment> parts;
+          std::vector<std::string> fileNames;
           for (size_t a = 0; a < names.size(); ++a) {
             std::string fileName = TargetName(names[a]);
             if (!seen.insert(fileName).second) continue;
-            std::string part = scratch + "part" + std::to_string(a) + ".bin";
-            bool found = false;
-            try {
-              found = mime.ExtractFile(body, part, names[a]);
-            } catch (const std::exception&) {
-              found = false;
-            }
-            if (found) m.Attachments.push_back({fileName, part});
+            parts.push_back({names[a], scratch + "part" + std::to_string(a) + ".bin"});
+            fileNames.push_back(std::move(fileName));
+          }
+          std::vector<bool> found(parts.size(), false);
+          try {
+            found = mime.ExtractFiles(body, parts);
+          } catch (const std::exception&) {
+            // A part that could not be written counts as not decoded.
+          }
+          for (size_t a = 0; a < parts.size(); ++a) {
+            if (found[a]) m.Attachments.push_back({fileNames[a], parts[a].TargetFile});
             else ++counts.badAttachments;
           }
         }
@@ -1006,6 +1017,7 @@ public:
       if (::pipe(fds) != 0) throw EToolError(kExitUnreadable, std::string("cannot start a helper: ") + std::strerror(errno));
       std::cout.flush();
       std::cerr.flush();
+      const pid_t parent = ::getpid();
       pid_t pid = ::fork();
       if (pid < 0) {
         ::close(fds[0]);
@@ -1013,6 +1025,9 @@ public:
         throw EToolError(kExitUnreadable, std::string("cannot start a helper: ") + std::strerror(errno));
       }
       if (pid == 0) {
+        // A helper ends with the tool, however the tool ends.
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (::getppid() != parent) ::_exit(1);
         ::close(fds[0]);
         RunHelper(r, h, fds[1]);  // never returns
       }
@@ -1189,7 +1204,8 @@ int CmdExport(const TCommandLine& cl, std::ostream& out, std::ostream& err) {
   // Personal messages come last: only those not in a conference of the packet are written again.
   if (choice.any)
     if (TMailTreeNode* personal = packet.Personal()) folders.push_back(personal);
-  const std::vector<TExportJob> jobs = ExportPlan(packet, folders);
+  int64_t beyond = 0;
+  const std::vector<TExportJob> jobs = ExportPlan(packet, folders, beyond);
 
   std::ostream& mbox = toStdout ? out : file->Stream();
   TExporter exporter(packet, attachments);
@@ -1202,7 +1218,7 @@ int CmdExport(const TCommandLine& cl, std::ostream& out, std::ostream& err) {
     if (e.Code() != kExitUnreadable) throw;
     throw EToolError(kExitUnreadable, (toStdout ? std::string("standard output") : *target) + ": " + e.what());
   }
-  const int64_t unreadable = counts.unreadable, files = counts.attachments;
+  const int64_t unreadable = counts.unreadable + beyond, files = counts.attachments;
   if (counts.badAttachments > 0)
     err << kToolName << ": warning: " << counts.badAttachments << " attached file"
         << (counts.badAttachments == 1 ? "" : "s") << " could not be decoded\n";
@@ -1334,14 +1350,23 @@ int CmdReplies(const TCommandLine& cl, std::ostream& out, std::ostream& err) {
   return kExitOk;
 }
 
+// Time the work has to stop by itself after the first signal.
+constexpr unsigned kGraceSeconds = 1;
+
 extern "C" void OnSignal(int sig) {
-  // A second signal (a closed pipe aside) ends the program at once.
+  // The first signal asks the work to stop, and ends the program should it
+  // not have stopped within the grace time; a second (a closed pipe aside)
+  // ends it at once. The work folder's guardian removes what is left.
   int expected = 0;
-  if (!PendingSignal().compare_exchange_strong(expected, sig) && sig != SIGPIPE) {
+  if (PendingSignal().compare_exchange_strong(expected, sig)) {
+    ::alarm(kGraceSeconds);
+  } else if (sig != SIGPIPE) {
     ::signal(sig, SIG_DFL);
     ::raise(sig);
   }
 }
+
+extern "C" void OnGraceOver(int) { ::_exit(128 + PendingSignal().load()); }
 
 }  // namespace
 
@@ -1361,6 +1386,8 @@ void InstallSignalHandlers() {
   sa.sa_handler = OnSignal;
   sigemptyset(&sa.sa_mask);
   for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) ::sigaction(sig, &sa, nullptr);
+  sa.sa_handler = OnGraceOver;
+  ::sigaction(SIGALRM, &sa, nullptr);
 }
 
 int RunTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {

@@ -1,8 +1,10 @@
 #include "korrin_tool/tool_packet.h"
 
+#include <fcntl.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -49,6 +51,80 @@ void TToolPrompts::PrintWarnings() {
 
 // --- work folder
 
+namespace {
+// The write end of the current guardian's pipe, -1 when there is none.
+int g_guardian = -1;
+
+// The guardian: a process that waits for the tool to end, however it ends
+// (a signal, a crash, a kill), and then removes the work folders and every
+// path handed to it. Everything it needs is prepared before the fork, so the
+// child calls only async-signal-safe functions.
+pid_t StartGuardian(const std::string& root, const std::string& memory, int& writeEnd) {
+  int fds[2];
+  if (::pipe2(fds, O_CLOEXEC) != 0) return -1;
+  static char paths[16384];
+  static const char* argv[64];
+  const std::string rootPath = ExcludeTrailingBackslash(root), memoryPath = ExcludeTrailingBackslash(memory);
+  const char* rootC = rootPath.c_str();
+  const char* memoryC = memoryPath.c_str();
+  pid_t pid = ::fork();
+  if (pid < 0) {
+    ::close(fds[0]);
+    ::close(fds[1]);
+    return -1;
+  }
+  if (pid == 0) {
+    for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGQUIT}) ::signal(sig, SIG_IGN);
+    ::close(fds[1]);
+    // Only the pipe stays open: the tool's output ends when the tool does.
+    for (int fd = 0; fd < 1024; ++fd)
+      if (fd != fds[0]) ::close(fd);
+    size_t used = 0;
+    for (;;) {
+      ssize_t n = ::read(fds[0], paths + used, sizeof paths - 1 - used);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      // An empty entry: the tool removed everything itself.
+      for (size_t k = used; k < used + static_cast<size_t>(n); ++k)
+        if (paths[k] == '\0' && (k == 0 || paths[k - 1] == '\0')) ::_exit(0);
+      used += static_cast<size_t>(n);
+      if (used >= sizeof paths - 1) break;
+    }
+    size_t argc = 0;
+    argv[argc++] = "rm";
+    argv[argc++] = "-rf";
+    argv[argc++] = "--";
+    argv[argc++] = rootC;
+    argv[argc++] = memoryC;
+    for (size_t i = 0; i < used && argc < 63;) {
+      size_t len = ::strnlen(paths + i, used - i);
+      if (len == 0 || i + len >= used) break;
+      argv[argc++] = paths + i;
+      i += len + 1;
+    }
+    argv[argc] = nullptr;
+    ::execv("/bin/rm", const_cast<char* const*>(argv));
+    ::_exit(127);
+  }
+  ::close(fds[0]);
+  writeEnd = fds[1];
+  return pid;
+}
+
+void TellGuardian(const std::string& text) {
+  if (g_guardian < 0) return;
+  std::string message = text;
+  message.push_back('\0');
+  ssize_t n;
+  do n = ::write(g_guardian, message.data(), message.size());
+  while (n < 0 && errno == EINTR);
+}
+}  // namespace
+
+void RemoveAtExit(const std::string& path) {
+  if (!path.empty()) TellGuardian(path);
+}
+
 TWorkFolder::TWorkFolder() {
   std::string pattern = TempFolder() + "korrin-tool-XXXXXX";
   std::vector<char> buf(pattern.begin(), pattern.end());
@@ -71,6 +147,10 @@ TWorkFolder::TWorkFolder() {
     ::setenv("KORRIN_HOME", own.c_str(), 1);
     homeSet_ = true;
   }
+  if (g_guardian < 0) {
+    guardian_ = StartGuardian(root_, memory_, guardianPipe_);
+    g_guardian = guardianPipe_;
+  }
 }
 
 TWorkFolder::~TWorkFolder() {
@@ -78,6 +158,14 @@ TWorkFolder::~TWorkFolder() {
   std::error_code ec;
   fs::remove_all(root_, ec);
   if (memory_ != root_) fs::remove_all(memory_, ec);
+  if (guardian_ > 0) {
+    TellGuardian("");
+    ::close(guardianPipe_);
+    g_guardian = -1;
+    int status;
+    while (::waitpid(guardian_, &status, 0) < 0 && errno == EINTR) {
+    }
+  }
 }
 
 // --- unpacking

@@ -4,6 +4,8 @@
 // reader session the way the main window opens it (unpacked by the archive
 // plugins, or copied from an unpacked folder) with its folder tree.
 
+#include <sys/types.h>
+
 #include <atomic>
 #include <optional>
 #include <ostream>
@@ -83,7 +85,14 @@ private:
   std::string root_;
   std::string memory_;
   bool homeSet_ = false;
+  // The process that removes the folders should the tool end abruptly.
+  pid_t guardian_ = -1;
+  int guardianPipe_ = -1;
 };
+
+// Has the work folder's guardian remove `path` should the tool end before
+// it does so itself.
+void RemoveAtExit(const std::string& path);
 
 // True when a file name matches "*.ext" or a plain name, ignoring case.
 bool MatchesPattern(const std::string& name, const std::string& pattern);

@@ -12,8 +12,12 @@
 // Safety: entries with absolute names, "..", a drive prefix, links and
 // device entries are never written (skipped, code 40). An entry declared or
 // found to expand beyond 4 GiB, or beyond 1000 times its packed size (when it
-// exceeds 1 MiB), and an archive whose output exceeds 1000 times its own
-// size, are refused as corrupt (code 110). Every file is written under a
+// exceeds 1 MiB), and an archive whose decompressed bytes exceed 1000 times
+// its own size, are refused as corrupt (code 110); the entries passed over
+// count as well, since passing over a compressed stream decompresses it.
+// When folders are dropped (-j), the first entry of a name (without regard
+// to case) is kept, except that an entry at the archive's root replaces one
+// from a folder: later entries of the same name are passed over (code 40). Every file is written under a
 // temporary name and renamed into place once complete, so a failed entry
 // leaves the previous file untouched. Folders are walked with descriptors and
 // never through a symbolic link found on disk.
@@ -213,6 +217,13 @@ private:
   bool WriteFile(struct archive_entry* entry, TTargetTree::TFolder& folder, const std::string& target,
                  const std::string& name, uint64_t packed);
   void Skip(const std::string& name, uint64_t size, int reason, bool counts);
+  // Counts decompressed bytes against the archive's limit; false (corrupt)
+  // once beyond it.
+  bool CountOut(uint64_t size);
+  // Reads what is left of the current entry's data, counting it; false when
+  // the archive is corrupt or beyond the limit. ZIP entries are passed over
+  // by seeking, without decompressing.
+  bool PassOver(struct archive_entry* entry);
   void Fatal(int code) { throw TXcdFailure{code}; }
   uint32_t Attributes(struct archive_entry* entry, const std::string& name) const;
 
@@ -223,6 +234,10 @@ private:
   uint64_t archiveSize_ = 0;
   uint64_t totalOut_ = 0;
   int matched_ = 0;
+  bool zip_ = false;
+  bool lastWritten_ = false;  // the last WriteFile put its file in place
+  // -j: the folder depth of the entry written for each lower-case name.
+  std::unordered_map<std::string, size_t> writtenDepth_;
   bool skipped_ = false;
   bool corrupt_ = false;
   mode_t umask_ = 022;
@@ -310,6 +325,33 @@ void TUnzipJob::Skip(const std::string& name, uint64_t size, int reason, bool co
   events_.Fire(XCD_EVENT_SKIPPING, r);
 }
 
+bool TUnzipJob::CountOut(uint64_t size) {
+  totalOut_ += size;
+  if (totalOut_ > kRatioFloor && totalOut_ > kMaxRatio * archiveSize_) corrupt_ = true;
+  return !corrupt_;
+}
+
+bool TUnzipJob::PassOver(struct archive_entry* entry) {
+  if (zip_) return true;
+  if (archive_entry_size_is_set(entry) && static_cast<uint64_t>(archive_entry_size(entry)) > kMaxEntrySize) {
+    corrupt_ = true;
+    return false;
+  }
+  uint64_t pos = 0;
+  for (;;) {
+    const void* buf = nullptr;
+    size_t size = 0;
+    la_int64_t offset = 0;
+    int r = archive_read_data_block(a_, &buf, &size, &offset);
+    if (r == ARCHIVE_EOF) return true;
+    // Data that cannot be read is no reason to stop here: the next header tells.
+    if (r != ARCHIVE_OK) return r != ARCHIVE_FATAL || (corrupt_ = true, false);
+    pos += size;
+    if (pos > kMaxEntrySize) corrupt_ = true;
+    if (!CountOut(size)) return false;
+  }
+}
+
 int TUnzipJob::Run() {
   OpenArchive();
   if (!args_.list) {
@@ -349,7 +391,7 @@ int TUnzipJob::Run() {
     }
     if (!zipRead) {
       zipRead = true;
-      zip = (archive_format(a_) & ARCHIVE_FORMAT_BASE_MASK) == ARCHIVE_FORMAT_ZIP;
+      zip = zip_ = (archive_format(a_) & ARCHIVE_FORMAT_BASE_MASK) == ARCHIVE_FORMAT_ZIP;
       if (zip) zipSizes = ReadZipDirectory(args_.archive);
     }
     const char* rawName = archive_entry_pathname(entry);
@@ -371,7 +413,10 @@ int TUnzipJob::Run() {
     const bool isDir = archive_entry_filetype(entry) == AE_IFDIR;
     std::string matchName = name;
     while (!matchName.empty() && matchName.back() == '/') matchName.pop_back();
-    if (!args_.patterns.empty() && !MatchesAny(args_.patterns, matchName)) continue;
+    if (!args_.patterns.empty() && !MatchesAny(args_.patterns, matchName)) {
+      if (!PassOver(entry)) break;
+      continue;
+    }
 
     if (args_.list) {
       if (isDir) continue;
@@ -381,10 +426,11 @@ int TUnzipJob::Run() {
       rec.compressedSize = sizes != nullptr ? sizes->compressed : 0;
       rec.encrypted = archive_entry_is_encrypted(entry) ? 1 : 0;
       if (!events_.Fire(XCD_EVENT_LISTING, rec)) Fatal(XCD_CODE_ABORTED);
+      if (!PassOver(entry)) break;
       continue;
     }
     if (!isDir) ++matched_;
-    if (!ExtractEntry(entry, name, sizes)) break;
+    if (!ExtractEntry(entry, name, sizes) || !PassOver(entry)) break;
   }
 
   if (events_.Aborted()) return XCD_CODE_ABORTED;
@@ -427,6 +473,15 @@ bool TUnzipJob::ExtractEntry(struct archive_entry* entry, const std::string& nam
   }
 
   size_t dirCount = args_.junk ? 0 : parts.size() - 1;
+  std::string key;
+  if (args_.junk) {
+    key = AsciiLower(parts.back());
+    auto seen = writtenDepth_.find(key);
+    if (seen != writtenDepth_.end() && !(parts.size() == 1 && seen->second > 1)) {
+      Skip(name, declared, XCD_SKIP_EXISTS, false);
+      return true;
+    }
+  }
   TTargetTree::TFolder* folder = tree_->Folder(parts, dirCount, true);
   if (folder == nullptr) {
     if (errno == ENOSPC || errno == EDQUOT) Fatal(XCD_CODE_DISK_FULL);
@@ -458,7 +513,10 @@ bool TUnzipJob::ExtractEntry(struct archive_entry* entry, const std::string& nam
       return true;
     }
   }
-  return WriteFile(entry, *folder, target, name, packed);
+  lastWritten_ = false;
+  const bool goOn = WriteFile(entry, *folder, target, name, packed);
+  if (args_.junk && lastWritten_) writtenDepth_[key] = parts.size();
+  return goOn;
 }
 
 bool TUnzipJob::WriteFile(struct archive_entry* entry, TTargetTree::TFolder& folder, const std::string& target,
@@ -587,6 +645,7 @@ bool TUnzipJob::WriteFile(struct archive_entry* entry, TTargetTree::TFolder& fol
     return true;
   }
   tree_->Added(folder, target);
+  lastWritten_ = true;
   return true;
 }
 

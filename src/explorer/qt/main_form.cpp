@@ -1198,10 +1198,9 @@ void TMainForm::AttachedBtnClick() {
   std::string text = IncludeTrailingBackslash(tree_->Tree().Directory()) + "MimeText.tmp";
   std::vector<std::string> names = TesselMime1.FileNames();
   try {
-    for (const auto& name : names) {
-      quickMsg_.ExportBody(text);
-      TesselMime1.ExtractFile(text, IncludeTrailingBackslash(*folder) + name, name);
-    }
+    std::vector<TTesselMime::TWantedAttachment> wanted;
+    for (const auto& name : names) wanted.push_back({name, IncludeTrailingBackslash(*folder) + name});
+    if (quickMsg_.ExportBody(text)) TesselMime1.ExtractFiles(text, wanted);
   } catch (const EInOutError& e) {
     GetPrompts().Error(e.what());
   }
