@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 
 namespace korrin {
@@ -13,6 +14,7 @@ std::string S(const QString& s) { return s.toUtf8().toStdString(); }
 }  // namespace
 
 QWidget* TQtPrompts::Parent() const {
+  if (before_) before_();
   if (parent_) return parent_;
   return QApplication::activeWindow();
 }
@@ -56,6 +58,15 @@ TBoxAnswer TQtPrompts::Box(TBoxKind kind, const std::string& text, TBoxButtons b
   }
 }
 
+namespace {
+// File dialogs open inside the folder they are given; a folder path alone
+// would otherwise open its parent with the folder selected.
+void StartIn(QFileDialog& dlg, const std::string& folder) {
+  QFileInfo info(QString::fromStdString(folder));
+  if (!folder.empty() && info.isDir()) dlg.setDirectory(info.absoluteFilePath());
+}
+}  // namespace
+
 std::optional<std::string> TQtPrompts::InputBox(const std::string& caption, const std::string& prompt,
                                                 const std::string& value) {
   QInputDialog dlg(Parent());
@@ -70,6 +81,7 @@ std::optional<std::string> TQtPrompts::InputBox(const std::string& caption, cons
 std::optional<std::string> TQtPrompts::PickFolder(const std::string& title, const std::string& folder) {
   QFileDialog dlg(Parent(), Q(title), Q(folder));
   dlg.setObjectName("FolderPicker");
+  StartIn(dlg, folder);
   dlg.setFileMode(QFileDialog::Directory);
   dlg.setOption(QFileDialog::ShowDirsOnly, true);
   if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return std::nullopt;
@@ -80,6 +92,7 @@ std::optional<std::string> TQtPrompts::OpenFile(const std::string& title, const 
                                                 const std::string& folder) {
   QFileDialog dlg(Parent(), Q(title), Q(folder), Q(filter));
   dlg.setObjectName("OpenDialog");
+  StartIn(dlg, folder);
   dlg.setFileMode(QFileDialog::ExistingFile);
   dlg.setAcceptMode(QFileDialog::AcceptOpen);
   if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return std::nullopt;
@@ -90,6 +103,7 @@ std::optional<std::string> TQtPrompts::SaveFile(const std::string& title, const 
                                                 const std::string& folder, const std::string& name) {
   QFileDialog dlg(Parent(), Q(title), Q(folder), Q(filter));
   dlg.setObjectName("SaveDialog");
+  StartIn(dlg, folder);
   dlg.setAcceptMode(QFileDialog::AcceptSave);
   if (!name.empty()) dlg.selectFile(Q(name));
   if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return std::nullopt;
