@@ -47,7 +47,6 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   TRunningMark running;
   QApplication::setApplicationName("Korrin");
-  QApplication::setApplicationDisplayName("Korrin Mail Packet Explorer");
 
   korrin::TQtPrompts prompts;
   korrin::SetPrompts(&prompts);
@@ -56,6 +55,7 @@ int main(int argc, char** argv) {
   korrin::THelp::InstallF1Handler();
 
   QPointer<korrin::TSplashForm> splash = new korrin::TSplashForm;  // frees itself after its last tick
+  korrin::TSplashForm::KeepDialogsAbove(prompts, splash);
   splash->show();
   splash->repaint();
   QApplication::processEvents();

@@ -80,6 +80,7 @@ TMainSettings LoadSettings(TRegistry& reg, Prompts& prompts, const std::string& 
     s.LastPO = Int(reg, "Last PO", s.LastPO);
   }
   if (reg.OpenKey(K + "\\Main\\Location", false)) {
+    s.LocationStored = reg.ValueExists("Width") && reg.ValueExists("Height");
     s.Location.Top = Int(reg, "Top", s.Location.Top);
     s.Location.Left = Int(reg, "Left", s.Location.Left);
     s.Location.Height = Int(reg, "Height", s.Location.Height);
@@ -158,6 +159,7 @@ TIniPlacement ReadIniPlacement(const TIniFile& ini, const std::string& section, 
   w.Height = ini.ReadInteger(section, "Height", w.Height);
   w.Width = ini.ReadInteger(section, "Width", w.Width);
   w.WindowState = StateOf(ini.ReadInteger(section, "WindowState", 0));
+  p.Stored = ini.ValueExists(section, "Width") && ini.ValueExists(section, "Height");
   p.Toolbar = ini.ReadBool(section, "Toolbar", true);
   if (withStatusline) p.Statusline = ini.ReadBool(section, "Statusline", true);
   return p;

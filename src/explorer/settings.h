@@ -43,6 +43,7 @@ struct TMainSettings {
   // Height is the window's normal height less the quick viewer's height while
   // the quick viewer is shown.
   TWindowPlacement Location{182, 79, 542, 411, TWindowState::wsNormal};
+  bool LocationStored = false;  // a placement was read back
   int32_t QuickViewerHeight = 100;
   bool QuickViewer = false;
   bool DisplayFirstMessage = true;
@@ -85,6 +86,7 @@ struct TIniPlacement {
   TWindowPlacement Placement{60, 50, 545, 379, TWindowState::wsNormal};
   bool Toolbar = true;
   bool Statusline = true;
+  bool Stored = false;  // the section held a placement
 };
 TIniPlacement ReadIniPlacement(const TIniFile& ini, const std::string& section, bool withStatusline);
 bool WriteIniPlacement(TIniFile& ini, const std::string& section, const TIniPlacement& placement, bool withStatusline);

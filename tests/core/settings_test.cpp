@@ -1,4 +1,5 @@
 #include "explorer/settings.h"
+#include "explorer/window_placement.h"
 
 #include <gtest/gtest.h>
 
@@ -60,6 +61,8 @@ TEST(Settings, RoundTripKeepsEveryValue) {
   TRegistry reg;
   TMainSettings back = LoadSettings(reg, prompts, ProgramFolder(), 0);
   back.CurrentVersion.clear();
+  EXPECT_TRUE(back.LocationStored);
+  back.LocationStored = false;
   EXPECT_EQ(back, s);
   ASSERT_TRUE(reg.OpenKey(std::string(kProgramKey) + "\\Config\\User\\Signature", false));
   EXPECT_EQ(reg.ReadString(""), "3");
@@ -155,4 +158,38 @@ TEST(Properties, PathShorteningKeepsTheHeadAndTheLastFoldersThatFit) {
   EXPECT_EQ(ShortenPath("/home/someone/very/long/folder/names/KORRIN", 24, chars), "/.../folder/names/KORRIN");
   EXPECT_EQ(ShortenPath("/ab/cdefghijklmnopqrstuvwxyz", 10, chars), "/.../cdefghijklmnopqrstuvwxyz");
   EXPECT_EQ(ShortenPath("C:/one/two/three", 12, chars), "C:/.../three");
+}
+
+// Windows open at a size that suits the screen when nothing is stored, and a
+// stored placement is moved onto a screen that exists now.
+TEST(WindowPlacement, FitsTheScreensOfToday) {
+  const std::vector<TScreenArea> big{{0, 0, 1920, 1040}};
+  TWindowPlacement p = PlaceOnScreens(nullptr, big, 580, 411, 2.0 / 3);
+  EXPECT_EQ(p.Width, 1280);
+  EXPECT_EQ(p.Height, 693);
+  EXPECT_EQ(p.Left, 320);
+  EXPECT_EQ(p.Top, 173);
+  // A small screen: never below the design size unless the screen is smaller still.
+  p = PlaceOnScreens(nullptr, {{0, 0, 800, 380}}, 580, 411, 2.0 / 3);
+  EXPECT_EQ(p.Width, 580);
+  EXPECT_EQ(p.Height, 380);
+
+  // Stored on a second monitor that is gone: moved onto the first, size kept.
+  TWindowPlacement stored{2500, 300, 700, 500, TWindowState::wsMaximized};
+  p = PlaceOnScreens(&stored, big, 580, 411, 2.0 / 3);
+  EXPECT_EQ(p.Left, 1920 - 700);
+  EXPECT_EQ(p.Top, 300);
+  EXPECT_EQ(p.Width, 700);
+  EXPECT_EQ(p.WindowState, TWindowState::wsMaximized);
+  // Partly off the screen it mostly lies on (a scale factor of 2): pulled in and cut to it.
+  const std::vector<TScreenArea> two{{0, 0, 960, 520}, {960, 0, 960, 520}};
+  stored = {1500, 200, 1200, 900, TWindowState::wsNormal};
+  p = PlaceOnScreens(&stored, two, 580, 411, 2.0 / 3);
+  EXPECT_EQ(p.Left, 960);
+  EXPECT_EQ(p.Top, 0);
+  EXPECT_EQ(p.Width, 960);
+  EXPECT_EQ(p.Height, 520);
+  // Where it fits, it stays.
+  stored = {100, 100, 500, 300, TWindowState::wsNormal};
+  EXPECT_EQ(PlaceOnScreens(&stored, big, 580, 411, 2.0 / 3), stored);
 }

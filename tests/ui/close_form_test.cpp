@@ -1,6 +1,8 @@
 #include "explorer/qt/close_form.h"
 
 #include <QCheckBox>
+#include <QLabel>
+#include <QTest>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -8,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/qwk_post_office.h"
+#include "explorer/qt/help_window.h"
 #include "explorer/qt/qwk_po_combobox.h"
 #include "platform/ini_file.h"
 #include "platform/paths.h"
@@ -28,8 +31,17 @@ TEST(CloseForm, ChoicesDestinationCheckAndMoveToIsAlwaysStored) {
   EXPECT_FALSE(dest->isEnabled());
   EXPECT_TRUE(Find<QRadioButton>(&form, "LeaveRad")->isChecked());
 
+  EXPECT_EQ(HelpContext(&form), 8037);
+  // A click on the label toggles the box while there is something to send.
+  form.SetSomethingToSend(true);
+  QTest::mouseClick(Find<QLabel>(&form, "CreateLabel"), Qt::LeftButton);
+  EXPECT_FALSE(form.CreateReply());
+  QTest::mouseClick(Find<QLabel>(&form, "CreateLabel"), Qt::LeftButton);
+  EXPECT_TRUE(form.CreateReply());
+
   form.SetSomethingToSend(false);
   EXPECT_FALSE(Find<QCheckBox>(&form, "CreateRep")->isEnabled());
+  QTest::mouseClick(Find<QLabel>(&form, "CreateLabel"), Qt::LeftButton);
   EXPECT_FALSE(form.CreateReply());
 
   Find<QRadioButton>(&form, "MoveRad")->click();

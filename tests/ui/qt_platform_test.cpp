@@ -1,3 +1,5 @@
+#include <QDir>
+#include <QFileDialog>
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QTest>
@@ -39,6 +41,18 @@ TEST(QtPrompts, BoxesCarryTheirTextIconAndButtons) {
   });
   prompts.Error("Could not read file - CONTROL.DAT");
   EXPECT_EQ(seenIcon, QMessageBox::Critical);
+
+  // File dialogs open inside the folder they are given, not in its parent.
+  const QString folder = QDir::temp().absoluteFilePath("korrin-start-in");
+  QDir().mkpath(folder);
+  QString shown;
+  test::AnswerNextModal([&](QWidget* w) {
+    shown = qobject_cast<QFileDialog*>(w)->directory().absolutePath();
+    qobject_cast<QFileDialog*>(w)->reject();
+  });
+  EXPECT_FALSE(prompts.OpenFile("Open Packet", "Mail Packets (*.Q* *.q*)", folder.toStdString()));
+  EXPECT_EQ(shown, folder);
+  QDir(folder).removeRecursively();
 }
 
 TEST(QtPrompts, ABoxBelongsToTheWindowThatAsks) {

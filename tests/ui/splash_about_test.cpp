@@ -8,6 +8,7 @@
 
 #include "explorer/qt/about_box.h"
 #include "explorer/qt/splash_form.h"
+#include "platform/qt/qt_prompts.h"
 #include "support/qt_modal.h"
 
 using namespace korrin;
@@ -76,4 +77,19 @@ TEST(AboutBox, ShowsNameVersionAndMakerAndClosesWithOk) {
   });
   TAboutBox::Execute(nullptr, "Korrin New File Viewer");
   EXPECT_TRUE(answered);
+}
+
+TEST(SplashForm, NoBoxOpensUnderneathIt) {
+  TQtPrompts prompts;
+  QPointer<TSplashForm> splash = new TSplashForm;
+  TSplashForm::KeepDialogsAbove(prompts, splash);
+  splash->show();
+  bool splashShown = true;
+  test::AnswerNextModal([&](QWidget* w) {
+    splashShown = splash && splash->isVisible();
+    test::ClickButton(w, "OK");
+  });
+  prompts.Information("Korrin will now prepare your system for first time run.");
+  EXPECT_FALSE(splashShown);
+  delete splash.data();
 }

@@ -1,7 +1,9 @@
 #include "explorer/qt/ts_option_form.h"
+#include "explorer/qt/help_window.h"
 
 #include <QCheckBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -35,6 +37,11 @@ TEST(OptionsDialog, FillsEditsAndReadsBackWithColumnMovesAndFolderCorrection) {
   TTsOptionForm form;
   form.Fill(s, order, 2);
   EXPECT_EQ(form.windowTitle(), "Korrin Options");
+  EXPECT_EQ(HelpContext(&form), 5488);
+  EXPECT_EQ(HelpContextFor(Find<QWidget>(&form, "FontsPage")), 5492);
+  // The quote sample shows the quote colour (red by default) in the role it is drawn with.
+  auto* quote = Find<QLabel>(&form, "QuoteLabel");
+  EXPECT_EQ(quote->palette().color(quote->foregroundRole()), QColor(255, 0, 0));
   EXPECT_EQ(Find<QTabWidget>(&form, "PageControl1")->currentIndex(), 2);
   EXPECT_TRUE(Find<QRadioButton>(&form, "UUEncode")->isChecked());
   EXPECT_EQ(Find<QPlainTextEdit>(&form, "Memo1")->toPlainText(), "Regards,\nMe");

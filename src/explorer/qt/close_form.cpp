@@ -1,5 +1,9 @@
 #include "explorer/qt/close_form.h"
 
+#include "explorer/qt/help_window.h"
+
+#include <QMouseEvent>
+
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -18,9 +22,26 @@
 
 namespace korrin {
 
+namespace {
+class TClickToggles : public QObject {
+public:
+  TClickToggles(QCheckBox* box, QObject* parent) : QObject(parent), box_(box) {}
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::MouseButtonRelease && static_cast<QWidget*>(watched)->isEnabled() &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+      box_->toggle();
+    return false;
+  }
+
+private:
+  QCheckBox* box_;
+};
+}  // namespace
+
 TCloseForm::TCloseForm(QWidget* parent) : QDialog(parent) {
   setObjectName("CloseForm");
   setWindowTitle("Close Mail Packet");
+  SetHelpContext(this, 8037);
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
   auto* layout = new QVBoxLayout(this);
 
@@ -31,6 +52,8 @@ TCloseForm::TCloseForm(QWidget* parent) : QDialog(parent) {
   CreateLabel = new QLabel("Create Reply &Packet?", this);
   CreateLabel->setObjectName("CreateLabel");
   CreateLabel->setBuddy(CreateRep);
+  // A click on the label toggles its box, as on the box's own text.
+  CreateLabel->installEventFilter(new TClickToggles(CreateRep, CreateLabel));
   replyRow->addWidget(CreateRep);
   replyRow->addWidget(CreateLabel, 1);
   layout->addLayout(replyRow);

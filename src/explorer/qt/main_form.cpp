@@ -29,6 +29,7 @@
 #include "explorer/qt/close_form.h"
 #include "addressbook/qt/address_book_form.h"
 #include "explorer/qt/find_msg_form.h"
+#include "explorer/qt/screen_placement.h"
 #include "door/door_filter_lists.h"
 #include "door/qt/conf_man.h"
 #include "door/qt/new_files_form.h"
@@ -750,7 +751,11 @@ void TMainForm::FormCreate() {
 }
 
 void TMainForm::ReadWindowPlacement() {
-  const TWindowPlacement& p = settings_.Location;
+  // Without a stored placement about two thirds of the screen; a stored one
+  // moved onto a screen that exists now.
+  const TWindowPlacement p =
+      PlaceOnScreens(settings_.LocationStored ? &settings_.Location : nullptr, ScreenAreas(), 580, 411, 2.0 / 3);
+  setMinimumSize(528, 300);
   setGeometry(p.Left, p.Top, std::max(p.Width, 528), std::max(p.Height, 300));
   acts_.QuickViewer1->setChecked(settings_.QuickViewer);
   if (settings_.QuickViewer) ApplyQuickViewer();

@@ -1,5 +1,7 @@
 #include "explorer/qt/properties_form.h"
 
+#include "explorer/qt/help_window.h"
+
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>
@@ -30,6 +32,7 @@ QLabel* Value(const QString& text, QWidget* parent, const char* name) {
 TPropertiesForm::TPropertiesForm(const TPropertiesSource& src, QWidget* parent) : QDialog(parent) {
   setObjectName("PropertiesForm");
   setWindowTitle("Properties");
+  SetHelpContext(this, 8006);
   setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
   auto* layout = new QVBoxLayout(this);
   pages_ = new QTabWidget(this);

@@ -9,6 +9,8 @@
 #include <QScreen>
 #include <QTimer>
 
+#include "platform/qt/qt_prompts.h"
+
 #include <cmath>
 
 #include "explorer/settings.h"
@@ -246,6 +248,12 @@ void TSplashForm::ReleaseStayOnTop() {
   bool visible = isVisible();
   setWindowFlag(Qt::WindowStaysOnTopHint, false);  // hides the window
   if (visible) show();
+}
+
+void TSplashForm::KeepDialogsAbove(TQtPrompts& prompts, QPointer<TSplashForm> splash) {
+  prompts.SetBeforeDialog([splash] {
+    if (splash && splash->isVisible()) splash->hide();
+  });
 }
 
 void TSplashForm::closeEvent(QCloseEvent* event) {

@@ -3,6 +3,7 @@
 // stay-on-top window with the program's picture and its version. Once the
 // main window enables its timer it removes itself after eleven 50 ms ticks.
 
+#include <QPointer>
 #include <QWidget>
 
 class QLabel;
@@ -10,6 +11,8 @@ class QPainter;
 class QTimer;
 
 namespace korrin {
+
+class TQtPrompts;
 
 class TSplashForm : public QWidget {
   Q_OBJECT
@@ -25,6 +28,9 @@ public:
   int TickCount() const { return ticks_; }
   // Puts the window back in the normal window order (no longer on top).
   void ReleaseStayOnTop();
+  // Every box and dialog of `prompts` first hides the splash, so that none
+  // opens underneath it.
+  static void KeepDialogsAbove(TQtPrompts& prompts, QPointer<TSplashForm> splash);
   // Centres the window on the screen that holds the cursor.
   void Centre();
 

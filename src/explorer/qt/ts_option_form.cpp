@@ -1,5 +1,7 @@
 #include "explorer/qt/ts_option_form.h"
 
+#include "explorer/qt/help_window.h"
+
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QDialogButtonBox>
@@ -40,9 +42,10 @@ public:
   }
 };
 
-QWidget* Page(QTabWidget* tabs, const char* name, const char* title) {
+QWidget* Page(QTabWidget* tabs, const char* name, const char* title, int help) {
   auto* page = new QWidget;
   page->setObjectName(name);
+  SetHelpContext(page, help);
   tabs->addTab(page, title);
   return page;
 }
@@ -57,6 +60,7 @@ QCheckBox* Check(QWidget* parent, const char* name, const char* caption) {
 TTsOptionForm::TTsOptionForm(QWidget* parent) : QDialog(parent), programFolder_(ProgramFolder()) {
   setObjectName("TsOptionForm");
   setWindowTitle("Korrin Options");
+  SetHelpContext(this, 5488);
   setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
   auto* layout = new QVBoxLayout(this);
   PageControl1 = new QTabWidget(this);
@@ -64,7 +68,7 @@ TTsOptionForm::TTsOptionForm(QWidget* parent) : QDialog(parent), programFolder_(
   layout->addWidget(PageControl1);
 
   // Program
-  QWidget* program = Page(PageControl1, "ProgramPage", "Program");
+  QWidget* program = Page(PageControl1, "ProgramPage", "Program", 5489);
   auto* pl = new QVBoxLayout(program);
   MoveToSent = Check(program, "MoveToSent", "Create copy of all sent messages in \"Sent Box\"");
   DisplayPersonal = Check(program, "DisplayPersonal", "Create a personal new mail conference");
@@ -73,7 +77,7 @@ TTsOptionForm::TTsOptionForm(QWidget* parent) : QDialog(parent), programFolder_(
   pl->addStretch();
 
   // Directories
-  QWidget* dirs = Page(PageControl1, "DirectoriesPage", "Directories");
+  QWidget* dirs = Page(PageControl1, "DirectoriesPage", "Directories", 5490);
   auto* dl = new QVBoxLayout(dirs);
   auto folderRow = [&](const char* label, const char* editName, const char* buttonName, QLineEdit*& edit,
                        const char* title) {
@@ -96,7 +100,7 @@ TTsOptionForm::TTsOptionForm(QWidget* parent) : QDialog(parent), programFolder_(
   dl->addStretch();
 
   // Mail
-  QWidget* mail = Page(PageControl1, "MailPage", "Mail");
+  QWidget* mail = Page(PageControl1, "MailPage", "Mail", 5491);
   auto* ml = new QVBoxLayout(mail);
   auto* form = new QFormLayout;
   EMailEdit = new QLineEdit(mail);
@@ -124,7 +128,7 @@ TTsOptionForm::TTsOptionForm(QWidget* parent) : QDialog(parent), programFolder_(
   ml->addWidget(sig, 1);
 
   // Fonts: sample labels on a window-coloured shape, each with a Change button.
-  QWidget* fonts = Page(PageControl1, "FontsPage", "Fonts");
+  QWidget* fonts = Page(PageControl1, "FontsPage", "Fonts", 5492);
   auto* fl = new QVBoxLayout(fonts);
   auto* shape = new QFrame(fonts);
   shape->setObjectName("Shape1");
@@ -151,7 +155,7 @@ TTsOptionForm::TTsOptionForm(QWidget* parent) : QDialog(parent), programFolder_(
   fl->addStretch();
 
   // Columns
-  QWidget* cols = Page(PageControl1, "ColumnsPage", "Columns");
+  QWidget* cols = Page(PageControl1, "ColumnsPage", "Columns", 5493);
   auto* cl = new QVBoxLayout(cols);
   Header1 = new QHeaderView(Qt::Horizontal, cols);
   Header1->setObjectName("Header1");
@@ -224,8 +228,11 @@ void TTsOptionForm::Fill(const TMainSettings& s, const int32_t columnOrder[4], i
 
 void TTsOptionForm::SetSample(QLabel* label, const TFontSetting& font) {
   label->setFont(FontFromSetting(font));
+  // The samples stand on a window-coloured shape, where labels draw with the
+  // Text role: both roles carry the colour.
   QPalette pal = label->palette();
   pal.setColor(QPalette::WindowText, ColorFromNumber(font.Color));
+  pal.setColor(QPalette::Text, ColorFromNumber(font.Color));
   label->setPalette(pal);
 }
 

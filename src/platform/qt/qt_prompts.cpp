@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 
 namespace korrin {
@@ -13,11 +14,13 @@ std::string S(const QString& s) { return s.toUtf8().toStdString(); }
 }  // namespace
 
 QWidget* TQtPrompts::Parent() const {
+  if (before_) before_();
   // A box belongs to the window that asks (the active one), so that a viewer
   // or editor is not left hidden behind the main window; the given parent
-  // only when none of ours is active.
+  // only when none of ours is active. A window just hidden (the splash) never
+  // carries a box.
   if (QWidget* modal = QApplication::activeModalWidget()) return modal;
-  if (QWidget* active = QApplication::activeWindow()) return active;
+  if (QWidget* active = QApplication::activeWindow(); active && active->isVisible()) return active;
   return parent_;
 }
 
@@ -60,6 +63,15 @@ TBoxAnswer TQtPrompts::Box(TBoxKind kind, const std::string& text, TBoxButtons b
   }
 }
 
+namespace {
+// File dialogs open inside the folder they are given; a folder path alone
+// would otherwise open its parent with the folder selected.
+void StartIn(QFileDialog& dlg, const std::string& folder) {
+  QFileInfo info(QString::fromStdString(folder));
+  if (!folder.empty() && info.isDir()) dlg.setDirectory(info.absoluteFilePath());
+}
+}  // namespace
+
 std::optional<std::string> TQtPrompts::InputBox(const std::string& caption, const std::string& prompt,
                                                 const std::string& value) {
   QInputDialog dlg(Parent());
@@ -74,6 +86,7 @@ std::optional<std::string> TQtPrompts::InputBox(const std::string& caption, cons
 std::optional<std::string> TQtPrompts::PickFolder(const std::string& title, const std::string& folder) {
   QFileDialog dlg(Parent(), Q(title), Q(folder));
   dlg.setObjectName("FolderPicker");
+  StartIn(dlg, folder);
   dlg.setFileMode(QFileDialog::Directory);
   dlg.setOption(QFileDialog::ShowDirsOnly, true);
   if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return std::nullopt;
@@ -84,6 +97,7 @@ std::optional<std::string> TQtPrompts::OpenFile(const std::string& title, const 
                                                 const std::string& folder) {
   QFileDialog dlg(Parent(), Q(title), Q(folder), Q(filter));
   dlg.setObjectName("OpenDialog");
+  StartIn(dlg, folder);
   dlg.setFileMode(QFileDialog::ExistingFile);
   dlg.setAcceptMode(QFileDialog::AcceptOpen);
   if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return std::nullopt;
@@ -94,6 +108,7 @@ std::optional<std::string> TQtPrompts::SaveFile(const std::string& title, const 
                                                 const std::string& folder, const std::string& name) {
   QFileDialog dlg(Parent(), Q(title), Q(folder), Q(filter));
   dlg.setObjectName("SaveDialog");
+  StartIn(dlg, folder);
   dlg.setAcceptMode(QFileDialog::AcceptSave);
   if (!name.empty()) dlg.selectFile(Q(name));
   if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return std::nullopt;

@@ -4,6 +4,8 @@
 #include <QWidget>
 #include <QPointer>
 
+#include <functional>
+
 #include "platform/prompts.h"
 
 namespace korrin {
@@ -13,6 +15,8 @@ public:
   // Boxes belong to the window that asks (the active one); `parent` when none is active.
   explicit TQtPrompts(QWidget* parent = nullptr) : parent_(parent) {}
   void SetParent(QWidget* parent) { parent_ = parent; }
+  // Runs before every box and dialog is shown (the splash steps aside).
+  void SetBeforeDialog(std::function<void()> before) { before_ = std::move(before); }
 
   TBoxAnswer Box(TBoxKind kind, const std::string& text, TBoxButtons buttons, const std::string& caption) override;
   std::optional<std::string> InputBox(const std::string& caption, const std::string& prompt,
@@ -24,8 +28,10 @@ public:
                                       const std::string& name) override;
 
 private:
+  // The parent of the next box or dialog, after the before-dialog hook ran.
   QWidget* Parent() const;
   QPointer<QWidget> parent_;
+  std::function<void()> before_;
 };
 
 }  // namespace korrin

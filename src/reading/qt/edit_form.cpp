@@ -32,6 +32,7 @@
 #include "addressbook/qt/sel_rec_form.h"
 #include "engine/mail_tree.h"
 #include "explorer/qt/about_box.h"
+#include "explorer/qt/screen_placement.h"
 #include "explorer/qt/font_setting_qt.h"
 #include "explorer/qt/help_window.h"
 #include "explorer/help_topics.h"
@@ -542,7 +543,7 @@ void TEditForm::ApplyOverlay() {
 void TEditForm::ReadPlacement() {
   TIniFile ini(ProgramFolder() + kIniFileName);
   TIniPlacement p = ReadIniPlacement(ini, kEditorIniSection, false);
-  const TWindowPlacement& w = p.Placement;
+  const TWindowPlacement w = PlaceOnScreens(p.Stored ? &p.Placement : nullptr, ScreenAreas(), 545, 379, 0.5);
   setGeometry(w.Left, w.Top, std::max(w.Width, kMinWidth), std::max(w.Height, kMinHeight));
   acts_.Toolbar1->setChecked(p.Toolbar);
   Toolbar->setVisible(p.Toolbar);

@@ -41,6 +41,7 @@
 #include "engine/mail_tree.h"
 #include "engine/mail_list.h"
 #include "explorer/qt/about_box.h"
+#include "explorer/qt/screen_placement.h"
 #include "explorer/qt/font_setting_qt.h"
 #include "explorer/qt/help_window.h"
 #include "explorer/settings.h"
@@ -683,7 +684,7 @@ void TMSGView::ShowPictures() {
 void TMSGView::ReadPlacement() {
   TIniFile ini(IncludeTrailingBackslash(ProgramFolder()) + kIniFileName);
   TIniPlacement p = ReadIniPlacement(ini, "Viewer", true);
-  const TWindowPlacement& w = p.Placement;
+  const TWindowPlacement w = PlaceOnScreens(p.Stored ? &p.Placement : nullptr, ScreenAreas(), 545, 379, 0.5);
   setGeometry(w.Left, w.Top, std::max(w.Width, 500), std::max(w.Height, 300));
   Toolbar->setVisible(p.Toolbar);
   statusBar()->setVisible(p.Statusline);
