@@ -104,6 +104,8 @@ protected:
       case QEvent::MouseButtonDblClick:
       case QEvent::Wheel:
       case QEvent::ContextMenu:
+        // A native window passes its input on to its widgets, which are judged then.
+        if (watched->isWindowType()) return false;
         return host_.Busy() && !AskedMeanwhile(watched);
       default: return false;
     }
