@@ -1,5 +1,7 @@
 #include "addressbook/qt/address_book_form.h"
 
+#include "explorer/qt/screen_placement.h"
+
 #include <QApplication>
 #include <QEvent>
 #include <QHBoxLayout>
@@ -361,10 +363,9 @@ void TAdressBook::ApplyPlacement() {
 }
 
 void TAdressBook::SavePlacement() {
-  const QRect r = normalGeometry().isValid() ? normalGeometry() : geometry();
-  TBookPlacement p{r.left(), r.top(), r.width(), r.height(), 0, !Toolbar->isHidden(), IconsOf(ListView1->ViewStyle())};
-  if (isMaximized()) p.WindowState = 1;
-  if (isMinimized()) p.WindowState = 2;
+  const TWindowPlacement w = PlacementOf(this);
+  TBookPlacement p{w.Left, w.Top, w.Width, w.Height, static_cast<int32_t>(w.WindowState), !Toolbar->isHidden(),
+                   IconsOf(ListView1->ViewStyle())};
   StoreGuard([&] { book_.SaveBookPlacement(p); });
 }
 

@@ -20,6 +20,7 @@
 #include "engine/mail_tree.h"
 #include "explorer/qt/about_box.h"
 #include "explorer/qt/help_window.h"
+#include "explorer/qt/screen_placement.h"
 #include "explorer/help_topics.h"
 #include "explorer/settings.h"
 #include "platform/ini_file.h"
@@ -304,20 +305,14 @@ void TNewFilesForm::UpdateCommandStates() {
 void TNewFilesForm::ReadPlacement() {
   TIniFile ini(IncludeTrailingBackslash(ProgramFolder()) + kIniFileName);
   TIniPlacement p = ReadIniPlacement(ini, kSection, false);
-  const TWindowPlacement& w = p.Placement;
-  setGeometry(w.Left, w.Top, std::max(w.Width, 400), std::max(w.Height, 300));
   acts_.Toolbar1->setChecked(p.Toolbar);
   Toolbar->setVisible(p.Toolbar);
-  if (w.WindowState == TWindowState::wsMaximized) setWindowState(Qt::WindowMaximized);
-  if (w.WindowState == TWindowState::wsMinimized) setWindowState(Qt::WindowMinimized);
+  RestorePlacement(this, p.Placement, 400, 300);
 }
 
 void TNewFilesForm::WritePlacement() {
-  QRect r = normalGeometry().isValid() ? normalGeometry() : geometry();
   TIniPlacement p;
-  p.Placement = TWindowPlacement{r.left(), r.top(), r.width(), r.height(), TWindowState::wsNormal};
-  if (isMaximized()) p.Placement.WindowState = TWindowState::wsMaximized;
-  if (isMinimized()) p.Placement.WindowState = TWindowState::wsMinimized;
+  p.Placement = PlacementOf(this);
   p.Toolbar = !Toolbar->isHidden();
   TIniFile ini(IncludeTrailingBackslash(ProgramFolder()) + kIniFileName);
   if (!WriteIniPlacement(ini, kSection, p, false)) GetPrompts().Error("Could not write file - " + ini.FileName());

@@ -1,5 +1,7 @@
 #include "explorer/qt/find_msg_form.h"
 
+#include "explorer/qt/screen_placement.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
@@ -355,11 +357,7 @@ void TFindMSGForm::WriteHistories() {
                          FieldCombo{sfSubject, SubjectComboBox}, FieldCombo{sfText, TextComboBox},
                          FieldCombo{sfFiles, FilesComboBox}})
       WriteSearchHistory(reg, f.field, Items(f.combo));
-    QRect r = normalGeometry().isValid() ? normalGeometry() : geometry();
-    TWindowPlacement p{r.left(), r.top(), r.width(), r.height(), TWindowState::wsNormal};
-    if (isMaximized()) p.WindowState = TWindowState::wsMaximized;
-    if (isMinimized()) p.WindowState = TWindowState::wsMinimized;
-    WriteFinderPlacement(reg, p);
+    WriteFinderPlacement(reg, PlacementOf(this));
   } catch (const std::exception& e) {
     GetPrompts().Error(e.what());
   }

@@ -529,7 +529,6 @@ void TMainForm::BuildPanes() {
   tree_->SetStatusLabel(treeststus);
   tree_->Tree().SetPersonalConference(true);
   tree_->Tree().SetTextCase(TTextCase::tcAsIs);
-  tree_->Tree().SetPostoffice(&QWKPostOffice1);
   list_->List().SetTextCase(TTextCase::tcProperName);
   list_->List().SetToReader(&ToReader1);
   list_->List().SetMailTree(&tree_->Tree());
@@ -766,11 +765,8 @@ void TMainForm::ReadWindowPlacement() {
 }
 
 TWindowPlacement TMainForm::NormalPlacement() const {
-  QRect r = normalGeometry().isValid() ? normalGeometry() : geometry();
-  TWindowPlacement p{r.left(), r.top(), r.width(), r.height(), TWindowState::wsNormal};
+  TWindowPlacement p = PlacementOf(this);
   if (QuickViewerShown()) p.Height -= ViewerPanel->height();
-  if (isMaximized()) p.WindowState = TWindowState::wsMaximized;
-  if (isMinimized()) p.WindowState = TWindowState::wsMinimized;
   return p;
 }
 

@@ -544,24 +544,15 @@ void TEditForm::ReadPlacement() {
   TIniFile ini(ProgramFolder() + kIniFileName);
   TIniPlacement p = ReadIniPlacement(ini, kEditorIniSection, false);
   const TWindowPlacement w = PlaceOnScreens(p.Stored ? &p.Placement : nullptr, ScreenAreas(), 545, 379, 0.5);
-  setGeometry(w.Left, w.Top, std::max(w.Width, kMinWidth), std::max(w.Height, kMinHeight));
   acts_.Toolbar1->setChecked(p.Toolbar);
   Toolbar->setVisible(p.Toolbar);
-  if (w.WindowState == TWindowState::wsMaximized) {
-    setWindowState(Qt::WindowMaximized);
-    lastState_ = Qt::WindowMaximized;
-  } else if (w.WindowState == TWindowState::wsMinimized) {
-    setWindowState(Qt::WindowMinimized);
-  }
+  RestorePlacement(this, w, kMinWidth, kMinHeight);
+  if (w.WindowState == TWindowState::wsMaximized) lastState_ = Qt::WindowMaximized;
 }
 
 void TEditForm::WritePlacement() {
-  QRect r = isMaximized() || isMinimized() ? normalGeometry() : geometry();
-  if (!r.isValid()) r = geometry();
   TIniPlacement p;
-  p.Placement = {r.left(), r.top(), r.width(), r.height(), TWindowState::wsNormal};
-  if (isMaximized()) p.Placement.WindowState = TWindowState::wsMaximized;
-  if (isMinimized()) p.Placement.WindowState = TWindowState::wsMinimized;
+  p.Placement = PlacementOf(this);
   p.Toolbar = acts_.Toolbar1->isChecked();
   TIniFile ini(ProgramFolder() + kIniFileName);
   WriteIniPlacement(ini, kEditorIniSection, p, false);

@@ -685,25 +685,17 @@ void TMSGView::ReadPlacement() {
   TIniFile ini(IncludeTrailingBackslash(ProgramFolder()) + kIniFileName);
   TIniPlacement p = ReadIniPlacement(ini, "Viewer", true);
   const TWindowPlacement w = PlaceOnScreens(p.Stored ? &p.Placement : nullptr, ScreenAreas(), 545, 379, 0.5);
-  setGeometry(w.Left, w.Top, std::max(w.Width, 500), std::max(w.Height, 300));
   Toolbar->setVisible(p.Toolbar);
   statusBar()->setVisible(p.Statusline);
   acts_.Toolbar1->setChecked(p.Toolbar);
   acts_.Statusline1->setChecked(p.Statusline);
-  if (w.WindowState == TWindowState::wsMaximized) {
-    setWindowState(Qt::WindowMaximized);
-    lastState_ = Qt::WindowMaximized;
-  } else if (w.WindowState == TWindowState::wsMinimized) {
-    setWindowState(Qt::WindowMinimized);
-  }
+  RestorePlacement(this, w, 500, 300);
+  if (w.WindowState == TWindowState::wsMaximized) lastState_ = Qt::WindowMaximized;
 }
 
 void TMSGView::WritePlacement() {
-  QRect r = normalGeometry().isValid() ? normalGeometry() : geometry();
   TIniPlacement p;
-  p.Placement = TWindowPlacement{r.left(), r.top(), r.width(), r.height(), TWindowState::wsNormal};
-  if (isMaximized()) p.Placement.WindowState = TWindowState::wsMaximized;
-  if (isMinimized()) p.Placement.WindowState = TWindowState::wsMinimized;
+  p.Placement = PlacementOf(this);
   p.Toolbar = !Toolbar->isHidden();
   p.Statusline = !statusBar()->isHidden();
   TIniFile ini(IncludeTrailingBackslash(ProgramFolder()) + kIniFileName);
