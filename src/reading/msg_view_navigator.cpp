@@ -14,10 +14,21 @@ int TMsgViewNavigator::RowCount() const { return static_cast<int>(list_.Rows().s
 
 bool TMsgViewNavigator::SelectedHasRecord() const { return tree_.Selected() && tree_.Selected()->Record; }
 
-void TMsgViewNavigator::Remember() {
+int TMsgViewNavigator::SelectedNode() const {
   auto nodes = tree_.Nodes();
   auto it = std::find(nodes.begin(), nodes.end(), tree_.Selected());
-  node_ = it == nodes.end() ? -1 : static_cast<int>(it - nodes.begin());
+  return it == nodes.end() ? -1 : static_cast<int>(it - nodes.begin());
+}
+
+bool TMsgViewNavigator::ShowSelectedOfAnotherFolder() {
+  int row = host_.SelectedRow();
+  if (node_ < 0 || SelectedNode() == node_ || row < 0) return false;
+  SelectAndOpen(row);
+  return true;
+}
+
+void TMsgViewNavigator::Remember() {
+  node_ = SelectedNode();
   row_ = host_.SelectedRow ? host_.SelectedRow() : -1;
 }
 
@@ -49,7 +60,7 @@ void TMsgViewNavigator::SelectAndOpen(int row) {
 
 void TMsgViewNavigator::NextMessage(TFolderKind kind) {
   ReselectWhenUnselected();
-  if (!SelectedHasRecord()) return;
+  if (!SelectedHasRecord() || ShowSelectedOfAnotherFolder()) return;
   int row = host_.SelectedRow();
   int count = RowCount();
   if (row < 0) return;
@@ -69,7 +80,7 @@ void TMsgViewNavigator::NextMessage(TFolderKind kind) {
 
 void TMsgViewNavigator::PreviousMessage(TFolderKind kind) {
   ReselectWhenUnselected();
-  if (!SelectedHasRecord()) return;
+  if (!SelectedHasRecord() || ShowSelectedOfAnotherFolder()) return;
   int row = host_.SelectedRow();
   if (row < 0) return;
   if (row > 0) {

@@ -42,7 +42,8 @@ public:
   // Reselect, only when the list has no selected row.
   void ReselectWhenUnselected();
 
-  // `kind` is the folder kind the message shown was loaded from.
+  // `kind` is the folder kind the message shown was loaded from. After the
+  // user picked another folder, the first press shows that folder's selected row.
   void NextMessage(TFolderKind kind);
   void PreviousMessage(TFolderKind kind);
   // `ordinal` is the ordinal of the message's conference.
@@ -52,6 +53,10 @@ public:
 private:
   int RowCount() const;
   bool SelectedHasRecord() const;
+  int SelectedNode() const;  // the tree's selected node by its position, -1 for none
+  // The user picked another folder in the main window since the message
+  // shown was opened: its selected row is shown (not skipped) and true returned.
+  bool ShowSelectedOfAnotherFolder();
   void SelectAndOpen(int row);
   bool SelectBox(TMailTreeNode* box);
 

@@ -13,6 +13,7 @@
 #include "archive/xceed_zip.h"
 #include "door/qt/new_files_form.h"
 #include "engine/mail_tree.h"
+#include "engine/to_reader.h"
 #include "explorer/qt/mail_list_view.h"
 #include "explorer/qt/mail_tree_view.h"
 #include "explorer/qt/main_form.h"
@@ -98,4 +99,25 @@ TEST(MainFormDoor, EditMenuConferenceManagerAndNewFiles) {
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_FALSE(NewFilesWindow());
   EXPECT_TRUE(prompts.Texts(TBoxKind::bkError).empty());
+}
+
+// Without a packet, choosing another post office loads that board's keyword,
+// filter and twit lists: the door windows never show the previous board's.
+TEST(DoorMainForm, AnotherPostOfficeBringsItsOwnDoorLists) {
+  test::TRecordingPrompts prompts;
+  TMainForm form;
+  form.show();
+  QApplication::processEvents();
+  TQWKPostOffice& po = form.Session().PostOffice();
+  std::string alpha = test::NewTempDir("alpha"), beta = test::NewTempDir("beta");
+  test::WriteFile(alpha + "/toreader.ext", "KEYWORD ALPHA\r\nTWIT SPAMMER\r\n");
+  test::WriteFile(beta + "/toreader.ext", "KEYWORD BETA\r\n");
+  po.AddPostOffice("ALPHA", "Alpha Board", alpha);
+  po.AddPostOffice("BETA", "Beta Board", beta);
+  const TToReader& lists = form.Session().ToReader();
+  EXPECT_EQ(lists.KeywordList(), (TToReader::TStringList{"BETA"}));
+  EXPECT_TRUE(lists.TwitList().empty());
+  po.SelectPostOffice(1);
+  EXPECT_EQ(lists.KeywordList(), (TToReader::TStringList{"ALPHA"}));
+  EXPECT_EQ(lists.TwitList(), (TToReader::TStringList{"SPAMMER"}));
 }

@@ -8,6 +8,7 @@
 #include <QTest>
 #include <QToolButton>
 
+#include <algorithm>
 #include <filesystem>
 
 #include <gtest/gtest.h>
@@ -364,4 +365,62 @@ TEST(MainForm, MarkAsReadAndUnReadStayInThePacketAndTheTreePopupHasItsCaptions) 
   EXPECT_EQ(captions.mid(0, 4), (QStringList{"Open Packet", "Close Packet", "Open Replies", "Create Replies"}));
   AnswerClose(0, false);
   form.CloseBtnClick();
+}
+
+#include <QSplitter>
+
+// At the minimum size, with the default font and a large one, the toolbar's
+// buttons and the post-office box lie wholly inside the window; the quick
+// viewer's split bar keeps to the middle third as the window is resized; the
+// View menu's rule above the windows' items shows only with such a window.
+TEST(MainForm, NothingClipsAtTheMinimumSizeAndTheSplitKeepsItsThird) {
+  test::TRecordingPrompts prompts;
+  const QFont original = QApplication::font();
+  for (double scale : {1.0, 1.8}) {
+    QFont big = original;
+    big.setPointSizeF(original.pointSizeF() * scale);
+    QApplication::setFont(big);
+    TMainForm form;
+    Activate(&form);
+    EXPECT_GE(form.minimumWidth(), 528);
+    form.resize(form.minimumSize());
+    QApplication::processEvents();
+    auto* top = Find<QWidget>(&form, "TopPanel");
+    for (QWidget* w : top->findChildren<QWidget*>()) {
+      if (!w->isVisible()) continue;
+      QRect r(w->mapTo(top, QPoint(0, 0)), w->size());
+      EXPECT_TRUE(top->rect().contains(r)) << w->objectName().toStdString() << " at scale " << scale;
+      if (auto* b = qobject_cast<QAbstractButton*>(w); b && !b->text().isEmpty())
+        EXPECT_GE(b->width(), b->fontMetrics().horizontalAdvance(b->text())) << b->text().toStdString();
+    }
+    auto* label = Find<QLabel>(&form, "POLabel");
+    EXPECT_GE(label->width(), label->fontMetrics().horizontalAdvance(label->text()));
+    EXPECT_GE(Find<QWidget>(&form, "QWKPOCombobox1")->width(), 170);
+  }
+  QApplication::setFont(original);
+
+  TMainForm form;
+  Activate(&form);
+  form.SetQuickViewerShown(true);
+  auto* split = Find<QSplitter>(&form, "MainSplit");
+  for (int height : {900, 480, 1000}) {
+    form.resize(form.width(), height);
+    QApplication::processEvents();
+    QApplication::processEvents();
+    int h = split->height(), top = split->sizes()[0];
+    EXPECT_GE(top, h / 3) << height;
+    EXPECT_LE(top, 2 * (h / 3)) << height;
+  }
+
+  auto* view = Find<QMenu>(&form, "View1");
+  auto actions = view->actions();
+  auto at = std::find(actions.begin(), actions.end(), Find<QAction>(&form, "AddressBook2"));
+  ASSERT_NE(at, actions.begin());
+  QAction* rule = *(at - 1);
+  ASSERT_TRUE(rule->isSeparator());
+  emit view->aboutToShow();
+  EXPECT_FALSE(rule->isVisible());
+  form.ShowFinder();
+  emit view->aboutToShow();
+  EXPECT_TRUE(rule->isVisible());
 }

@@ -561,3 +561,39 @@ TEST(MSGView, KludgeLinesHiddenUntilShownAndTheChoiceIsKept) {
   EXPECT_EQ(memo->toPlainText().toStdString(), "The text.");
   delete view.data();
 }
+
+// The user reads in the viewer, picks another folder in the main window's
+// tree, comes back and presses Next: the picked folder's first message shows,
+// and every press shows another message.
+TEST(MSGView, NextAfterATreeChangeShowsAnotherMessage) {
+  test::TRecordingPrompts prompts;
+  for (bool quick : {false, true}) {
+    TMainForm form;
+    form.Settings().DisplayFirstMessage = false;
+    form.SetQuickViewerShown(quick);
+    form.show();
+    ASSERT_TRUE(form.OpenPacketFile(MakePacket()));
+    form.OpenRow(0);
+    TMSGView* view = form.MsgView();
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(Text(view, "Subjectlabel"), "Welcome");
+    TMailTreeView* tv = form.MailTreeView1();
+    auto items = tv->findItems("2 Echoes", Qt::MatchExactly | Qt::MatchRecursive, 0);
+    ASSERT_EQ(items.size(), 1);
+    form.activateWindow();
+    QTest::mouseClick(tv->viewport(), Qt::LeftButton, {}, tv->visualItemRect(items[0]).center());
+    QApplication::processEvents();
+    view->activateWindow();
+    QApplication::processEvents();
+    std::vector<std::string> seen{Text(view, "Subjectlabel")};
+    for (int i = 0; i < 3; ++i) {
+      Find<QAbstractButton>(view, "NextBtn")->click();
+      QApplication::processEvents();
+      seen.push_back(Text(view, "Subjectlabel"));
+    }
+    // The folder picked starts with its selected first row, not after it.
+    EXPECT_EQ(seen, (std::vector<std::string>{"Welcome", "Files", "The end", "Welcome"})) << "quick viewer " << quick;
+    test::AnswerNextModal([](QWidget* w) { test::ClickButton(w, "Button1"); });
+    form.CloseBtnClick();
+  }
+}

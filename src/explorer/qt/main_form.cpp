@@ -18,6 +18,7 @@
 #include <QStatusBar>
 #include <QSyntaxHighlighter>
 #include <QTextBlock>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -217,6 +218,7 @@ void TMainForm::BuildActions() {
   connect(tb, &QAction::toggled, this, [this](bool on) {
     TopPanel->setVisible(on);
     settings_.Toolbar = on;
+    ApplyMinimumSize();
   });
   auto* sb = NEW_ACTION(Statusline1, "&Status bar", {}, "Show or hide the status bar", 8002, nullptr);
   sb->setCheckable(true);
@@ -345,8 +347,9 @@ void TMainForm::BuildMenus() {
   QMenu* icons = View1->addMenu("Icons");
   icons->setObjectName("Icons1");
   add(icons, {acts_.LargeIcons1, acts_.SmallIcons1, acts_.List1, acts_.Details1});
-  add(View1, {nullptr, acts_.Options1, acts_.AddressBook2, acts_.MSGViewer1, acts_.MSGEditor1, acts_.NewFiles1,
-              acts_.MailFinder1});
+  add(View1, {nullptr, acts_.Options1});
+  windowItemsSeparator_ = View1->addSeparator();
+  add(View1, {acts_.AddressBook2, acts_.MSGViewer1, acts_.MSGEditor1, acts_.NewFiles1, acts_.MailFinder1});
   connect(View1, &QMenu::aboutToShow, this, &TMainForm::ViewMenuAboutToShow);
   Mail1 = menu("Mail1", "&Mail", "Commands for reading and writing mail.");
   add(Mail1, {acts_.MarkasRead1, acts_.MarkasUnRead1, acts_.NewMessage1, acts_.ViewMessage1, acts_.ReplytoMessage1,
@@ -642,15 +645,9 @@ void TMainForm::BuildQuickViewer() {
   vl->addWidget(QuickViewerMemo, 1);
   ViewerPanel->hide();
   mainSplit_->setStretchFactor(0, 1);
-  // The split bar stays in the middle third of the pane.
-  connect(mainSplit_, &QSplitter::splitterMoved, this, [this](int, int) {
-    int h = mainSplit_->height();
-    QList<int> sizes = mainSplit_->sizes();
-    if (sizes.size() != 2 || !ViewerPanel->isVisible()) return;
-    int top = std::clamp(sizes[0], h / 3, 2 * (h / 3));
-    if (top != sizes[0]) mainSplit_->setSizes({top, h - top});
-    settings_.QuickViewerHeight = mainSplit_->sizes()[1];
-  });
+  // The split bar stays in the middle third of the pane, when dragged and when the window is resized.
+  connect(mainSplit_, &QSplitter::splitterMoved, this, [this](int, int) { KeepSplitInMiddleThird(); });
+  mainSplit_->installEventFilter(this);
 
   quickMsg_.SetMimeCTRL(&TesselMime1);
   quickMsg_.SetQWKExtCTRL(&ToReader1);
@@ -756,12 +753,20 @@ void TMainForm::ReadWindowPlacement() {
   // moved onto a screen that exists now.
   const TWindowPlacement p =
       PlaceOnScreens(settings_.LocationStored ? &settings_.Location : nullptr, ScreenAreas(), 580, 411, 2.0 / 3);
-  setMinimumSize(528, 300);
-  setGeometry(p.Left, p.Top, std::max(p.Width, 528), std::max(p.Height, 300));
+  ApplyMinimumSize();
+  setGeometry(p.Left, p.Top, std::max(p.Width, minimumWidth()), std::max(p.Height, minimumHeight()));
   acts_.QuickViewer1->setChecked(settings_.QuickViewer);
   if (settings_.QuickViewer) ApplyQuickViewer();
   if (p.WindowState == TWindowState::wsMaximized) setWindowState(Qt::WindowMaximized);
   if (p.WindowState == TWindowState::wsMinimized) setWindowState(Qt::WindowMinimized);
+}
+
+// 528 x 300 (x 425 with the quick viewer), widened to what the toolbar needs
+// so that its buttons and the post-office box never clip (large fonts, scale 2).
+void TMainForm::ApplyMinimumSize() {
+  int w = 528;
+  if (TopPanel->isVisibleTo(this)) w = std::max(w, TopPanel->minimumSizeHint().width());
+  setMinimumSize(w, QuickViewerShown() ? 425 : 300);
 }
 
 TWindowPlacement TMainForm::NormalPlacement() const {
@@ -1114,11 +1119,11 @@ void TMainForm::ApplyQuickViewer() {
     ViewerPanel->show();
     if (!isMaximized()) resize(width(), height() + h);
     mainSplit_->setSizes({std::max(top, 60), h});
-    setMinimumSize(528, 425);
+    ApplyMinimumSize();
   } else {
     settings_.QuickViewerHeight = ViewerPanel->height();
     ViewerPanel->hide();
-    setMinimumSize(528, 300);
+    ApplyMinimumSize();
     if (!isMaximized()) resize(width(), std::max(300, height() - h));
   }
 }
@@ -1371,6 +1376,7 @@ void TMainForm::ViewMenuAboutToShow() {
   acts_.NewFiles1->setVisible(newFiles_ != nullptr);
   acts_.AddressBook2->setVisible(TAdressBook::Instance() != nullptr);
   acts_.MailFinder1->setVisible(finder_ != nullptr);
+  windowItemsSeparator_->setVisible(msgView_ || Editor() || newFiles_ || finder_);
 }
 
 void TMainForm::EditMenuAboutToShow() {
@@ -1578,7 +1584,21 @@ void TMainForm::ShowHelpTopic(const char* topic) { THelp::ShowTopic(topic); }
 
 // ---------------------------------------------------------------- keys and closing
 
+void TMainForm::KeepSplitInMiddleThird() {
+  int h = mainSplit_->height();
+  QList<int> sizes = mainSplit_->sizes();
+  if (sizes.size() != 2 || !ViewerPanel->isVisible()) return;
+  int top = std::clamp(sizes[0], h / 3, 2 * (h / 3));
+  if (top != sizes[0]) mainSplit_->setSizes({top, sizes[0] + sizes[1] - top});  // the bar's own height stays out
+  settings_.QuickViewerHeight = mainSplit_->sizes()[1];
+}
+
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == mainSplit_ && event->type() == QEvent::Resize) {
+    // The splitter lays its panes out on the same resize; clamp after it has.
+    QTimer::singleShot(0, this, [this] { KeepSplitInMiddleThird(); });
+    return false;
+  }
   if (watched == QuickViewerMemo && event->type() == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(event);
     bool alt = key->modifiers() & Qt::AltModifier;

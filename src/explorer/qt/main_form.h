@@ -184,6 +184,8 @@ private:
   void FolderChanged();
   void OpenMessage(const TConfRec* rec, int index, int count);
   void ApplyQuickViewer();
+  void ApplyMinimumSize();
+  void KeepSplitInMiddleThird();
   void SetViewStyle(TViewStyle style, bool refill);
   void QWKPOCombobox1Click();
   void QWKPostOffice1Change();
@@ -267,6 +269,7 @@ private:
         *Help1 = nullptr;
   QMenu *PopupMenu1 = nullptr, *PopupMenu2 = nullptr;
   QAction* popupCopySeparator_ = nullptr;
+  QAction* windowItemsSeparator_ = nullptr;  // View menu: above the windows' items
 };
 
 }  // namespace korrin
