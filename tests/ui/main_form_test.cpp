@@ -372,7 +372,8 @@ TEST(MainForm, MarkAsReadAndUnReadStayInThePacketAndTheTreePopupHasItsCaptions) 
 // At the minimum size, with the default font and a large one, the toolbar's
 // buttons and the post-office box lie wholly inside the window; the quick
 // viewer's split bar keeps to the middle third as the window is resized; the
-// View menu's rule above the windows' items shows only with such a window.
+// tree pane shows its labels whole; the View menu's rule above the windows'
+// items shows only with such a window.
 TEST(MainForm, NothingClipsAtTheMinimumSizeAndTheSplitKeepsItsThird) {
   test::TRecordingPrompts prompts;
   const QFont original = QApplication::font();
@@ -412,6 +413,13 @@ TEST(MainForm, NothingClipsAtTheMinimumSizeAndTheSplitKeepsItsThird) {
     EXPECT_LE(top, 2 * (h / 3)) << height;
   }
 
+  // The tree pane shows its labels whole once a packet fills it.
+  form.Settings().DisplayFirstMessage = false;
+  ASSERT_TRUE(form.OpenPacketFile(MakePacket("WIDE.QWK")));
+  QApplication::processEvents();
+  TMailTreeView* tv = form.MailTreeView1();
+  EXPECT_GE(tv->viewport()->width(), tv->ContentWidth());
+
   auto* view = Find<QMenu>(&form, "View1");
   auto actions = view->actions();
   auto at = std::find(actions.begin(), actions.end(), Find<QAction>(&form, "AddressBook2"));
@@ -423,4 +431,6 @@ TEST(MainForm, NothingClipsAtTheMinimumSizeAndTheSplitKeepsItsThird) {
   form.ShowFinder();
   emit view->aboutToShow();
   EXPECT_TRUE(rule->isVisible());
+  AnswerClose(0, false);
+  form.CloseBtnClick();
 }

@@ -577,6 +577,14 @@ TEST(MSGView, NextAfterATreeChangeShowsAnotherMessage) {
     TMSGView* view = form.MsgView();
     ASSERT_NE(view, nullptr);
     EXPECT_EQ(Text(view, "Subjectlabel"), "Welcome");
+    if (!quick) {  // at its minimum size the toolbar and a long counter stay whole
+      view->resize(view->minimumSize());
+      auto* counter = Find<QLabel>(view, "MsgNumLabel");
+      counter->setText("17 of 26");
+      QApplication::processEvents();
+      EXPECT_GE(counter->contentsRect().width(), counter->fontMetrics().horizontalAdvance("17 of 26"));
+      EXPECT_LE(counter->mapTo(view, QPoint(counter->width(), 0)).x(), view->width());
+    }
     TMailTreeView* tv = form.MailTreeView1();
     auto items = tv->findItems("2 Echoes", Qt::MatchExactly | Qt::MatchRecursive, 0);
     ASSERT_EQ(items.size(), 1);

@@ -16,6 +16,8 @@ public:
   // Shows `tree`, which outlives the view.
   explicit TMailTreeView(TMailTree& tree, QWidget* parent = nullptr);
   ~TMailTreeView() override;
+  // The width the shown labels need, with their indentation and pictures.
+  int ContentWidth() const { return sizeHintForColumn(0); }
 
   TMailTree& Tree() { return tree_; }
   // Receives "Contents of ..." after each selection change and click.

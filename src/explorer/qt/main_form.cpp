@@ -528,6 +528,10 @@ void TMainForm::BuildPanes() {
   listPanel->setMinimumWidth(200);
   centerSplit_->setStretchFactor(1, 1);
   centerSplit_->setSizes({169, 359});
+  // The tree pane widens to show its labels whole when the tree is filled or opened further.
+  auto fitLater = [this] { QTimer::singleShot(0, this, [this] { FitTreePane(); }); };
+  connect(tree_->model(), &QAbstractItemModel::rowsInserted, this, fitLater);
+  connect(tree_, &QTreeView::expanded, this, fitLater);
 
   tree_->SetStatusLabel(treeststus);
   tree_->Tree().SetPersonalConference(true);
@@ -1583,6 +1587,18 @@ void TMainForm::ShowHelp(int context) {
 void TMainForm::ShowHelpTopic(const char* topic) { THelp::ShowTopic(topic); }
 
 // ---------------------------------------------------------------- keys and closing
+
+// Widens the tree pane (never narrows it: the user's wider choice stays) so
+// that the widest shown label fits, up to two fifths of the window's width.
+void TMainForm::FitTreePane() {
+  QList<int> sizes = centerSplit_->sizes();
+  if (sizes.size() != 2) return;
+  int need = tree_->ContentWidth() + 2 * tree_->frameWidth() + tree_->indentation() / 2;
+  if (tree_->verticalScrollBar()->isVisible()) need += tree_->verticalScrollBar()->width();
+  int total = sizes[0] + sizes[1];
+  int width = std::min(need, total * 2 / 5);
+  if (width > sizes[0]) centerSplit_->setSizes({width, total - width});
+}
 
 void TMainForm::KeepSplitInMiddleThird() {
   int h = mainSplit_->height();

@@ -186,6 +186,7 @@ private:
   void ApplyQuickViewer();
   void ApplyMinimumSize();
   void KeepSplitInMiddleThird();
+  void FitTreePane();
   void SetViewStyle(TViewStyle style, bool refill);
   void QWKPOCombobox1Click();
   void QWKPostOffice1Change();

@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QDialog>
 #include <QDrag>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -33,6 +34,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "widgets/window_parts.h"
@@ -219,7 +221,6 @@ TMSGView::TMSGView(TMainHost& host)
   setWindowTitle("Korrin Mail Viewer");
   setWindowIcon(MailImage(TMailImage::miReadMessage));
   setAttribute(Qt::WA_DeleteOnClose);
-  setMinimumSize(500, 300);
   SetHelpContext(this, 8011);
   msg_.SetMimeCTRL(&mime_);
   msg_.SetQWKExtCTRL(&toReader_);
@@ -230,6 +231,8 @@ TMSGView::TMSGView(TMainHost& host)
   BuildPanes();
   BuildToolbar();
   BuildStatus();
+  // Never narrower than the toolbar: its buttons and the counter stay whole.
+  setMinimumSize(std::max(500, Toolbar->minimumSizeHint().width()), 300);
   ApplySettings(host_.Session().Settings());
   ReadPlacement();
   UpdateButtons();
@@ -444,6 +447,9 @@ void TMSGView::BuildToolbar() {
   f.setBold(true);
   f.setPointSizeF(f.pointSizeF() * 1.15);
   MsgNumLabel->setFont(f);
+  // Room for counters of the largest conferences, so "17 of 26" never loses a digit.
+  MsgNumLabel->setMinimumWidth(QFontMetrics(f).horizontalAdvance("00000 of 00000"));
+  MsgNumLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   row->addWidget(MsgNumLabel);
 
   SetToolbarCentral(this, Toolbar)->addWidget(CenterPanel, 1);
