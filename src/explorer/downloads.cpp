@@ -105,8 +105,8 @@ TExtractResult TDownloads::ExtractRow(const TDownloadRow& row, const std::string
   std::optional<std::string> to = name.empty() ? SafeLeafName(row.Caption) : SafeLeafName(name);
   if (to && name.empty()) to = Cp437ToUtf8(*to);
   if (!from || !to) {
-    GetPrompts().Error("The name \"" + Cp437ToUtf8(stored ? row.StoredName : row.Caption) +
-                       "\" in the packet is no file name; nothing was written.");
+    const std::string& bad = !from ? (stored ? row.StoredName : row.Caption) : (name.empty() ? row.Caption : name);
+    GetPrompts().Error("The name \"" + Cp437ToUtf8(bad) + "\" in the packet is no file name; nothing was written.");
     return TExtractResult::erFailed;
   }
   const std::string packet = tree_.PacketFile();
