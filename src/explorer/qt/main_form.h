@@ -29,6 +29,7 @@
 class QAbstractButton;
 class QDragEnterEvent;
 class QDropEvent;
+class QMimeData;
 class QAction;
 class QFrame;
 class QLabel;
@@ -141,8 +142,10 @@ public:
   void DropFile1DropFile(const std::vector<std::string>& names);
   // The same once the window is free (not busy, no box open).
   void OpenWhenIdle(const std::string& path);
-  // The drag of the selected rows out of the list; false when there was
-  // nothing to drag (the files are made when a target takes them).
+  // The files of a drag of the selected rows out of the list, made when a
+  // target first asks for them; nullptr when there is nothing to drag.
+  QMimeData* DragData();
+  // Drags them; false when there was nothing to drag.
   bool StartDragOut();
 
   // Commands.

@@ -198,9 +198,9 @@ bool TMainForm::ListDragFilter(QObject* watched, QEvent* event) {
   return true;
 }
 
-bool TMainForm::StartDragOut() {
+QMimeData* TMainForm::DragData() {
   const TConfRec* rec = SelectedRecord();
-  if (Busy() || !rec || tempDirectory_.empty()) return false;
+  if (Busy() || !rec || tempDirectory_.empty()) return nullptr;
   const auto& rows = list_->List().Rows();
   std::vector<int> picked;
   std::vector<std::string> names;
@@ -217,14 +217,14 @@ bool TMainForm::StartDragOut() {
       if (!leaf) continue;
       names.push_back(Cp437ToUtf8(*leaf));
     } else {
-      return false;
+      return nullptr;
     }
     picked.push_back(r);
   }
-  if (picked.empty()) return false;
+  if (picked.empty()) return nullptr;
   // A folder of its own: nothing of the unpacked packet or of another drag is replaced.
   auto folder = CreateUniqueFolder(IncludeTrailingBackslash(tempDirectory_));
-  if (!folder) return false;
+  if (!folder) return nullptr;
   std::vector<std::string> paths;
   QList<QUrl> urls;
   for (const auto& name : DistinctFileNames(names)) {
@@ -235,10 +235,18 @@ bool TMainForm::StartDragOut() {
   data->setUrls(urls);
   const TConfRec folderRec = *rec;
   data->Produce = [this, folderRec, picked, paths] { return DragFilesSrc1Dropping(folderRec, picked, paths); };
+  return data;
+}
+
+bool TMainForm::StartDragOut() {
+  auto* data = static_cast<TDragFilesMime*>(DragData());
+  if (!data) return false;
   std::shared_ptr<bool> failed = data->Failed;
+  const TConfRec* rec = SelectedRecord();
   auto* drag = new QDrag(this);
   drag->setMimeData(data);
-  drag->setPixmap(MailPixmap(IsMessageFolder(rec->Kind) ? TMailImage::miTextFile : TMailImage::miDownloads, 32));
+  drag->setPixmap(
+      MailPixmap(rec && IsMessageFolder(rec->Kind) ? TMailImage::miTextFile : TMailImage::miDownloads, 32));
   // The drag must not land on this window.
   const bool accepted = acceptDrops();
   setAcceptDrops(false);
