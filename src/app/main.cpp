@@ -100,13 +100,13 @@ int main(int argc, char** argv) {
     form.installEventFilter(&deactivate);
     form.show();
     if (splash) splash->StartTimer();
-    instance.OnFiles = [&form](const std::vector<std::string>& paths) {
+    instance.SetOnFiles([&form](const std::vector<std::string>& paths) {
       form.BringMainToFront();
       if (!paths.empty()) form.OpenWhenIdle(paths.front());
-    };
+    });
     if (!files.empty()) QTimer::singleShot(0, &form, [&form, path = files.front()] { form.OpenWhenIdle(path); });
     rc = QApplication::exec();
-    instance.OnFiles = nullptr;
+    instance.SetOnFiles(nullptr);
     prompts.SetParent(nullptr);
   }
   korrin::THelp::CloseWindow();

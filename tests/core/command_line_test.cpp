@@ -96,11 +96,15 @@ TEST(CommandLine, OpensThePacketAndHandsLaterOnesToTheRunningReader) {
   EXPECT_EQ(WaitExit(again, 20), 0);
   EXPECT_EQ(WaitExit(reader, 0), -1);  // still running
   Stop(reader);
+  // The killed reader's socket stays behind; the next reader replaces it.
+  const std::string socket = TempFolder() + InstanceName(home, static_cast<unsigned>(::getuid()));
+  EXPECT_TRUE(fs::exists(socket));
+  fs::remove(socket);
 
   // Started without a file, the reader takes the next start's packet.
   reader = Start({});
   // Listening once its socket is there.
-  ASSERT_TRUE(WaitFor(TempFolder() + InstanceName(home, static_cast<unsigned>(::getuid())), 30));
+  ASSERT_TRUE(WaitFor(socket, 30));
   const std::string second = Packet("SECOND");
   pid_t handing = Start({second});
   EXPECT_EQ(WaitExit(handing, 20), 0);

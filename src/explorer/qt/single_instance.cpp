@@ -47,6 +47,14 @@ TSingleInstance::TStart TSingleInstance::Start(const std::vector<std::string>& p
   return TStart::tsFirst;
 }
 
+void TSingleInstance::SetOnFiles(TOnFiles onFiles) {
+  onFiles_ = std::move(onFiles);
+  if (!onFiles_) return;
+  auto pending = std::move(pending_);
+  pending_.clear();
+  for (const auto& paths : pending) onFiles_(paths);
+}
+
 void TSingleInstance::Accept() {
   while (QLocalSocket* socket = server_->nextPendingConnection()) {
     auto received = std::make_shared<std::string>();
@@ -66,7 +74,11 @@ void TSingleInstance::Accept() {
       socket->write(kOpenAccepted);
       socket->flush();
       socket->disconnectFromServer();
-      if (OnFiles) OnFiles(*paths);
+      if (onFiles_) {
+        onFiles_(*paths);
+      } else {
+        pending_.push_back(*paths);
+      }
     });
   }
 }

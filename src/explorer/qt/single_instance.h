@@ -28,10 +28,14 @@ public:
   // took the connection but did not answer in time.
   TStart Start(const std::vector<std::string>& paths, int timeoutMs = 10000);
 
-  // Called with the paths each later start hands over.
-  std::function<void(const std::vector<std::string>&)> OnFiles;
+  // Called with the paths each later start hands over; what came before
+  // it was set is handed on at once.
+  using TOnFiles = std::function<void(const std::vector<std::string>&)>;
+  void SetOnFiles(TOnFiles onFiles);
 
 private:
+  TOnFiles onFiles_;
+  std::vector<std::vector<std::string>> pending_;
   void Accept();
   QString name_;
   QLocalServer* server_ = nullptr;
