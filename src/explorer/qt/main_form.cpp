@@ -1449,6 +1449,8 @@ void TMainForm::PopupMenu2AboutToShow() {
 
 void TMainForm::SetViewStyle(TViewStyle style, bool refill) {
   list_->SetViewStyle(style);
+  // A view mode brings its own drag setting; the list's rows are dragged as files.
+  list_->IconView()->setDragEnabled(true);
   if (refill) list_->Refill();
 }
 

@@ -84,8 +84,11 @@ void TMainForm::BuildDownloads() {
   InstallListing(MainXZ, ToReader1);
   setAcceptDrops(true);
   for (QAbstractItemView* v : {static_cast<QAbstractItemView*>(list_->IconView()),
-                               static_cast<QAbstractItemView*>(list_->ReportView())})
+                               static_cast<QAbstractItemView*>(list_->ReportView())}) {
+    // A press on a selected row keeps the other selected rows: they are dragged together.
+    v->setDragEnabled(true);
     v->viewport()->installEventFilter(this);
+  }
 }
 
 TDownloadContext TMainForm::DownloadContext() const {
@@ -190,9 +193,10 @@ bool TMainForm::ListDragFilter(QObject* watched, QEvent* event) {
   auto* move = static_cast<QMouseEvent*>(event);
   if (move->buttons() & Qt::RightButton) dragOrigin_ = {-1, -1};
   if (!(move->buttons() & Qt::LeftButton) || dragOrigin_.x() < 0) return false;
-  const QPoint d = move->position().toPoint() - dragOrigin_;
-  if (std::abs(d.x()) < 20 && std::abs(d.y()) < 20) return false;
   if (SelectedRow() < 0 || !tree_->Tree().Selected()) return false;
+  // While a drag may start the view neither sweeps a selection nor moves icons.
+  const QPoint d = move->position().toPoint() - dragOrigin_;
+  if (std::abs(d.x()) < 20 && std::abs(d.y()) < 20) return true;
   dragOrigin_ = {-1, -1};
   StartDragOut();
   return true;
