@@ -180,6 +180,15 @@ TEST(Downloads, OpenExtractAndExtractAllWithTheReplaceQuestion) {
   EXPECT_EQ(begun, std::vector<std::string>{"readme.txt"});  // the rest is not tried
   EXPECT_EQ(w.prompts.Texts(), std::vector<std::string>{ReplaceQuestion("readme.txt")});
 
+  // A listed archive's entries join the file list without their folders.
+  InstallListing(w.session.Zip(), reader);
+  const size_t before = reader.FileList().size();
+  w.session.Zip().SetZipFileName(w.session.Tree().PacketFile());
+  w.session.Zip().SetFilesToProcess({"*.zip", "*.txt"});
+  w.session.Zip().List();
+  EXPECT_EQ(std::set<std::string>(reader.FileList().begin() + static_cast<long>(before), reader.FileList().end()),
+            (std::set<std::string>{"file0001.zip", "readme.txt"}));
+
   // Open's and Extract's wording of the same failure.
   w.prompts.boxes.clear();
   EXPECT_FALSE(w.downloads->ExtractToWork(rows[2]));
