@@ -1,14 +1,21 @@
 // The mail reader: wiring only.
 
 #include <QApplication>
+#include <QDir>
 #include <QEvent>
 #include <QPointer>
+#include <QTimer>
 
 #include <unistd.h>
 
+#include <cstdio>
+
 #include "explorer/qt/help_window.h"
 #include "explorer/qt/main_form.h"
+#include "explorer/qt/single_instance.h"
 #include "explorer/qt/splash_form.h"
+#include "platform/instance.h"
+#include "platform/paths.h"
 #include "platform/prompts.h"
 #include "platform/qt/qt_platform.h"
 #include "platform/qt/qt_prompts.h"
@@ -45,8 +52,25 @@ private:
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  TRunningMark running;
   QApplication::setApplicationName("Korrin");
+
+  // A packet or reply packet named on the command line is opened as a
+  // dropped one; a reader already running on this program folder takes it.
+  std::vector<std::string> files;
+  const QStringList args = QApplication::arguments();
+  for (qsizetype i = 1; i < args.size(); ++i)
+    if (auto f = korrin::CommandLineFile(korrin::ToUtf8(args[i]), korrin::ToUtf8(QDir::currentPath())))
+      files.push_back(*f);
+  korrin::TSingleInstance instance(
+      QString::fromStdString(korrin::InstanceName(korrin::ProgramFolder(), static_cast<unsigned>(::getuid()))));
+  switch (instance.Start(files)) {
+    case korrin::TSingleInstance::TStart::tsHandedOver: return 0;
+    case korrin::TSingleInstance::TStart::tsNoAnswer:
+      std::fprintf(stderr, "korrin: the reader running on %s does not answer.\n", korrin::ProgramFolder().c_str());
+      return 1;
+    case korrin::TSingleInstance::TStart::tsFirst: break;
+  }
+  TRunningMark running;
 
   korrin::TQtPrompts prompts;
   korrin::SetPrompts(&prompts);
@@ -76,7 +100,13 @@ int main(int argc, char** argv) {
     form.installEventFilter(&deactivate);
     form.show();
     if (splash) splash->StartTimer();
+    instance.SetOnFiles([&form](const std::vector<std::string>& paths) {
+      form.BringMainToFront();
+      if (!paths.empty()) form.OpenWhenIdle(paths.front());
+    });
+    if (!files.empty()) QTimer::singleShot(0, &form, [&form, path = files.front()] { form.OpenWhenIdle(path); });
     rc = QApplication::exec();
+    instance.SetOnFiles(nullptr);
     prompts.SetParent(nullptr);
   }
   korrin::THelp::CloseWindow();

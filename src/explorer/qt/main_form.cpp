@@ -282,11 +282,13 @@ void TMainForm::BuildActions() {
              &TMainForm::DeleteButtonClick);
   NEW_ACTION(DeleteALLMessages1, "Delete all Messages", QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::Key_D),
              "Delete every message of the box", 8024, &TMainForm::DeleteALLMessages1Click);
-  // Downloads (connected with the downloads commands)
-  for (QAction* a :
-       {NEW_ACTION(Open1, "Open1", {}, "", 8027, nullptr), NEW_ACTION(Extract1, "Extract1", {}, "", 8027, nullptr),
-        NEW_ACTION(ExtractAll1, "ExtractAll1", {}, "", 8027, nullptr)})
-    a->setVisible(false);
+  // Downloads: the menu's items and the file pop-up's run the same commands.
+  NEW_ACTION(Open2, "&Open", {}, "Open the file with its program", 8027, &TMainForm::Open1Click);
+  NEW_ACTION(Extract1, "E&xtract", {}, "Extract the file to a folder", 8027, &TMainForm::Extract2Click);
+  NEW_ACTION(ExtractAll2, "Extract &All", {}, "Extract every file to a folder", 8027, &TMainForm::ExtractAll1Click);
+  NEW_ACTION(Open1, "Open", {}, "Open the file with its program", 8027, &TMainForm::Open1Click);
+  NEW_ACTION(Extract2, "Extract", {}, "Extract the file to a folder", 8027, &TMainForm::Extract2Click);
+  NEW_ACTION(ExtractAll1, "Extract All", {}, "Extract every file to a folder", 8027, &TMainForm::ExtractAll1Click);
   // Help
   NEW_ACTION(Topics1, "&Topics", {}, "Search the help", 8002, nullptr);
   connect(acts_.Topics1, &QAction::triggered, this, [this] { ShowHelp(-2); });
@@ -356,8 +358,9 @@ void TMainForm::BuildMenus() {
               acts_.ForwardMessage1, acts_.Search1, nullptr, acts_.DeleteMessage1, acts_.DeleteALLMessages1});
   connect(Mail1, &QMenu::aboutToShow, this, &TMainForm::MailMenuAboutToShow);
   Downloads1 = menu("Downloads1", "&Downloads", "Files that came with the packet.");
-  add(Downloads1, {acts_.Open1, acts_.Extract1, acts_.ExtractAll1});
+  add(Downloads1, {acts_.Open2, acts_.Extract1, acts_.ExtractAll2});
   Downloads1->menuAction()->setVisible(false);
+  connect(Downloads1, &QMenu::aboutToShow, this, &TMainForm::DownloadsMenuAboutToShow);
   Help1 = menu("Help1", "&Help", "Help on using Korrin.");
   add(Help1, {acts_.Topics1, acts_.HelpTopics1, acts_.UsingKorrinHelp1, acts_.ExplorerHelp1, nullptr, acts_.About1});
 
@@ -390,8 +393,12 @@ void TMainForm::BuildMenus() {
                    same("CreateReplies2", "Create Replies", acts_.CreateReplyPacket1), nullptr, acts_.QuickViewer1,
                    acts_.AddressBook1, acts_.Properties1, nullptr, acts_.Exit1});
   connect(PopupMenu2, &QMenu::aboutToShow, this, &TMainForm::PopupMenu2AboutToShow);
+  PopupMenu4 = new QMenu(this);
+  PopupMenu4->setObjectName("PopupMenu4");
+  add(PopupMenu4, {acts_.Open1, acts_.Extract2, acts_.ExtractAll1, nullptr, acts_.Exit1});
+  connect(PopupMenu4, &QMenu::aboutToShow, this, &TMainForm::PopupMenu4AboutToShow);
   // A closed menu leaves no hint behind: the list status comes back.
-  for (QMenu* m : {File1, Edit1, View1, Mail1, Downloads1, Help1, PopupMenu1, PopupMenu2, icons, go})
+  for (QMenu* m : {File1, Edit1, View1, Mail1, Downloads1, Help1, PopupMenu1, PopupMenu2, PopupMenu4, icons, go})
     connect(m, &QMenu::aboutToHide, this, [this] { statusBar()->clearMessage(); });
 }
 
@@ -541,6 +548,7 @@ void TMainForm::BuildPanes() {
   list_->List().SetMailTree(&tree_->Tree());
   list_->List().OnOpenMessage = [this](const TConfRec* rec, int index, int count) { OpenMessage(rec, index, count); };
   list_->List().OnShowNewFile = [this](const TConfRec*, int index, int) { MailListView1ShowNewFile(index); };
+  list_->List().OnOpenDownload = [this](const TConfRec*, int index, int) { MailListView1OpenDownload(index); };
   connect(tree_, &TMailTreeView::folderChanged, this, &TMainForm::FolderChanged);
   connect(tree_, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& p) { PopupMenu2->popup(tree_->viewport()->mapToGlobal(p)); });
@@ -552,6 +560,10 @@ void TMainForm::BuildPanes() {
   });
   connect(list_, &TListViewEx::rowActivated, this, [this](int row) { list_->List().DoubleClick(row); });
   connect(list_, &TListViewEx::contextMenuRequested, this, [this](const QPoint& p) {
+    if (UsesFilePopup(SelectedRecord())) {
+      PopupMenu4->popup(p);
+      return;
+    }
     popupCopySeparator_->setVisible(false);
     acts_.Copy1->setVisible(false);
     acts_.Selectall1->setVisible(false);
@@ -732,6 +744,7 @@ void TMainForm::FormCreate() {
     if (MainStatusPanel->isVisible()) StatusGauge->SetValue(0);
   });
 
+  BuildDownloads();
   QWKPostOffice1.OnChange = [this] { QWKPostOffice1Change(); };
   session_.LoadConfiguration();
   ReadWindowPlacement();
@@ -865,7 +878,8 @@ void TMainForm::UpdateCommandStates() {
   EditMenuAboutToShow();  // the door commands' shortcuts follow the door
   if ((!c.RowSelected || !c.FolderHasRecord) && QuickViewerShown() && !QuickViewerMemo->document()->isEmpty())
     ClearQuickView();
-  Downloads1->menuAction()->setVisible(false);  // the downloads commands come with their own windows
+  const bool downloads = DownloadsMenuVisible(packet, ToReader1);
+  if (Downloads1->menuAction()->isVisible() != downloads) Downloads1->menuAction()->setVisible(downloads);
   int count = static_cast<int>(list_->List().Rows().size());
   QString status = FromUtf8(ListStatusText(c.RowSelected ? SelectedRow() : -1, count));
   if (ListStatus->text() != status) ListStatus->setText(status);
@@ -1445,6 +1459,8 @@ void TMainForm::PopupMenu2AboutToShow() {
 
 void TMainForm::SetViewStyle(TViewStyle style, bool refill) {
   list_->SetViewStyle(style);
+  // A view mode brings its own drag setting; the list's rows are dragged as files.
+  list_->IconView()->setDragEnabled(true);
   if (refill) list_->Refill();
 }
 
@@ -1615,6 +1631,7 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
     QTimer::singleShot(0, this, [this] { KeepSplitInMiddleThird(); });
     return false;
   }
+  if (ListDragFilter(watched, event)) return true;
   if (watched == QuickViewerMemo && event->type() == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(event);
     bool alt = key->modifiers() & Qt::AltModifier;

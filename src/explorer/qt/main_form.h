@@ -3,10 +3,12 @@
 // toolbar with the post-office selector, and the status bar.
 
 #include <QMainWindow>
+#include <QPoint>
 #include <QPointer>
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "archive/xceed_zip.h"
 #include "engine/door_control.h"
@@ -15,6 +17,7 @@
 #include "engine/qwk_post_office.h"
 #include "engine/to_door.h"
 #include "engine/to_reader.h"
+#include "explorer/downloads.h"
 #include "explorer/mail_commands.h"
 #include "explorer/settings.h"
 #include "platform/registry.h"
@@ -24,6 +27,9 @@
 #include "widgets/list_view_ex.h"
 
 class QAbstractButton;
+class QDragEnterEvent;
+class QDropEvent;
+class QMimeData;
 class QAction;
 class QFrame;
 class QLabel;
@@ -60,8 +66,9 @@ struct TMainActions {
   QAction *MarkasRead1 = nullptr, *MarkasUnRead1 = nullptr, *NewMessage1 = nullptr, *ViewMessage1 = nullptr,
           *ReplytoMessage1 = nullptr, *ForwardMessage1 = nullptr, *Search1 = nullptr, *DeleteMessage1 = nullptr,
           *DeleteALLMessages1 = nullptr;
-  // Downloads
-  QAction *Open1 = nullptr, *Extract1 = nullptr, *ExtractAll1 = nullptr;
+  // Downloads menu, and the file pop-up PopupMenu4
+  QAction *Open2 = nullptr, *Extract1 = nullptr, *ExtractAll2 = nullptr;
+  QAction *Open1 = nullptr, *Extract2 = nullptr, *ExtractAll1 = nullptr;
   // Help
   QAction *Topics1 = nullptr, *HelpTopics1 = nullptr, *UsingKorrinHelp1 = nullptr, *ExplorerHelp1 = nullptr,
           *About1 = nullptr;
@@ -125,6 +132,22 @@ public:
   // Closes the mail finder (a running search stops first).
   void CloseFinder();
 
+  // Downloads and drag-and-drop (main_form_downloads.cpp).
+  TDownloads& Downloads() { return *downloads_; }
+  void Open1Click();
+  void Extract2Click();
+  void ExtractAll1Click();
+  void MailListView1OpenDownload(int index);
+  // Files dropped on the window, or named on the command line.
+  void DropFile1DropFile(const std::vector<std::string>& names);
+  // The same once the window is free (not busy, no box open).
+  void OpenWhenIdle(const std::string& path);
+  // The files of a drag of the selected rows out of the list, made when a
+  // target first asks for them; nullptr when there is nothing to drag.
+  QMimeData* DragData();
+  // Drags them; false when there was nothing to drag.
+  bool StartDragOut();
+
   // Commands.
   void OpenBtnClick();
   bool OpenPacketFile(const std::string& path);
@@ -163,6 +186,8 @@ public:
 
 protected:
   void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
   void showEvent(QShowEvent* event) override;
 
@@ -215,6 +240,16 @@ private:
   void StartEditor(bool forward);
   void ReadWindowPlacement();
   TWindowPlacement NormalPlacement() const;
+  // Downloads and drag-and-drop.
+  void BuildDownloads();
+  TDownloadContext DownloadContext() const;
+  void DownloadsMenuAboutToShow();
+  void PopupMenu4AboutToShow();
+  std::vector<TDownloadRow> SelectedDownloads() const;
+  bool ListDragFilter(QObject* watched, QEvent* event);
+  // Makes the files of a drag when its target asks for them; false when one failed.
+  bool DragFilesSrc1Dropping(const TConfRec& folder, const std::vector<int>& rows,
+                             const std::vector<std::string>& paths);
 
   QPointer<TNewFilesForm> newFiles_;
   QPointer<TFindMSGForm> finder_;
@@ -268,7 +303,9 @@ private:
   TMainButtons btns_;
   QMenu *File1 = nullptr, *Edit1 = nullptr, *View1 = nullptr, *Mail1 = nullptr, *Downloads1 = nullptr,
         *Help1 = nullptr;
-  QMenu *PopupMenu1 = nullptr, *PopupMenu2 = nullptr;
+  QMenu *PopupMenu1 = nullptr, *PopupMenu2 = nullptr, *PopupMenu4 = nullptr;
+  std::unique_ptr<TDownloads> downloads_;
+  QPoint dragOrigin_{-1, -1};  // the last press in the list; x -1: not armed
   QAction* popupCopySeparator_ = nullptr;
   QAction* windowItemsSeparator_ = nullptr;  // View menu: above the windows' items
 };
