@@ -58,6 +58,15 @@ void TMsgViewNavigator::SelectAndOpen(int row) {
   if (selected >= 0) host_.SelectRow(selected);
 }
 
+void TMsgViewNavigator::SkipEmptyConferences(bool forward) {
+  // Bounded by the tree's size: a packet whose conferences are all empty ends on one of them.
+  for (size_t guard = tree_.Nodes().size(); RowCount() == 0 && guard > 0; --guard) {
+    const TMailTreeNode* n = tree_.Selected();
+    if (!n || !n->Record || n->Record->Kind != TFolderKind::fkConference) return;
+    forward ? tree_.NextConference(n->Record->Ordinal) : tree_.PreviousConference(n->Record->Ordinal);
+  }
+}
+
 void TMsgViewNavigator::NextMessage(TFolderKind kind) {
   ReselectWhenUnselected();
   if (!SelectedHasRecord() || ShowSelectedOfAnotherFolder()) return;
@@ -72,6 +81,7 @@ void TMsgViewNavigator::NextMessage(TFolderKind kind) {
   if (kind == TFolderKind::fkConference) {
     const TConfRec* rec = tree_.Selected()->Record.get();
     tree_.NextConference(rec->Ordinal);
+    SkipEmptyConferences(true);
     if (RowCount() > 0) SelectAndOpen(0);
   } else if (count > 0) {
     SelectAndOpen(0);
@@ -91,13 +101,17 @@ void TMsgViewNavigator::PreviousMessage(TFolderKind kind) {
   if (kind == TFolderKind::fkConference) {
     const TConfRec* rec = tree_.Selected()->Record.get();
     tree_.PreviousConference(rec->Ordinal);
+    SkipEmptyConferences(false);
   }
   if (RowCount() > 0) SelectAndOpen(RowCount() - 1);
 }
 
 void TMsgViewNavigator::NextConference(TFolderKind kind, int32_t ordinal) {
   switch (kind) {
-    case TFolderKind::fkConference: tree_.NextConference(ordinal); break;
+    case TFolderKind::fkConference:
+      tree_.NextConference(ordinal);
+      SkipEmptyConferences(true);
+      break;
     case TFolderKind::fkOutBox: if (!SelectBox(tree_.SaveBox())) return; break;
     case TFolderKind::fkSaveBox: if (!SelectBox(tree_.SentBox())) return; break;
     case TFolderKind::fkSentBox: if (!SelectBox(tree_.OutBox())) return; break;
@@ -108,7 +122,10 @@ void TMsgViewNavigator::NextConference(TFolderKind kind, int32_t ordinal) {
 
 void TMsgViewNavigator::PreviousConference(TFolderKind kind, int32_t ordinal) {
   switch (kind) {
-    case TFolderKind::fkConference: tree_.PreviousConference(ordinal); break;
+    case TFolderKind::fkConference:
+      tree_.PreviousConference(ordinal);
+      SkipEmptyConferences(false);
+      break;
     case TFolderKind::fkOutBox: if (!SelectBox(tree_.SentBox())) return; break;
     case TFolderKind::fkSaveBox: if (!SelectBox(tree_.OutBox())) return; break;
     case TFolderKind::fkSentBox: if (!SelectBox(tree_.SaveBox())) return; break;

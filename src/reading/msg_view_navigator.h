@@ -57,6 +57,9 @@ private:
   // The user picked another folder in the main window since the message
   // shown was opened: its selected row is shown (not skipped) and true returned.
   bool ShowSelectedOfAnotherFolder();
+  // Moving on from a conference without messages to the next (or previous)
+  // one: the viewer never stops where the next press would bring it back.
+  void SkipEmptyConferences(bool forward);
   void SelectAndOpen(int row);
   bool SelectBox(TMailTreeNode* box);
 

@@ -272,6 +272,7 @@ struct NavFixture {
     list.SetMailTree(&tree);
     list.OnOpenMessage = [this](const TConfRec* rec, int index, int) {
       opened.push_back(rec->Name + ":" + std::to_string(index));
+      nav.Remember();  // as the viewer does on every message it shows
     };
   }
   void Open(TMailTreeNode* node, int row) {
@@ -289,10 +290,13 @@ TEST(MsgViewNavigator, MessagesAcrossConferencesAndAroundBoxes) {
   f.nav.NextMessage(TFolderKind::fkConference);
   EXPECT_EQ(f.opened.back(), "1 General:1");
   EXPECT_EQ(f.list.Rows()[0].ImageIndex, listimg::kReadMessage);  // left behind: read
-  // The last row: on to the next conference with messages; the empty one is skipped by the list.
+  // The last row: on to the next conference with messages; the empty one is passed over
+  // (stopping there, the next press went back to the message shown and round again).
   f.nav.NextMessage(TFolderKind::fkConference);
-  EXPECT_EQ(f.tree.Selected()->Caption, "2 Empty");
-  EXPECT_EQ(f.opened.size(), 1u);  // nothing to open there
+  EXPECT_EQ(f.tree.Selected()->Caption, "3 Last");
+  EXPECT_EQ(f.opened.back(), "3 Last:0");
+  f.nav.PreviousMessage(TFolderKind::fkConference);
+  EXPECT_EQ(f.opened.back(), "1 General:1");
   f.Open(f.Conf("3 Last"), 0);
   f.nav.NextMessage(TFolderKind::fkConference);  // wraps to the first conference
   EXPECT_EQ(f.tree.Selected()->Caption, "1 General");
@@ -322,9 +326,8 @@ TEST(MsgViewNavigator, MessagesAcrossConferencesAndAroundBoxes) {
 TEST(MsgViewNavigator, ConferencesAndTheBoxRound) {
   NavFixture f;
   f.Open(f.Conf("1 General"), 1);
-  f.nav.NextConference(TFolderKind::fkConference, 1);
-  EXPECT_EQ(f.tree.Selected()->Caption, "2 Empty");
-  f.nav.NextConference(TFolderKind::fkConference, 2);
+  f.nav.NextConference(TFolderKind::fkConference, 1);  // "2 Empty" is passed over
+  EXPECT_EQ(f.tree.Selected()->Caption, "3 Last");
   EXPECT_EQ(f.opened.back(), "3 Last:0");
   f.nav.PreviousConference(TFolderKind::fkConference, 1);  // wraps to the last conference, its last row
   EXPECT_EQ(f.tree.Selected()->Caption, "3 Last");
