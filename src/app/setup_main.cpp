@@ -61,6 +61,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("setup");
     QApplication::setApplicationDisplayName(korrin::kWizardCaption);
+    // The pages come and go one by one; setup ends when they are done.
+    QApplication::setQuitOnLastWindowClosed(false);
     korrin::TQtPrompts prompts;
     korrin::SetPrompts(&prompts);
     int code = 0;

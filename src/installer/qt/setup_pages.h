@@ -5,6 +5,8 @@
 #include <QDialog>
 #include <QString>
 
+#include <string>
+
 #include "installer/setup_wizard.h"
 
 class QComboBox;

@@ -5,6 +5,8 @@
 
 #include <QDialog>
 
+#include <string>
+
 class QLabel;
 
 namespace korrin {

@@ -5,6 +5,8 @@
 #include <QResizeEvent>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "installer/qt/setup_pages.h"
 #include "installer/qt/status_form.h"
 #include "installer/page_texts.h"
