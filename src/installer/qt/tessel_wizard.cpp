@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QResizeEvent>
+#include <QScreen>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -81,6 +82,8 @@ int TTesselWizard::Execute(const std::string& setupFolder) {
   }
   SetupLabel->setText(FromUtf8(s.ProductName + " Setup"));
   SetupLabel->adjustSize();
+  // The whole screen even where no window manager maximises windows.
+  if (QScreen* sc = screen()) setGeometry(sc->availableGeometry());
   showMaximized();
   repaint();
   TSetupWizard wizard(setup_, *this, GetPrompts(), GetShell());
