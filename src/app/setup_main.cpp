@@ -59,8 +59,9 @@ int main(int argc, char** argv) {
     }
     korrin::Randomize();
     QApplication app(argc, argv);
-    QApplication::setApplicationName("setup");
-    QApplication::setApplicationDisplayName(korrin::kWizardCaption);
+    // Boxes take the wizard's caption; the pages keep their own captions
+    // (no display name is set, so none is added to them).
+    QApplication::setApplicationName(korrin::kWizardCaption);
     // The pages come and go one by one; setup ends when they are done.
     QApplication::setQuitOnLastWindowClosed(false);
     korrin::TQtPrompts prompts;

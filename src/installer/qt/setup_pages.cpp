@@ -13,6 +13,8 @@
 #include <QStringDecoder>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "installer/page_texts.h"
 #include "installer/setup_controller.h"
 #include "installer/setup_folders.h"
@@ -25,7 +27,7 @@
 namespace korrin {
 
 namespace {
-constexpr int kPageWidth = 500;
+constexpr int kPageWidth = 600;
 constexpr qint64 kMaxText = 1 << 20;
 }  // namespace
 
@@ -58,10 +60,14 @@ TPageDialog::TPageDialog(QWidget* parent, const char* name, const QString& capti
   top_ = new QHBoxLayout;
   top_->setSpacing(16);
   body_ = new QVBoxLayout;
-  body_->setSpacing(8);
+  body_->setSpacing(6);
   top_->addLayout(body_, 1);
   outer->addLayout(top_, 1);
-  setMinimumWidth(kPageWidth);
+  // Wide enough that the texts take few lines, narrower on a small screen.
+  int width = kPageWidth;
+  if (QScreen* screen = parent != nullptr ? parent->screen() : QGuiApplication::primaryScreen())
+    width = std::min(kPageWidth, screen->availableGeometry().width() - 40);
+  setMinimumWidth(std::max(width, 320));
 }
 
 TPageResult TPageDialog::PageResult() const {
@@ -127,9 +133,16 @@ void TPageDialog::AddButtons(const QString& back, const QString& next, const QSt
 }
 
 void TPageDialog::showEvent(QShowEvent* event) {
+  QScreen* screen = parentWidget() != nullptr ? parentWidget()->screen() : QGuiApplication::primaryScreen();
+  // Wrapped texts need the height their width gives them; the first size
+  // of a window does not allow for that.
+  if (layout() != nullptr && layout()->hasHeightForWidth()) {
+    int wanted = layout()->totalHeightForWidth(width());
+    if (screen != nullptr) wanted = std::min(wanted, screen->availableGeometry().height() - 40);
+    if (wanted > height()) resize(width(), wanted);
+  }
   QDialog::showEvent(event);
   // Centred on the screen, whatever the window behind it.
-  QScreen* screen = parentWidget() != nullptr ? parentWidget()->screen() : QGuiApplication::primaryScreen();
   if (screen == nullptr) return;
   QRect frame = frameGeometry();
   frame.moveCenter(screen->availableGeometry().center());
@@ -263,7 +276,6 @@ TSummery::TSummery(QWidget* parent, TSetupController& setup) : TPageDialog(paren
   setup.DetectUpdate(setup.State().Destination);
   const TSetupState& s = setup.State();
   const TSummaryTexts t = SummaryTexts(s);
-  if (s.Logo) SetPicture(WorkFile(s, s.LogoBitmap));
   AddText("TitleLabel", t.Title, 4, true);
   AddText("TypeLabel", t.TypeLabel, 0, true);
   AddText("ExplanationLabel", t.Explanation);
@@ -283,7 +295,6 @@ TSummery::TSummery(QWidget* parent, TSetupController& setup) : TPageDialog(paren
 TFinnishedForm::TFinnishedForm(QWidget* parent, const TSetupState& s)
     : TPageDialog(parent, "FinnishedForm", kWizardCaption, true) {
   const TFinishTexts t = FinishTexts(s);
-  if (s.Logo) SetPicture(WorkFile(s, s.LogoBitmap));
   AddText("DoneLabel", t.Done, 2, true);
   AddText("RunLabel", t.Run);
   AddText("ExitLabel", t.Exit);
