@@ -20,6 +20,7 @@
 #include <deque>
 #include <filesystem>
 #include <functional>
+#include <memory>
 
 #include <gtest/gtest.h>
 
@@ -270,12 +271,20 @@ TEST(SetupWizard, EveryPageInOrderWithExitQuestionFolderPickerAndRun) {
             EXPECT_EQ(Text(w, "StatusLabel").toStdString() + "/", apps);
             shots.push_back(Shot(w, "setup-06b-folder-picker"));
             Press(w, "OKBtn");
-            // Back on the destination page: the chosen folder + the product name.
-            QTimer::singleShot(40, qApp, [&] {
-              ASSERT_TRUE(destPage);
-              EXPECT_EQ(test::Find<QLineEdit>(destPage, "InstallEdit")->text().toStdString(), dest);
+            // Back on the destination page: the chosen folder + the product
+            // name, once the picker has closed.
+            auto* poll = new QTimer(qApp);
+            auto tries = std::make_shared<int>(0);
+            QObject::connect(poll, &QTimer::timeout, [&, poll, tries] {
+              if (!destPage) return;
+              const std::string now = test::Find<QLineEdit>(destPage, "InstallEdit")->text().toStdString();
+              if (now != dest && ++*tries < 500) return;
+              poll->stop();
+              poll->deleteLater();
+              EXPECT_EQ(now, dest);
               Press(destPage, "NextBtn");
             });
+            poll->start(10);
           })
       .On("Summery", [&](QWidget* w) { Press(w, "BackBtn"); })
       .On("Wizard",

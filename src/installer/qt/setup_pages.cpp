@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QFile>
+#include <QFontDatabase>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -202,6 +203,9 @@ TReadmeDlg::TReadmeDlg(QWidget* parent, const TSetupState& s) : TPageDialog(pare
   Memo = new QPlainTextEdit(this);
   Memo->setObjectName("ReadmeMemo");
   Memo->setReadOnly(true);
+  // Read-me files line their columns up with blanks: shown as written.
+  Memo->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  Memo->setLineWrapMode(QPlainTextEdit::NoWrap);
   Memo->setPlainText(LoadTextFile(WorkFile(s, s.ReadmeText)));
   Memo->setMinimumHeight(220);
   Body()->addWidget(Memo, 1);
