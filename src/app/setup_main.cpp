@@ -1,7 +1,7 @@
-// The installer. "setup --unattended --dest DIR [--group NAME]" runs the
-// wizard's steps without pages: the same checks, the messages on standard
-// error, exit code 0 on success and non-zero on every failure (1 while the
-// reader runs).
+// The installer. "setup" shows the wizard's pages; "setup --unattended
+// --dest DIR [--group NAME]" runs the same steps without pages: the same
+// checks, the messages on standard error, exit code 0 on success and
+// non-zero on every failure (1 while the reader runs).
 
 #include <cstdio>
 #include <cstring>
@@ -13,10 +13,19 @@
 #include "platform/paths.h"
 #include "platform/random.h"
 
+#ifdef KORRIN_SETUP_PAGES
+#include <QApplication>
+
+#include "installer/page_texts.h"
+#include "installer/qt/tessel_wizard.h"
+#include "platform/qt/qt_prompts.h"
+#endif
+
 namespace {
 
 constexpr const char* kUsage =
-    "usage: setup --unattended [--dest FOLDER] [--group NAME]\n"
+    "usage: setup                  shows the installation pages\n"
+    "       setup --unattended [--dest FOLDER] [--group NAME]\n"
     "  Installs the package of setup's own folder into FOLDER (default: the previous\n"
     "  installation, else the folder setup.inf names) with shortcuts in the group\n"
     "  NAME (default: the group setup.inf names; an empty NAME makes none).\n";
@@ -43,8 +52,32 @@ int main(int argc, char** argv) {
     }
   }
   if (!unattended) {
+#ifdef KORRIN_SETUP_PAGES
+    if (dest || group) {
+      std::fprintf(stderr, "setup: --dest and --group need --unattended\n%s", kUsage);
+      return exUsage;
+    }
+    korrin::Randomize();
+    QApplication app(argc, argv);
+    // Boxes take the wizard's caption; the pages keep their own captions
+    // (no display name is set, so none is added to them).
+    QApplication::setApplicationName(korrin::kWizardCaption);
+    // The pages come and go one by one; setup ends when they are done.
+    QApplication::setQuitOnLastWindowClosed(false);
+    korrin::TQtPrompts prompts;
+    korrin::SetPrompts(&prompts);
+    int code = 0;
+    {
+      korrin::TTesselWizard wizard;
+      prompts.SetParent(&wizard);
+      code = wizard.Execute(korrin::ExecutableFolder());
+    }
+    korrin::SetPrompts(nullptr);
+    return code;
+#else
     std::fprintf(stderr, "setup: the installation pages are not part of this build\n%s", kUsage);
     return exUsage;
+#endif
   }
 
   korrin::Randomize();

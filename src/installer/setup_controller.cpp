@@ -96,6 +96,7 @@ bool TSetupController::InstallFiles() {
     return false;
   }
   zip_.Progress().SetDestination(state_.Destination);
+  zip_.Progress().BeginExtracting();
   bool ok = true;
   const struct {
     const std::vector<std::string>& list;

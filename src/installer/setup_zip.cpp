@@ -56,6 +56,14 @@ void TInstallProgress::BeginListing() {
   listing_ = true;
 }
 
+void TInstallProgress::BeginExtracting() {
+  completedBytes_ = 0;
+  lastStatusFile_.clear();
+  lastStatusBytes_ = 0;
+  doneBytes_ = 0;
+  figures_ = {};
+}
+
 void TInstallProgress::XZListing(const TXcdFileStats& stats) {
   if (!listing_) return;
   totalSize_ += stats.Size;

@@ -38,6 +38,9 @@ public:
   bool Listing() const { return listing_; }
   void BeginListing();
   void EndListing() { listing_ = false; }
+  // Before an installation's extraction: no bytes done yet (a second try
+  // starts from zero again).
+  void BeginExtracting();
   int64_t TotalSize() const { return totalSize_; }
   int FileCount() const { return fileCount_; }
   int64_t CompletedBytes() const { return completedBytes_; }

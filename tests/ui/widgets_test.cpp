@@ -2,6 +2,7 @@
 #include <QEnterEvent>
 #include <QIcon>
 #include <QImage>
+#include <QLabel>
 #include <QHBoxLayout>
 #include <QSignalSpy>
 #include <QTest>
@@ -11,8 +12,12 @@
 
 #include "support/qt_modal.h"
 #include "support/test_env.h"
+#include "widgets/back_drop.h"
+#include "widgets/browse_directory_dlg.h"
 #include "widgets/explorer_button.h"
+#include "widgets/label_3d.h"
 #include "widgets/mail_images.h"
+#include "widgets/picture.h"
 #include "widgets/progress_gauge.h"
 
 using namespace korrin;
@@ -161,4 +166,42 @@ TEST(MailImages, OwnDrawingsAndTheThemeFirst) {
   QIcon::setThemeName(theme);
   QIcon::setThemeSearchPaths(paths);
   EXPECT_NE(pixel(TMailImage::miDelete), QColor(Qt::red).rgb());
+}
+
+TEST(SetupWidgets, BackdropPicturesAndFolderPicker) {
+  TBackDrop drop;
+  drop.SetColors(QColor(0, 0, 255), QColor(0, 0, 0));
+  EXPECT_EQ(drop.ColorAt(0), QColor(0, 0, 255));
+  EXPECT_EQ(drop.ColorAt(1), QColor(0, 0, 0));
+  EXPECT_EQ(drop.ColorAt(0.5), QColor(0, 0, 128));
+  EXPECT_EQ(drop.ColorAt(-3), QColor(0, 0, 255));  // outside the area: the edge colours
+  drop.resize(40, 300);
+  QImage shot = drop.grab().toImage();
+  EXPECT_GT(qBlue(shot.pixel(20, 2)), 240);
+  EXPECT_LT(qBlue(shot.pixel(20, 297)), 15);
+
+  // Drawings come at their own size, sharp on a doubled screen; files that
+  // are no picture give nothing.
+  const std::string dir = test::NewTempDir("pictures");
+  test::WriteFile(dir + "logo.svg",
+                  "<svg xmlns='http://www.w3.org/2000/svg' width='96' height='48'><rect width='96' height='48'/></svg>");
+  test::WriteFile(dir + "bad.svg", "<svg");
+  test::WriteFile(dir + "bad.png", "not a picture");
+  QPixmap pix = LoadPicture(QString::fromStdString(dir + "logo.svg"), 2.0);
+  EXPECT_EQ(pix.deviceIndependentSize().toSize(), QSize(96, 48));
+  EXPECT_EQ(pix.size(), QSize(192, 96));
+  EXPECT_TRUE(LoadPicture(QString::fromStdString(dir + "bad.svg")).isNull());
+  EXPECT_TRUE(LoadPicture(QString::fromStdString(dir + "bad.png")).isNull());
+  EXPECT_TRUE(LoadPicture(QString::fromStdString(dir + "missing.svg")).isNull());
+  EXPECT_TRUE(LoadPicture(QString::fromStdString(dir)).isNull());
+
+  // The picker starts at the nearest folder that exists and shows it below the tree.
+  TBrowseDirectoryDlg picker;
+  picker.SetDirectory(QString::fromStdString(dir + "not/there"));
+  EXPECT_EQ(picker.Directory().toStdString() + "/", dir);
+  EXPECT_EQ(test::Find<QLabel>(&picker, "StatusLabel")->text(), picker.Directory());
+
+  TLabel3D label("Setup");
+  label.SetShadowDepth(-2);
+  EXPECT_EQ(label.ShadowDepth(), 0);
 }
