@@ -30,6 +30,15 @@ add_test(NAME desktop_registration
 set_tests_properties(${installed_tests} PROPERTIES FIXTURES_REQUIRED korrin_installed)
 set_tests_properties(installed_reader_opens_packet PROPERTIES TIMEOUT 60)
 
+# The package is cheap to build (seconds): CPack installs the build once more
+# into a staging folder of its own. Sanitized builds link their runtimes and
+# are never packaged.
+if(NOT KORRIN_SANITIZE AND NOT KORRIN_FUZZ)
+  add_test(NAME package_contents
+           COMMAND bash ${KORRIN_INSTALL_TESTS}/package_contents.sh ${CMAKE_BINARY_DIR} ${KORRIN_WITH_READER})
+  set_tests_properties(package_contents PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 120)
+endif()
+
 foreach(t IN LISTS installed_tests ITEMS data_desktop_valid data_metainfo_valid data_mime_valid data_man_valid)
   set_tests_properties(${t} PROPERTIES SKIP_RETURN_CODE 77)
 endforeach()

@@ -10,7 +10,7 @@ if [[ $1 == *.deb ]]; then
   deb=$1
 else
   need cpack
-  cpack --config "$1/CPackConfig.cmake" -B "$WORLD/out" >"$WORLD/cpack.log" 2>&1 || { cat "$WORLD/cpack.log"; fail "cpack failed"; }
+  cpack --config "$1/CPackConfig.cmake" -B "$WORLD/out" -D CPACK_OUTPUT_FILE_PREFIX="$WORLD/out" >"$WORLD/cpack.log" 2>&1 || { cat "$WORLD/cpack.log"; fail "cpack failed"; }
   deb=$(find "$WORLD/out" -maxdepth 1 -name 'korrin_*.deb' -print -quit)
   [[ -n $deb ]] || { cat "$WORLD/cpack.log"; fail "cpack made no package"; }
 fi
@@ -31,14 +31,15 @@ for f in "${files[@]}"; do
   grep -q " $f\$" <<<"$listing" || fail "the package lacks $f:
 $listing"
 done
-# Every entry is root's; programs and plugins executable, other files not.
+# Every entry is root's; programs executable, other files (plugins too, as
+# Debian wants shared libraries) not.
 while read -r mode owner _ _ _ path; do
   [[ $owner == root/root ]] || fail "$path belongs to $owner"
   case $mode in
     d*) [[ $mode == drwxr-xr-x ]] || fail "folder $path has mode $mode" ;;
     *)
       case $path in
-        ./usr/bin/* | *.so) [[ $mode == -rwxr-xr-x ]] || fail "$path has mode $mode" ;;
+        ./usr/bin/*) [[ $mode == -rwxr-xr-x ]] || fail "$path has mode $mode" ;;
         *) [[ $mode == -rw-r--r-- ]] || fail "$path has mode $mode" ;;
       esac
       ;;
@@ -51,7 +52,10 @@ done <<<"$listing"
 [[ $(dpkg-deb -f "$deb" Section) == mail ]] || fail "section $(dpkg-deb -f "$deb" Section)"
 depends=$(dpkg-deb -f "$deb" Depends)
 [[ -n $depends ]] || fail "the package names no dependencies"
+depends_names=$(sed 's/([^)]*)//g; s/|/,/g' <<<"$depends" | tr ',' '\n' | tr -d ' ')
 
+libc_min=$(sed -n 's/.*libc6 (>= \([0-9.]*\)).*/\1/p' <<<"$depends")
+[[ -n $libc_min ]] || fail "no least libc6 version in: $depends"
 # Each library a packaged ELF file needs comes from a package it depends on.
 dpkg-deb -x "$deb" "$WORLD/root"
 declare -A seen=()
@@ -60,6 +64,12 @@ while IFS= read -r -d '' f; do
   objdump -p "$f" | grep -q ' NEEDED ' || fail "$f links nothing: is it a program?"
   # Packaged programs are stripped.
   objdump -h "$f" | grep -q '\.debug_info' && fail "$f keeps its debugging data"
+  # The C library named is new enough for every symbol version used.
+  used=$(objdump -T "$f" | grep -o 'GLIBC_[0-9.]*' | sed 's/GLIBC_//' | sort -uV | tail -1)
+  if [[ -n $used ]]; then
+    [[ $(printf '%s\n%s\n' "$used" "$libc_min" | sort -V | tail -1) == "$libc_min" ]] ||
+      fail "$(basename "$f") needs the C library $used, Depends says libc6 (>= $libc_min)"
+  fi
   for lib in $(objdump -p "$f" | awk '/ NEEDED /{print $2}'); do
     [[ -n ${seen[$lib]:-} ]] && continue
     path=$(ldconfig -p | awk -v l="$lib" '$1 == l && /x86-64|AArch64|64bit/ {print $NF; exit}')
@@ -69,7 +79,7 @@ while IFS= read -r -d '' f; do
     owner=$(dpkg -S "$path" 2>/dev/null | head -1 | cut -d: -f1 || true)
     [[ -n $owner ]] || owner=$(dpkg -S "$(readlink -f "$path")" 2>/dev/null | head -1 | cut -d: -f1 || true)
     [[ -n $owner ]] || fail "no package owns $path ($lib)"
-    grep -Eq "(^|, )$owner( |,|$)" <<<"$depends" || fail "$(basename "$f") needs $lib of $owner, which Depends lacks: $depends"
+    grep -qxF "$owner" <<<"$depends_names" || fail "$(basename "$f") needs $lib of $owner, which Depends lacks: $depends"
     seen[$lib]=$owner
   done
 done < <(find "$WORLD/root" -type f -print0)

@@ -21,15 +21,16 @@ case $kind in
     # The database compiler reads the file as the desktop does: it must take
     # it without a word and yield both types with their names and magic.
     make_world
-    mkdir -p "$WORLD/mime/packages"
-    cp "$data/korrin-mime.xml" "$WORLD/mime/packages/korrin.xml"
-    out=$(update-mime-database "$WORLD/mime" 2>&1) || fail "update-mime-database: $out"
+    db="$XDG_DATA_HOME/mime"
+    mkdir -p "$db/packages"
+    cp "$data/korrin-mime.xml" "$db/packages/korrin.xml"
+    out=$(update-mime-database "$db" 2>&1) || fail "update-mime-database: $out"
     [[ -z $out ]] || fail "update-mime-database: $out"
     for glob in 'application/x-qwk-packet:\*\.qwk' 'application/x-qwk-packet:\*\.qw?' 'application/x-qwk-reply:\*\.rep'; do
-      grep -q ":$glob$" "$WORLD/mime/globs2" || fail "globs2 lacks $glob"
+      grep -q ":$glob$" "$db/globs2" || fail "globs2 lacks $glob"
     done
-    grep -qx 'application/x-qwk-packet application/zip' "$WORLD/mime/subclasses" || fail "packets are not zip files"
-    grep -q 'x-qwk-packet' "$WORLD/mime/magic" || fail "no magic for packets"
+    grep -qx 'application/x-qwk-packet application/zip' "$db/subclasses" || fail "packets are not zip files"
+    grep -q 'x-qwk-packet' "$db/magic" || fail "no magic for packets"
     ;;
   man)
     need groff
