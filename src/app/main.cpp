@@ -47,6 +47,7 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   TRunningMark running;
   QApplication::setApplicationName("Korrin");
+  QGuiApplication::setDesktopFileName("korrin");  // ties windows to the menu entry and its icon
 
   korrin::TQtPrompts prompts;
   korrin::SetPrompts(&prompts);
