@@ -14,14 +14,14 @@ expected=(
   bin/korrin-tool
   lib/korrin/libxcdunzip.so lib/korrin/libxcdzip.so
   share/doc/korrin/copyright share/doc/korrin/korrin-tool.md
-  share/man/man1/korrin-tool.1
+  share/man/man1/korrin-tool.1.gz share/doc/korrin/changelog.gz
 )
 if [[ $reader == ON ]]; then
   expected+=(
     bin/korrin
     share/applications/korrin.desktop
     share/icons/hicolor/scalable/apps/korrin.svg
-    share/man/man1/korrin.1
+    share/man/man1/korrin.1.gz
     share/metainfo/com.halvane.korrin.metainfo.xml
     share/mime/packages/korrin.xml
     share/korrin/help/contents.html share/korrin/help/help.css

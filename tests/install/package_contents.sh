@@ -19,12 +19,12 @@ reader=${2:-ON}
 listing=$(dpkg-deb -c "$deb") || fail "dpkg-deb cannot read $deb"
 files=(
   ./usr/bin/korrin-tool ./usr/lib/korrin/libxcdzip.so ./usr/lib/korrin/libxcdunzip.so
-  ./usr/share/doc/korrin/copyright ./usr/share/man/man1/korrin-tool.1
+  ./usr/share/doc/korrin/copyright ./usr/share/man/man1/korrin-tool.1.gz ./usr/share/doc/korrin/changelog.gz
 )
 [[ $reader == ON ]] && files+=(
   ./usr/bin/korrin ./usr/share/applications/korrin.desktop
   ./usr/share/icons/hicolor/scalable/apps/korrin.svg ./usr/share/mime/packages/korrin.xml
-  ./usr/share/metainfo/com.halvane.korrin.metainfo.xml ./usr/share/man/man1/korrin.1
+  ./usr/share/metainfo/com.halvane.korrin.metainfo.xml ./usr/share/man/man1/korrin.1.gz
   ./usr/share/korrin/help/contents.html
 )
 for f in "${files[@]}"; do
