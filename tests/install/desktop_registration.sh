@@ -10,6 +10,13 @@ root=$(installed_root "$1")
 qwkgen=$2
 [[ -f "$root/share/applications/korrin.desktop" ]] || skip "the reader is not built (KORRIN_BUILD_UI=OFF)"
 need update-mime-database update-desktop-database xdg-mime xdg-open mimetype
+# The menu entry's icon is installed in the theme the menus fall back to,
+# and the metainfo finds its desktop entry in the installed tree.
+icon=$(sed -n 's/^Icon=//p' "$root/share/applications/korrin.desktop")
+compgen -G "$root/share/icons/hicolor/*/apps/$icon.*" >/dev/null || fail "no icon named $icon is installed"
+if command -v appstreamcli >/dev/null; then
+  appstreamcli validate-tree --no-net "$(dirname "$root")" || fail "the installed tree does not validate"
+fi
 make_world
 share="$WORLD/data"
 cp -r "$root/share/applications" "$root/share/mime" "$root/share/icons" "$share/"
