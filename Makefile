@@ -1,12 +1,14 @@
 # Korrin: `make run` starts the reader, `make test` runs every test headless,
-# `make setup-package` builds the installer's setup folder.
+# `make install` installs into PREFIX (DESTDIR is honoured), `make package`
+# builds the Debian package, `make setup-package` builds the installer's setup folder.
 # Both install what is missing first (Debian packages, via apt-get).
 
 BUILD ?= build
 JOBS ?= 2
 CMAKE_FLAGS ?=
+PREFIX ?= /usr/local
 
-.PHONY: deps configure build run test bench sanitize fuzz clean setup-package
+.PHONY: deps configure build run test bench sanitize fuzz clean setup-package install package package-check
 
 deps:
 	@scripts/install-deps
@@ -25,6 +27,25 @@ test: build
 
 bench: build
 	@scripts/run-bench $(BUILD)
+
+# Programs, plugins, help, desktop entry, icon, file types and manual pages
+# under PREFIX (bin/, lib/korrin/, share/); as root, the desktop's caches are
+# brought up to date so that the menu and file managers know Korrin at once.
+install: build
+	@cmake --install $(BUILD) --prefix $(PREFIX) --strip
+	@if [ -z "$(DESTDIR)" ] && [ -w "$(PREFIX)/share" ]; then \
+	  ! command -v update-mime-database >/dev/null || update-mime-database "$(PREFIX)/share/mime"; \
+	  ! command -v update-desktop-database >/dev/null || update-desktop-database -q "$(PREFIX)/share/applications"; \
+	  ! command -v gtk-update-icon-cache >/dev/null || gtk-update-icon-cache -q -t "$(PREFIX)/share/icons/hicolor"; \
+	fi
+
+# The Debian package, in $(BUILD)/package/.
+package: build
+	@cd $(BUILD) && cpack --config CPackConfig.cmake
+
+# The package built, then its contents checked.
+package-check: package
+	@bash tests/install/package_contents.sh "$$(ls -t $(BUILD)/package/korrin_*.deb | head -1)"
 
 # The setup folder (setup, setup.inf, setup.lib, install.lib, the unzip plugin).
 setup-package: build

@@ -53,6 +53,7 @@ private:
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("Korrin");
+  QGuiApplication::setDesktopFileName("korrin");  // ties windows to the menu entry and its icon
 
   // A packet or reply packet named on the command line is opened as a
   // dropped one; a reader already running on this program folder takes it.

@@ -53,17 +53,19 @@ TXceedZip::~TXceedZip() {
     if (lib->handle != nullptr) ::dlclose(lib->handle);
 }
 
-std::string TXceedZip::ResolvedPluginFolder() const {
+std::string TXceedZip::ResolvedPluginFolder(const char* fileName) const {
   if (!pluginFolder_.empty()) return IncludeTrailingBackslash(pluginFolder_);
   const char* env = std::getenv("KORRIN_PLUGIN_DIR");
   if (env != nullptr && *env != 0) return IncludeTrailingBackslash(env);
-  return ExecutableFolder();
+  // A built program has its plugins beside it, an installed one under its prefix.
+  const std::string exe = ExecutableFolder();
+  return FolderHolding(exe, {"", "../lib/korrin"}, fileName).value_or(exe);
 }
 
 bool TXceedZip::Load(TLibrary& lib) {
   if (lib.entry != nullptr) return true;
   if (lib.handle == nullptr) {
-    std::string path = ResolvedPluginFolder() + lib.fileName;
+    std::string path = ResolvedPluginFolder(lib.fileName) + lib.fileName;
     lib.handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (lib.handle == nullptr) return false;
   }

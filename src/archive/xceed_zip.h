@@ -182,7 +182,7 @@ private:
   int Call(TLibrary& library, const std::vector<std::string>& args);
   static int32_t Callback(int32_t event, XcdFileRecord* record, void* user);
   int32_t HandleEvent(int32_t event, XcdFileRecord* record);
-  std::string ResolvedPluginFolder() const;
+  std::string ResolvedPluginFolder(const char* fileName) const;
 
   std::vector<std::string> filesToProcess_;
   int compression_ = 6;

@@ -190,6 +190,20 @@ std::string ExecutableFolder() {
   return IncludeTrailingBackslash(exe.parent_path().string());
 }
 
+std::optional<std::string> FolderHolding(const std::string& base, std::initializer_list<const char*> folders,
+                                         const std::string& name) {
+  for (const char* folder : folders) {
+    fs::path dir = (fs::path(base) / folder).lexically_normal();
+    std::error_code ec;
+    if (fs::is_regular_file(dir / name, ec)) return IncludeTrailingBackslash(dir.string());
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> InstalledHelpFolder() {
+  return FolderHolding(ExecutableFolder(), {"help", "../share/korrin/help"}, "contents.html");
+}
+
 std::string ProgramFolder() {
   std::string home = Env("KORRIN_HOME");
   if (!home.empty()) {

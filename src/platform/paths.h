@@ -2,6 +2,7 @@
 // Folder paths and file lookup. The native separator takes the place of the
 // backslash; names are matched without regard to case.
 
+#include <initializer_list>
 #include <optional>
 #include <string>
 
@@ -41,6 +42,15 @@ std::string ChangeFileExt(const std::string& path, const std::string& ext);
 std::string ProgramFolder();
 // The executable's folder, with trailing separator (archive plugins lie there).
 std::string ExecutableFolder();
+// Where an installed file of the program lies: the first of `folders` (each
+// relative to `base`, the executable's folder) that holds `name`, normalised
+// and with trailing separator. Built programs keep their files beside them;
+// installed ones find them under the prefix (<prefix>/bin/ ../lib/korrin/).
+std::optional<std::string> FolderHolding(const std::string& base, std::initializer_list<const char*> folders,
+                                         const std::string& name);
+// The help pages' folder: help/ beside the executable, else
+// <prefix>/share/korrin/help/. Nothing when neither holds them.
+std::optional<std::string> InstalledHelpFolder();
 // The system temporary folder ($TMPDIR or /tmp), with trailing separator.
 std::string TempFolder();
 // Stand-ins for the Windows, system and Start-menu Programs folders, each

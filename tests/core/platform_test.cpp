@@ -123,6 +123,28 @@ TEST(Paths, ProgramFolderFollowsTheEnvironment) {
   EXPECT_EQ(ProgramFolder(), test::TestRoot() + "data/korrin/");
 }
 
+// Built programs keep plugins and pages beside them; installed ones find
+// them under their prefix. The first folder that holds the file wins, and a
+// folder of that name (or a dangling link) does not count as the file.
+TEST(Paths, InstalledFilesBesideTheProgramOrUnderItsPrefix) {
+  const std::string prefix = test::NewTempDir("prefix");
+  const std::string bin = prefix + "bin/";
+  fs::create_directories(bin);
+  const std::initializer_list<const char*> places{"", "../lib/korrin"};
+  EXPECT_EQ(FolderHolding(bin, places, "libxcdunzip.so"), std::nullopt);
+
+  test::WriteFile(prefix + "lib/korrin/libxcdunzip.so", "x");
+  EXPECT_EQ(FolderHolding(bin, places, "libxcdunzip.so"), prefix + "lib/korrin/");
+  EXPECT_EQ(FolderHolding(bin.substr(0, bin.size() - 1), places, "libxcdunzip.so"), prefix + "lib/korrin/");
+
+  test::WriteFile(bin + "libxcdunzip.so", "x");
+  EXPECT_EQ(FolderHolding(bin, places, "libxcdunzip.so"), bin);
+
+  fs::create_directories(bin + "libxcdzip.so");
+  fs::create_symlink(prefix + "missing", prefix + "lib/korrin/libxcdzip.so");
+  EXPECT_EQ(FolderHolding(bin, places, "libxcdzip.so"), std::nullopt);
+}
+
 TEST(Paths, UniqueFoldersAndAtomicWrites) {
   std::string parent = test::NewTempDir();
   auto a = CreateUniqueFolder(parent);

@@ -70,7 +70,8 @@ const char* const kOverview =
     "unpacked packet folder; it is never written to. Every command takes --json for\n"
     "one JSON document instead of text, and --help.\n"
     "\n"
-    "The archive plugins are loaded from the program's folder or from $KORRIN_PLUGIN_DIR.\n"
+    "The archive plugins are loaded from $KORRIN_PLUGIN_DIR, the program's folder or\n"
+    "lib/korrin/ of the prefix it is installed in.\n"
     "Exit codes: 0 success, 1 a packet that cannot be read, 2 wrong usage.\n";
 
 const std::map<std::string, std::string>& Usages() {

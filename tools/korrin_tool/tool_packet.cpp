@@ -183,7 +183,7 @@ std::string ArchiveFailure(int code) {
   switch (code) {
     case TXceedZip::xcdNoLibrary:
       return std::string("the unpacking plugin ") + XCD_UNZIP_LIBRARY +
-             " was not found (it is looked for beside korrin-tool and in $KORRIN_PLUGIN_DIR)";
+             " was not found (it is looked for in $KORRIN_PLUGIN_DIR, beside korrin-tool and in lib/korrin/ of its prefix)";
     case TXceedZip::xcdNotFound: return "No such file";
     case TXceedZip::xcdCorrupt: return "damaged or unknown archive";
     case TXceedZip::xcdNothingToDo: return "the archive holds no packet files";

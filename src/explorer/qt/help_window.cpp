@@ -22,6 +22,7 @@
 #include <algorithm>
 #include <map>
 
+#include "platform/paths.h"
 #include "platform/qt/qt_platform.h"
 #include "widgets/mail_images.h"
 
@@ -75,6 +76,17 @@ public:
     return QTextBrowser::loadResource(type, name);
   }
 };
+
+// Installed help pages (help/ beside the program or share/korrin/help/ of its
+// prefix) take the place of the built-in copies, so they can be read and
+// mended without the program; the built-in ones serve when none are installed.
+const QString& HelpBase() {
+  static const QString base = [] {
+    auto folder = korrin::InstalledHelpFolder();
+    return folder ? QString::fromStdString(*folder) : QStringLiteral(":/help/");
+  }();
+  return base;
+}
 
 QString ReadResource(const QString& path) {
   QFile f(path);
@@ -151,8 +163,8 @@ THelpWindow::THelpWindow(QWidget* parent) : QMainWindow(parent) {
   HelpBrowser->setObjectName("HelpBrowser");
   HelpBrowser->setOpenLinks(true);
   HelpBrowser->setOpenExternalLinks(true);
-  HelpBrowser->document()->setDefaultStyleSheet(ReadResource(":/help/help.css"));
-  HelpBrowser->setSearchPaths({":/help"});
+  HelpBrowser->document()->setDefaultStyleSheet(ReadResource(HelpBase() + "help.css"));
+  HelpBrowser->setSearchPaths({HelpBase()});
 
   HelpTabs = new QTabWidget(this);
   HelpTabs->setObjectName("HelpTabs");
@@ -229,7 +241,9 @@ THelpWindow::THelpWindow(QWidget* parent) : QMainWindow(parent) {
 }
 
 QUrl THelpWindow::PageUrl(const THelpTarget& target) {
-  QUrl url(QStringLiteral("qrc:/help/") + FromUtf8(target.Page) + QStringLiteral(".html"));
+  const QString file = FromUtf8(target.Page) + QStringLiteral(".html");
+  QUrl url = HelpBase().startsWith(':') ? QUrl(QStringLiteral("qrc") + HelpBase() + file)
+                                        : QUrl::fromLocalFile(HelpBase() + file);
   if (!target.Anchor.empty()) url.setFragment(FromUtf8(target.Anchor));
   return url;
 }
@@ -267,7 +281,7 @@ const std::vector<std::pair<std::string, std::string>>& THelpWindow::PageTexts()
   if (texts_.empty()) {
     for (const auto& page : HelpPages()) {
       QTextDocument doc;
-      doc.setHtml(ReadResource(QStringLiteral(":/help/") + QString::fromUtf8(page.Name) + ".html"));
+      doc.setHtml(ReadResource(HelpBase() + QString::fromUtf8(page.Name) + ".html"));
       texts_.emplace_back(page.Name, ToUtf8(doc.toPlainText()));
     }
   }
