@@ -10,6 +10,25 @@ qwkgen=$2
 make_world
 "$qwkgen" --out "$WORLD/packet" --messages 5 --zip "$WORLD/GENBBS.QWK" >/dev/null || fail "qwkgen failed"
 mkdir -p "$WORLD/reader-tmp"
+# Not a first start (the first-run box would wait for an answer offscreen) and
+# no viewer: the two values the reader reads, written into its registry file.
+python3 - "$KORRIN_REGISTRY" <<'PY' || fail "could not prepare the registry"
+import sqlite3, sys
+db = sqlite3.connect(sys.argv[1])
+db.execute("CREATE TABLE IF NOT EXISTS keys(id INTEGER PRIMARY KEY, parent INTEGER NOT NULL,"
+           " name TEXT NOT NULL COLLATE NOCASE, UNIQUE(parent, name))")
+db.execute("CREATE TABLE IF NOT EXISTS vals(key INTEGER NOT NULL, name TEXT NOT NULL COLLATE NOCASE,"
+           " type INTEGER NOT NULL, data, PRIMARY KEY(key, name)) WITHOUT ROWID")
+def key(path, parent=-1):  # -1: the root the reader keeps its settings under
+    for part in path.split("\\"):
+        db.execute("INSERT OR IGNORE INTO keys(parent, name) VALUES(?, ?)", (parent, part))
+        parent = db.execute("SELECT id FROM keys WHERE parent=? AND name=?", (parent, part)).fetchone()[0]
+    return parent
+program = key("SOFTWARE\\Halvane Software Development\\Korrin offline mail reader")
+db.execute("INSERT OR REPLACE INTO vals VALUES(?, 'Current Version', 1, '1 . 3')", (program,))
+db.execute("INSERT OR REPLACE INTO vals VALUES(?, 'Display first message', 4, 0)", (key("Config\\Main", program),))
+db.commit()
+PY
 
 QT_QPA_PLATFORM=offscreen TMPDIR="$WORLD/reader-tmp" "$root/bin/korrin" "$WORLD/GENBBS.QWK" >"$WORLD/reader.log" 2>&1 &
 reader=$!

@@ -60,10 +60,11 @@ libc_min=$(sed -n 's/.*libc6 (>= \([0-9.]*\)).*/\1/p' <<<"$depends")
 dpkg-deb -x "$deb" "$WORLD/root"
 declare -A seen=()
 while IFS= read -r -d '' f; do
-  head -c 4 "$f" | grep -q 'ELF' || continue
-  objdump -p "$f" | grep -q ' NEEDED ' || fail "$f links nothing: is it a program?"
+  # Whole outputs are matched: grep -q leaving a pipe early fails it under pipefail.
+  [[ $(head -c 4 "$f" | tr -d '\0') == *ELF* ]] || continue
+  [[ $(objdump -p "$f") == *" NEEDED "* ]] || fail "$f links nothing: is it a program?"
   # Packaged programs are stripped.
-  objdump -h "$f" | grep -q '\.debug_info' && fail "$f keeps its debugging data"
+  [[ $(objdump -h "$f") == *.debug_info* ]] && fail "$f keeps its debugging data"
   # The C library named is new enough for every symbol version used.
   used=$(objdump -T "$f" | grep -o 'GLIBC_[0-9.]*' | sed 's/GLIBC_//' | sort -uV | tail -1)
   if [[ -n $used ]]; then
