@@ -13,6 +13,7 @@
 #include "engine/extended_headers.h"
 #include "engine/control_file.h"
 #include "engine/door_control.h"
+#include "engine/header_texts.h"
 #include "engine/mail_tree.h"
 #include "engine/message_scan.h"
 #include "engine/messages_file.h"
@@ -151,18 +152,19 @@ bool HighBytes(std::string_view s) {
 }  // namespace
 
 std::string ReplyHeaderSection(const TQWKMsg& msg, int64_t offset) {
-  const bool longFields = msg.MsgTo().size() > kQWKNameLength || msg.MsgFROM().size() > kQWKNameLength ||
-                          msg.Subject().size() > kQWKNameLength;
+  // A box file holds the long fields as QWKE lines: the record has them apart.
+  TExtendedHeader h;
+  h.To = LongerText(msg.LongTo(), msg.MsgTo());
+  h.From = LongerText(msg.LongFrom(), msg.MsgFROM());
+  h.Subject = LongerText(msg.LongSubject(), msg.Subject());
+  const bool longFields =
+      h.To.size() > kQWKNameLength || h.From.size() > kQWKNameLength || h.Subject.size() > kQWKNameLength;
   bool utf8 = false;
   if (IsUtf8(msg.Charset())) {
-    utf8 = HighBytes(msg.MsgTo()) || HighBytes(msg.MsgFROM()) || HighBytes(msg.Subject());
+    utf8 = HighBytes(h.To) || HighBytes(h.From) || HighBytes(h.Subject);
     for (size_t i = 0; i < msg.Text().size() && !utf8; ++i) utf8 = HighBytes(msg.Text()[i]);
   }
   if (!longFields && !utf8) return {};
-  TExtendedHeader h;
-  h.To = msg.MsgTo();
-  h.From = msg.MsgFROM();
-  h.Subject = msg.Subject();
   h.MessageID = msg.MessageID();
   h.InReplyTo = msg.InReplyTo();
   h.Utf8 = utf8;
