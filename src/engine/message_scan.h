@@ -22,4 +22,15 @@ bool HoldsIndexFiles(const std::string& directory);
 // holds no index file at all; returns the number of files written.
 int WriteIndexFilesFromMessages(const std::string& directory);
 
+// Conference index files ("NNN.ndx") none of whose records points at a
+// message header of messages.dat (records beyond the file, or at blocks
+// whose block count is no number): such files come from doors that number
+// blocks wrongly. Names as found on disk. The first and the last record
+// are tried first, so a sound index costs one or two header reads.
+std::vector<std::string> BrokenIndexFiles(const std::string& directory);
+
+// Rewrites the broken index files of the folder from messages.dat (one
+// streamed walk); returns the number of files rewritten.
+int RepairIndexFiles(const std::string& directory);
+
 }  // namespace korrin

@@ -266,6 +266,8 @@ TResult TPacketLifecycle::ReadPacketFolder(const std::string& folder) {
   Status("Creating Tree . . .");
   // A packet without index files: its conferences come from messages.dat.
   WriteIndexFilesFromMessages(folder);
+  // Index files that point beside the messages are rebuilt from messages.dat.
+  RepairIndexFiles(folder);
   if (TResult built = tree_.Load(folder); !built) return built;
   if (!recordPostOffice_) return {};
 

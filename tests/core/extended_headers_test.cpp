@@ -265,6 +265,26 @@ TEST(LenientPackets, ConferencesWithoutNumberLinesOrWithUnmatchedNumbers) {
   TMailTree tree2;
   tree2.SetDirectory(dir2);
   EXPECT_EQ(Captions(tree2), (std::vector<std::string>{"Conference 4", "Conference 300"}));
+
+  // An index whose records all point into bodies or beyond the file (a door
+  // counting blocks wrongly) is rebuilt from messages.dat; one with a record
+  // that reaches a message is left as it is.
+  TPacketBuilder b;
+  b.Conference(1, "One").Conference(2, "Two")
+      .Message(1, TPacketMessage().Subject("first").Body(std::string(200, 'a')))
+      .Message(2, TPacketMessage().Subject("second").Body(std::string(200, 'b')))
+      .Message(2, TPacketMessage().Subject("third"));
+  b.IndexBytes(2, test::IndexRecord(b.BlockOf(2, 0) + 1, 2) + test::IndexRecord(b.BlockOf(2, 1) + 7, 2));
+  b.AppendIndexBytes(1, test::IndexRecord(999, 1));
+  std::string dir3 = b.WriteTo(test::NewTempDir("p"));
+  const std::string sound = test::ReadFile(dir3 + "001.ndx");
+  EXPECT_EQ(BrokenIndexFiles(dir3), (std::vector<std::string>{"002.ndx"}));
+  EXPECT_EQ(RepairIndexFiles(dir3), 1);
+  EXPECT_EQ(test::ReadFile(dir3 + "001.ndx"), sound);
+  EXPECT_TRUE(BrokenIndexFiles(dir3).empty());
+  TQWKMsg msg;
+  ASSERT_TRUE(msg.LoadFromPacket(dir3, 2, Conf(2)));
+  EXPECT_EQ(TrimRight(msg.Subject()), "third");
 }
 
 TEST(LenientPackets, PacketWithoutIndexFilesVotingRecordsAndNulPadding) {

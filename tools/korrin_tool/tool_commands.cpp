@@ -899,6 +899,7 @@ public:
     // file; the others through their folder's index, as the windows do.
     TMessagesFile messages;
     messages.Open(packet_.Directory(), TOpenMode::omRead, false);
+    const auto extended = PacketExtendedHeaders(packet_.Directory());
     std::string buffer;
     for (size_t k = first; k < last; ++k) {
       if ((k & 255) == 0) CheckInterrupted();
@@ -910,7 +911,7 @@ public:
       bool read = false;
       if (messages.IsOpen() && job.block > 0 && messages.HoldsHeader(job.block) && !BodyHasPacketLines(raw)) {
         messages.File().Seek(BlockOffset(job.block));
-        read = msg.ReadFrom(messages.File());
+        read = msg.ReadFrom(messages.File(), extended.get());
       } else {
         read = msg.LoadFromPacket(packet_.Directory(), job.position, *job.rec) && msg.IndexPosition() == job.position &&
                msg.BlockNumber() == job.block;

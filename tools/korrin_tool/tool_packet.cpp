@@ -292,7 +292,7 @@ void TToolPacket::Open(const std::string& path, bool copy) {
   std::error_code ec;
   const bool folder = fs::is_directory(path, ec);
   // A folder without index files gets them written: into a copy, never into the user's folder.
-  if (folder && !copy && !HoldsIndexFiles(path)) copy = true;
+  if (folder && !copy && (!HoldsIndexFiles(path) || !BrokenIndexFiles(path).empty())) copy = true;
   if (folder && !copy) {
     if (::access(path.c_str(), R_OK | X_OK) != 0) throw EToolError(kExitUnreadable, path + ": " + std::strerror(errno));
     directory_ = IncludeTrailingBackslash(path);
