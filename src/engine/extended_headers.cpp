@@ -49,7 +49,7 @@ std::optional<uint64_t> SectionName(std::string_view line) {
 
 TExtendedHeader ParseHeaderSection(std::string_view text) {
   TExtendedHeader h;
-  std::string sender;
+  std::string_view sender;
   while (!text.empty()) {
     size_t nl = text.find('\n');
     std::string_view line = text.substr(0, nl);
@@ -58,16 +58,33 @@ TExtendedHeader ParseHeaderSection(std::string_view text) {
     size_t sep = line.find_first_of(":=");
     if (sep == std::string_view::npos) continue;
     std::string_view key = TrimView(line.substr(0, sep));
-    std::string value(TrimView(line.substr(sep + 1)));
-    if (SameKey(key, "To")) h.To = value;
-    else if (SameKey(key, "From")) h.From = value;
-    else if (SameKey(key, "Sender")) sender = value;
-    else if (SameKey(key, "Subject")) h.Subject = value;
-    else if (SameKey(key, "Message-ID")) h.MessageID = value;
-    else if (SameKey(key, "In-Reply-To")) h.InReplyTo = value;
-    else if (SameKey(key, "Utf8")) h.Utf8 = SameKey(value, "true") || SameKey(value, "yes") || value == "1";
+    std::string_view value = TrimView(line.substr(sep + 1));
+    if (key.empty()) continue;
+    switch (key[0] | 0x20) {
+      case 't':
+        if (SameKey(key, "To")) h.To.assign(value);
+        break;
+      case 'f':
+        if (SameKey(key, "From")) h.From.assign(value);
+        break;
+      case 's':
+        if (SameKey(key, "Subject")) h.Subject.assign(value);
+        else if (SameKey(key, "Sender")) sender = value;
+        break;
+      case 'm':
+        if (SameKey(key, "Message-ID")) h.MessageID.assign(value);
+        break;
+      case 'i':
+        if (SameKey(key, "In-Reply-To")) h.InReplyTo.assign(value);
+        break;
+      case 'u':
+        if (SameKey(key, "Utf8")) h.Utf8 = SameKey(value, "true") || SameKey(value, "yes") || value == "1";
+        break;
+      default:
+        break;
+    }
   }
-  if (h.From.empty()) h.From = sender;
+  if (h.From.empty()) h.From.assign(sender);
   return h;
 }
 
@@ -148,6 +165,8 @@ void TExtendedHeaders::Index(std::string_view chunk, uint64_t base, bool last) {
 bool TExtendedHeaders::Open(const std::string& path) {
   sections_.clear();
   text_.clear();
+  window_.clear();
+  windowStart_ = 0;
   if (!file_.Open(path, TOpenMode::omRead)) return false;
   std::string buffer(1 << 16, '\0');
   uint64_t base = 0;
@@ -177,21 +196,37 @@ std::optional<TExtendedHeader> TExtendedHeaders::Find(int64_t offset) const {
     if (it->Start >= text_.size()) return ParseHeaderSection({});
     return ParseHeaderSection(std::string_view(text_).substr(it->Start, it->Length));
   }
-  std::string buffer(it->Length, '\0');
-  size_t got = file_.ReadAt(static_cast<int64_t>(it->Start), buffer.data(), buffer.size());
-  buffer.resize(got);
-  return ParseHeaderSection(buffer);
+  const uint64_t end = it->Start + it->Length;
+  if (it->Start < windowStart_ || end > windowStart_ + window_.size()) {
+    constexpr size_t kWindow = 64 * 1024;
+    window_.resize(std::max<size_t>(kWindow, it->Length));
+    window_.resize(file_.ReadAt(static_cast<int64_t>(it->Start), window_.data(), window_.size()));
+    windowStart_ = it->Start;
+  }
+  const size_t from = static_cast<size_t>(it->Start - windowStart_);
+  if (from >= window_.size()) return ParseHeaderSection({});
+  return ParseHeaderSection(std::string_view(window_).substr(from, it->Length));
+}
+
+namespace {
+struct TCacheEntry {
+  int64_t Size = -1;
+  int64_t Time = 0;
+  int64_t Inode = 0;
+  std::shared_ptr<const TExtendedHeaders> Headers;
+};
+std::mutex cacheLock;
+std::map<std::string, TCacheEntry> cache;
+}  // namespace
+
+void ForgetPacketExtendedHeaders(const std::string& directory) {
+  std::lock_guard<std::mutex> guard(cacheLock);
+  cache.erase(directory);
 }
 
 std::shared_ptr<const TExtendedHeaders> PacketExtendedHeaders(const std::string& directory) {
-  struct TEntry {
-    int64_t Size = -1;
-    int64_t Time = 0;
-    int64_t Inode = 0;
-    std::shared_ptr<const TExtendedHeaders> Headers;
-  };
-  static std::mutex lock;
-  static std::map<std::string, TEntry> cache;
+  using TEntry = TCacheEntry;
+  std::mutex& lock = cacheLock;
   if (directory.empty()) return nullptr;
   auto path = FindFileNoCase(directory, kHeadersFileName);
   std::lock_guard<std::mutex> guard(lock);

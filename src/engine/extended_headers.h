@@ -65,6 +65,10 @@ private:
 
   TBlockFile file_;
   std::string text_;  // with OpenText
+  // Read-ahead window over the file: sections are mostly asked for in file
+  // order, so one read serves many.
+  mutable std::string window_;
+  mutable uint64_t windowStart_ = 0;
   std::vector<TSection> sections_;
   // Scanning state.
   std::string line_;
@@ -77,5 +81,8 @@ private:
 // while the file's size and time stay the same); null when the folder has
 // none.
 std::shared_ptr<const TExtendedHeaders> PacketExtendedHeaders(const std::string& directory);
+// Drops the index of a folder whose packet goes (its file is closed once no
+// reader holds the index).
+void ForgetPacketExtendedHeaders(const std::string& directory);
 
 }  // namespace korrin

@@ -261,9 +261,10 @@ void TMailList::FillConference(const std::string& indexPath) {
       std::string charset = board;
       if (extended)
         if (auto x = extended->Find(BlockOffset(*block))) {
-          if (!x->From.empty()) texts.From = ApplyTextCase(textCase_, LongerText(x->From, texts.From));
-          if (!x->To.empty()) texts.To = ApplyTextCase(textCase_, LongerText(x->To, texts.To));
-          if (!x->Subject.empty()) texts.Subject = LongerText(x->Subject, texts.Subject);
+          // The header forms are already without trailing blanks, the long ones trimmed.
+          if (x->From.size() > texts.From.size()) texts.From = ApplyTextCase(textCase_, x->From);
+          if (x->To.size() > texts.To.size()) texts.To = ApplyTextCase(textCase_, x->To);
+          if (x->Subject.size() > texts.Subject.size()) texts.Subject = std::move(x->Subject);
           if (x->Utf8) charset = kCharsetUtf8;
         }
       TMailListRow row = MessageRow(texts, header.MarkedRead());

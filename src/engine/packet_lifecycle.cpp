@@ -129,6 +129,8 @@ bool TPacketLifecycle::SomethingToSend() const {
 
 void TPacketLifecycle::ClearTempDirectory() {
   if (tempDirectory_.empty()) return;
+  // The index of the packet's extended headers holds its file open.
+  ForgetPacketExtendedHeaders(tempDirectory_);
   std::error_code ec;
   for (fs::directory_iterator it(tempDirectory_, ec), end; !ec && it != end; it.increment(ec)) {
     std::string name = it->path().filename().string();
