@@ -16,6 +16,18 @@ bool BlankOrNulBlock(std::string_view raw) {
   return raw.find_first_not_of(std::string_view(" \0", 2)) == std::string_view::npos;
 }
 
+// The records of an index file listing these blocks.
+std::string IndexBytes(int conference, const std::vector<int64_t>& blocks) {
+  std::string data;
+  data.reserve(blocks.size() * kIndexRecordSize);
+  for (int64_t block : blocks) {
+    TBasicSingle b = BlockNumberToBasic(block);
+    data.append(reinterpret_cast<const char*>(b.data()), b.size());
+    data.push_back(static_cast<char>(conference & 0xFF));
+  }
+  return data;
+}
+
 // A header's block count field holds a number (blanks and NULs around it);
 // in the middle of a body it holds text or nothing.
 bool BlockFieldIsNumber(const TQWKHeader& header) {
@@ -58,15 +70,8 @@ int WriteIndexFilesFromMessages(const std::string& directory) {
   if (directory.empty() || HoldsIndexFiles(directory)) return 0;
   int written = 0;
   for (const auto& [conference, blocks] : ScanMessageConferences(directory)) {
-    std::string data;
-    data.reserve(blocks.size() * kIndexRecordSize);
-    for (int64_t block : blocks) {
-      TBasicSingle b = BlockNumberToBasic(block);
-      data.append(reinterpret_cast<const char*>(b.data()), b.size());
-      data.push_back(static_cast<char>(conference & 0xFF));
-    }
     const std::string path = IncludeTrailingBackslash(directory) + IndexFileStem(std::to_string(conference));
-    if (WriteFileAtomic(path, data, false)) ++written;
+    if (WriteFileAtomic(path, IndexBytes(conference, blocks), false)) ++written;
   }
   return written;
 }
@@ -119,13 +124,8 @@ int RepairIndexFiles(const std::string& directory) {
   int written = 0;
   for (const std::string& name : broken) {
     const int conference = IndexConference(name);
-    std::string data;
-    if (auto it = conferences.find(static_cast<uint16_t>(conference)); it != conferences.end())
-      for (int64_t block : it->second) {
-        TBasicSingle b = BlockNumberToBasic(block);
-        data.append(reinterpret_cast<const char*>(b.data()), b.size());
-        data.push_back(static_cast<char>(conference & 0xFF));
-      }
+    auto it = conferences.find(static_cast<uint16_t>(conference));
+    const std::string data = it == conferences.end() ? std::string() : IndexBytes(conference, it->second);
     if (WriteFileAtomic(IncludeTrailingBackslash(directory) + name, data, false)) ++written;
   }
   return written;
