@@ -127,10 +127,15 @@ void TExtendedHeaders::Index(std::string_view chunk, uint64_t base, bool last) {
   while (p < chunk.size()) {
     size_t nl = chunk.find('\n', p);
     size_t take = (nl == std::string_view::npos ? chunk.size() : nl) - p;
-    // Only the start of a line matters: a section name is short.
-    if (line_.size() < 64) line_.append(chunk.substr(p, std::min<size_t>(take, 64 - line_.size())));
+    // Only the start of a line matters: a section name is short, and a line
+    // that starts with a key is passed over without a copy.
+    if (line_.empty() && !keyLine_ && take > 0)
+      keyLine_ = chunk[p] != '[' && chunk[p] != ' ' && chunk[p] != '\t';
+    if (!keyLine_ && line_.size() < 64) line_.append(chunk.substr(p, std::min<size_t>(take, 64 - line_.size())));
     if (nl == std::string_view::npos) break;
-    if (auto key = SectionName(line_)) {
+    const bool named = !keyLine_;
+    keyLine_ = false;
+    if (auto key = named ? SectionName(line_) : std::nullopt) {
       AddSection(lineStart_);
       inSection_ = true;
       key_ = *key;
@@ -152,6 +157,7 @@ void TExtendedHeaders::Index(std::string_view chunk, uint64_t base, bool last) {
     }
     AddSection(end);
     line_.clear();
+    keyLine_ = false;
     // Sorted by key; of two sections for one message the first stands.
     std::stable_sort(sections_.begin(), sections_.end(),
                      [](const TSection& a, const TSection& b) { return a.Key < b.Key; });
@@ -198,11 +204,15 @@ std::optional<TExtendedHeader> TExtendedHeaders::Find(int64_t offset) const {
   }
   const uint64_t end = it->Start + it->Length;
   if (it->Start < windowStart_ || end > windowStart_ + window_.size()) {
-    constexpr size_t kWindow = 64 * 1024;
-    window_.resize(std::max<size_t>(kWindow, it->Length));
+    // Read ahead while the sections are asked for in file order; a list of
+    // one conference skips through the file and reads just its sections.
+    const bool inOrder = it->Start >= lastEnd_ && it->Start - lastEnd_ < 4096;
+    const size_t want = inOrder ? 64 * 1024 : 1024;
+    window_.resize(std::max<size_t>(want, it->Length));
     window_.resize(file_.ReadAt(static_cast<int64_t>(it->Start), window_.data(), window_.size()));
     windowStart_ = it->Start;
   }
+  lastEnd_ = end;
   const size_t from = static_cast<size_t>(it->Start - windowStart_);
   if (from >= window_.size()) return ParseHeaderSection({});
   return ParseHeaderSection(std::string_view(window_).substr(from, it->Length));

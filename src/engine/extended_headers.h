@@ -69,9 +69,11 @@ private:
   // order, so one read serves many.
   mutable std::string window_;
   mutable uint64_t windowStart_ = 0;
+  mutable uint64_t lastEnd_ = 0;  // end of the section asked for last
   std::vector<TSection> sections_;
   // Scanning state.
   std::string line_;
+  bool keyLine_ = false;  // the line being read starts with a key: no section name
   uint64_t lineStart_ = 0;
   bool inSection_ = false;
   uint64_t key_ = 0, start_ = 0;
