@@ -2,7 +2,10 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <limits>
+#include <set>
 
 #include "engine/text_line_reader.h"
 #include "platform/paths.h"
@@ -53,6 +56,26 @@ std::string GroupOf(const std::string& caption) {
 std::optional<std::string> FindControlFile(const std::string& directory) {
   if (directory.empty()) return std::nullopt;
   return FindFileNoCase(directory, kControlFileName);
+}
+
+// Conference numbers of the index files in the folder ("7.ndx", "007.ndx",
+// "10001.ndx") whose names are not among `claimed` (lower case), ascending.
+std::vector<int> UnlistedIndexNumbers(const std::string& directory, const std::set<std::string>& claimed) {
+  std::vector<int> numbers;
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(directory, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (name.size() < 5 || name.size() > 12 || !SameText(name.substr(name.size() - 4), ".ndx")) continue;
+    const std::string stem = name.substr(0, name.size() - 4);
+    if (!std::all_of(stem.begin(), stem.end(), [](char c) { return c >= '0' && c <= '9'; })) continue;
+    if (claimed.count(AnsiLowerCase(name)) || !IsRegularFile(it->path().string())) continue;
+    const long n = std::stol(stem);
+    if (n > 65535) continue;
+    numbers.push_back(static_cast<int>(n));
+  }
+  std::sort(numbers.begin(), numbers.end());
+  numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+  return numbers;
 }
 
 }  // namespace
@@ -127,15 +150,46 @@ TControlFileResult ReadControlFile(const std::string& directory, PacketIdentity&
   for (int i = 8; i <= 10; ++i) in.ReadLine(line);
   in.ReadLine(line);
   auto count = ConferenceCount(RemoveBlanks(line));
+  // Index files named by an entry of the list; the others become folders of their own.
+  std::set<std::string> claimed;
+  std::string currentGroup;
+  auto addConference = [&](TConferenceEntry entry, const std::string& numberText) {
+    auto index = IndexFileName(directory, numberText);
+    TConfRec rec;
+    rec.Name = entry.Caption;
+    rec.Kind = TFolderKind::fkConference;
+    if (index.Exists) {
+      claimed.insert(AnsiLowerCase(index.Name));
+      ++received;
+      rec.IndexFile = index.Name;
+      rec.Ordinal = received;
+    }
+    if (!index.Exists && !options.AllConferences) return;
+    if (!entry.Group.empty() && entry.Group != currentGroup) {
+      currentGroup = entry.Group;
+      if (visitor) visitor->OnGroup(currentGroup);
+    }
+    if (visitor && !visitor->OnConference(rec, entry)) GetPrompts().Error(kErrConferenceListTooLong + entry.Caption);
+  };
   if (count) {
     identity.ConferencesAnnounced = *count + 1;
-    std::string currentGroup;
     std::string numberLine, nameLine;
+    // Some doors leave out the number lines: the names follow the count
+    // directly and the conferences are numbered from 0 in their order.
+    bool namesOnly = false;
+    int64_t implied = 0;
     for (int64_t left = static_cast<int64_t>(*count) + 1; left > 0; --left) {
       if (in.Eof()) break;
       in.ReadLine(numberLine);
       if (EndsList(numberLine)) break;
-      in.ReadLine(nameLine);
+      if (implied == 0 && !namesOnly && !ParseInt(Trim(numberLine))) namesOnly = true;
+      if (namesOnly) {
+        nameLine = numberLine;
+        numberLine = std::to_string(implied++);
+      } else {
+        in.ReadLine(nameLine);
+        ++implied;
+      }
 
       TConferenceEntry entry;
       entry.Number = numberLine;
@@ -143,24 +197,17 @@ TControlFileResult ReadControlFile(const std::string& directory, PacketIdentity&
       entry.Caption = numberLine + " " + nameLine;
       entry.Group = GroupOf(entry.Caption);
       if (auto close = entry.Caption.find(']'); close != std::string::npos) entry.Caption.erase(0, close + 1);
-
-      auto index = IndexFileName(directory, numberLine);
-      TConfRec rec;
-      rec.Name = entry.Caption;
-      rec.Kind = TFolderKind::fkConference;
-      if (index.Exists) {
-        ++received;
-        rec.IndexFile = index.Name;
-        rec.Ordinal = received;
-      }
-      if (!index.Exists && !options.AllConferences) continue;
-
-      if (!entry.Group.empty() && entry.Group != currentGroup) {
-        currentGroup = entry.Group;
-        if (visitor) visitor->OnGroup(currentGroup);
-      }
-      if (visitor && !visitor->OnConference(rec, entry)) GetPrompts().Error(kErrConferenceListTooLong + entry.Caption);
+      addConference(entry, numberLine);
     }
+  }
+  // Index files of conferences the list does not name (or names under a
+  // number that matches no file) still reach their messages.
+  for (int number : UnlistedIndexNumbers(directory, claimed)) {
+    TConferenceEntry entry;
+    entry.Number = std::to_string(number);
+    entry.Name = "Conference " + entry.Number;
+    entry.Caption = entry.Name;
+    addConference(entry, entry.Number);
   }
   identity.ConferencesReceived = received;
   return TControlFileResult::crRead;

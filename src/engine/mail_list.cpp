@@ -4,13 +4,17 @@
 #include <filesystem>
 #include <fstream>
 
+#include "engine/board_settings.h"
 #include "engine/conference_reader.h"
+#include "engine/extended_headers.h"
+#include "engine/header_texts.h"
 #include "engine/mail_tree.h"
 #include "engine/messages_file.h"
 #include "engine/qwk_index.h"
 #include "engine/posting_order.h"
 #include "engine/qwk_post_office.h"
 #include "engine/to_reader.h"
+#include "platform/charset.h"
 #include "platform/errors.h"
 #include "platform/paths.h"
 #include "platform/prompts.h"
@@ -247,10 +251,25 @@ void TMailList::FillConference(const std::string& indexPath) {
   const int32_t most = MeaningfulIndexRecords(n, messages.Size());
   int32_t readable = 0, i = 1;
   TQWKHeader header;
+  // The long fields and the UTF-8 flag of the extended headers file win.
+  const auto extended = PacketExtendedHeaders(directory_);
+  const std::string board = IsCp437(CurrentBoardCharset()) ? std::string() : CurrentBoardCharset();
   for (; i <= n && readable < most; ++i) {
     auto block = index.BlockNumber(i);
     if (block && messages.HoldsHeader(*block) && messages.ReadHeader(*block, header)) {
-      rows_.push_back(MessageRow(TextsOf(header, textCase_), header.MarkedRead()));
+      THeaderTexts texts = TextsOf(header, textCase_);
+      std::string charset = board;
+      if (extended)
+        if (auto x = extended->Find(BlockOffset(*block))) {
+          // The header forms are already without trailing blanks, the long ones trimmed.
+          if (x->From.size() > texts.From.size()) texts.From = ApplyTextCase(textCase_, x->From);
+          if (x->To.size() > texts.To.size()) texts.To = ApplyTextCase(textCase_, x->To);
+          if (x->Subject.size() > texts.Subject.size()) texts.Subject = std::move(x->Subject);
+          if (x->Utf8) charset = kCharsetUtf8;
+        }
+      TMailListRow row = MessageRow(texts, header.MarkedRead());
+      row.Charset = std::move(charset);
+      rows_.push_back(std::move(row));
       ++readable;
     } else {
       // The record keeps its place; its row says it cannot be read.
@@ -280,6 +299,7 @@ void TMailList::FillBox(TFolderKind kind) {
     in.read(buf, sizeof buf);
     TQWKHeader header(std::string_view(buf, static_cast<size_t>(in.gcount())));
     TMailListRow row = MessageRow(TextsOf(header, textCase_), true);
+    if (!IsCp437(CurrentBoardCharset())) row.Charset = CurrentBoardCharset();
     row.SubItems.push_back(path);
     rows_.push_back(std::move(row));
     if (!GoOnFilling()) return;

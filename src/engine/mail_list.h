@@ -43,6 +43,9 @@ struct TMailListRow {
   TMailTreeNode* Node = nullptr;
   // Rows of file folders show the desktop's icon for this name.
   std::string ShellIconName;
+  // The character set of a message row's texts (platform/charset.h); empty
+  // for code page 437.
+  std::string Charset;
 };
 
 // The rows of a list. Rows of index records that point at no message all

@@ -9,15 +9,20 @@
 
 #include "archive/xceed_zip.h"
 #include "engine/block_file.h"
+#include "engine/board_settings.h"
+#include "engine/extended_headers.h"
 #include "engine/control_file.h"
 #include "engine/door_control.h"
+#include "engine/header_texts.h"
 #include "engine/mail_tree.h"
+#include "engine/message_scan.h"
 #include "engine/messages_file.h"
 #include "engine/qwk_blocks.h"
 #include "engine/qwk_msg.h"
 #include "engine/posting_order.h"
 #include "engine/qwk_post_office.h"
 #include "engine/to_reader.h"
+#include "platform/charset.h"
 #include "platform/version.h"
 #include "platform/errors.h"
 #include "platform/paths.h"
@@ -124,6 +129,8 @@ bool TPacketLifecycle::SomethingToSend() const {
 
 void TPacketLifecycle::ClearTempDirectory() {
   if (tempDirectory_.empty()) return;
+  // The index of the packet's extended headers holds its file open.
+  ForgetPacketExtendedHeaders(tempDirectory_);
   std::error_code ec;
   for (fs::directory_iterator it(tempDirectory_, ec), end; !ec && it != end; it.increment(ec)) {
     std::string name = it->path().filename().string();
@@ -135,8 +142,55 @@ void TPacketLifecycle::ClearTempDirectory() {
 
 const std::vector<std::string>& PacketFilePatterns(bool reply) {
   static const std::vector<std::string> packet = {"*.ndx", "*.id", "attached.lst", "*.ext", "*.dat"};
-  static const std::vector<std::string> replyPacket = {"*.ndx", "*.id", "attached.lst", "*.ext", "*.msg"};
+  static const std::vector<std::string> replyPacket = {"*.ndx", "*.id", "attached.lst", "*.ext", "*.msg",
+                                                       kHeadersFileName};
   return reply ? replyPacket : packet;
+}
+
+namespace {
+bool HighBytes(std::string_view s) {
+  return std::any_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+}
+}  // namespace
+
+std::string ReplyHeaderSection(const TQWKMsg& msg, int64_t offset) {
+  // A box file holds the long fields as QWKE lines: the record has them apart.
+  TExtendedHeader h;
+  h.To = LongerText(msg.LongTo(), msg.MsgTo());
+  h.From = LongerText(msg.LongFrom(), msg.MsgFROM());
+  h.Subject = LongerText(msg.LongSubject(), msg.Subject());
+  const bool longFields =
+      h.To.size() > kQWKNameLength || h.From.size() > kQWKNameLength || h.Subject.size() > kQWKNameLength;
+  bool utf8 = false;
+  if (IsUtf8(msg.Charset())) {
+    utf8 = HighBytes(h.To) || HighBytes(h.From) || HighBytes(h.Subject);
+    for (size_t i = 0; i < msg.Text().size() && !utf8; ++i) utf8 = HighBytes(msg.Text()[i]);
+  }
+  if (!longFields && !utf8) return {};
+  h.MessageID = msg.MessageID();
+  h.InReplyTo = msg.InReplyTo();
+  h.Utf8 = utf8;
+  return FormatHeaderSection(offset, h);
+}
+
+std::optional<std::string> ReplyFileDamage(const std::string& path) {
+  TBlockFile file;
+  if (!file.Open(path, TOpenMode::omRead)) return std::nullopt;
+  const std::string name = ExtractFileName(path);
+  const int64_t size = file.Size();
+  if (size < static_cast<int64_t>(kQWKBlockSize)) return name + ": damaged reply file (shorter than one block)";
+  char raw[kQWKBlockSize];
+  for (int64_t pos = kQWKBlockSize; pos < size;) {
+    size_t got = file.ReadAt(pos, raw, sizeof raw);
+    std::string_view piece(raw, got);
+    // Padding after the last message is no message.
+    if (piece.find_first_not_of(std::string_view(" \0", 2)) == std::string_view::npos) break;
+    TQWKHeader header(piece);
+    if (got < kQWKBlockSize || pos + header.BlockSpan() * static_cast<int64_t>(kQWKBlockSize) > size)
+      return name + ": damaged reply file (a message's blocks are missing)";
+    pos += header.BlockSpan() * static_cast<int64_t>(kQWKBlockSize);
+  }
+  return std::nullopt;
 }
 
 bool IsFinalArchiveFailure(int code) {
@@ -212,6 +266,10 @@ TResult TPacketLifecycle::ReadPacketFolder(const std::string& folder) {
   tree_.SetDownloadCount(static_cast<int>(toReader_.AttachList().size() + toReader_.FileList().size()));
 
   Status("Creating Tree . . .");
+  // A packet without index files: its conferences come from messages.dat.
+  WriteIndexFilesFromMessages(folder);
+  // Index files that point beside the messages are rebuilt from messages.dat.
+  RepairIndexFiles(folder);
   if (TResult built = tree_.Load(folder); !built) return built;
   if (!recordPostOffice_) return {};
 
@@ -502,14 +560,23 @@ bool TPacketLifecycle::CreateReplyPacket(const std::string& replyPath) {
   bool ok = reply.Write(ReplyFileFirstBlock(bbsid));
   std::vector<std::string> sent;
   const TConfRec outRec = BoxRecord(kOutBoxName, TFolderKind::fkOutBox);
+  // Boards whose packets carry the extended headers file get the long and
+  // UTF-8 fields of the replies in one too.
+  const bool withHeaders = ReadBoardSettings(postOffice_.PostOfficeDirectory()).HeadersFile;
+  std::string headers;
   for (const auto& file : BoxFilesInPostingOrder(outBox)) {
     if (!ok) break;
     if (!message_.LoadFromFile(file, outRec)) continue;
+    const int64_t at = reply.Position();
     ok = message_.WriteTo(reply);
+    if (withHeaders) headers += ReplyHeaderSection(message_, at);
     sent.push_back(file);
   }
   ok = reply.Sync() && ok;
   reply.Close();
+  const std::string headersFile = tempDirectory_ + kHeadersFileName;
+  RemoveFile(headersFile);
+  if (ok && !headers.empty()) ok = WriteFileAtomic(headersFile, headers);
 
   // The archive is written under a temporary name and renamed into place.
   const std::string tmpArchive = replyPath + ".tmp-" + RandomName8();
@@ -518,6 +585,7 @@ bool TPacketLifecycle::CreateReplyPacket(const std::string& replyPath) {
     std::vector<std::string> files;
     if (fs::exists(replyFile)) files.push_back(replyFile);
     if (fs::exists(toDoor)) files.push_back(toDoor);
+    if (!headers.empty()) files.push_back(headersFile);
     zip_.SetZipFileName(tmpArchive);
     zip_.SetFilesToProcess(files);
     rc = zip_.Compress(0);
@@ -534,6 +602,7 @@ bool TPacketLifecycle::CreateReplyPacket(const std::string& replyPath) {
   if (!ok) {
     RemoveFile(tmpArchive);
     RemoveFile(replyFile);
+    RemoveFile(headersFile);
     undo();
     GetPrompts().Error("Could not create Reply Packet " + replyPath +
                        (rc != TXceedZip::xcdSuccess ? " (archive error " + std::to_string(rc) + ")" : std::string()) +
@@ -552,6 +621,7 @@ bool TPacketLifecycle::CreateReplyPacket(const std::string& replyPath) {
   }
   RemoveFile(toDoor);
   RemoveFile(replyFile);
+  RemoveFile(headersFile);
   if (RefillList) RefillList();
   return true;
 }
@@ -575,11 +645,18 @@ TResult TPacketLifecycle::LoadReplyPacket(const std::string& path) {
     cleanup();
     return TResult::Error("Could not open - " + ReplyFileName(bbsid));
   }
+  if (auto damage = ReplyFileDamage(*msgFile)) {
+    cleanup();
+    return TResult::Error(*damage);
+  }
   TBlockFile reply;
   if (!reply.Open(*msgFile, TOpenMode::omReadWrite)) {
     cleanup();
     return TResult::Error("Could not open - " + ExtractFileName(replyPath));
   }
+  TExtendedHeaders headers;
+  bool withHeaders = false;
+  if (auto found = FindFileNoCase(*staging, kHeadersFileName)) withHeaders = headers.Open(*found);
   const std::string outBox = OutBoxFolder();
   ForceDirectories(outBox);
   bool ok = true;
@@ -587,7 +664,7 @@ TResult TPacketLifecycle::LoadReplyPacket(const std::string& path) {
   reply.Seek(kQWKBlockSize);
   while (ok && !reply.Eof()) {
     int64_t before = reply.Position();
-    message_.ReadFrom(reply);
+    message_.ReadFrom(reply, withHeaders ? &headers : nullptr);
     if (reply.Position() <= before) break;
     std::string target = outBox + RandomBoxFileName(outBox);
     ok = message_.SaveToFile(target);

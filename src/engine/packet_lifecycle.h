@@ -62,6 +62,15 @@ bool IsFinalArchiveFailure(int code);
 std::string QWKDateText(std::time_t when);
 std::string QWKTimeText(std::time_t when);
 
+// The extended headers section of a reply written at `offset` of the reply
+// file: for a reply whose To, From or Subject is longer than its header
+// field or whose text is UTF-8; empty for any other.
+std::string ReplyHeaderSection(const TQWKMsg& msg, int64_t offset);
+// What is wrong with a reply file ("<name>: damaged reply file (...)"): one
+// shorter than a block, or with a message whose header promises blocks that
+// the file does not hold. Nothing for a sound file (or one that cannot be opened).
+std::optional<std::string> ReplyFileDamage(const std::string& path);
+
 class TPacketLifecycle {
 public:
   TPacketLifecycle(TMailTree& tree, TQWKPostOffice& postOffice, TQWKMsg& message, TToReader& toReader,

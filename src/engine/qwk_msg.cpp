@@ -11,10 +11,12 @@
 #include <cstring>
 #include <exception>
 
+#include "engine/board_settings.h"
 #include "engine/messages_file.h"
 #include "engine/qwk_blocks.h"
 #include "engine/qwk_index.h"
 #include "engine/to_reader.h"
+#include "platform/charset.h"
 #include "platform/paths.h"
 #include "platform/prompts.h"
 #include "platform/text.h"
@@ -189,6 +191,24 @@ bool WriteWhole(const std::string& path, std::string_view data) {
 
 }  // namespace
 
+std::string KludgeCharset(const std::vector<std::string>& text) {
+  for (const auto& line : text) {
+    std::string_view l(line);
+    if (l.empty() || (l[0] != '\x01' && l[0] != '@')) continue;
+    l.remove_prefix(1);
+    size_t colon = l.find(':');
+    if (colon == std::string_view::npos) continue;
+    std::string key = AnsiUpperCase(std::string(l.substr(0, colon)));
+    if (key != "CHRS" && key != "CHARSET") continue;
+    // "CHRS: LATIN-1 2": the set's name is the first word.
+    std::string value = Trim(std::string(l.substr(colon + 1)));
+    std::string name = value.substr(0, value.find_first_of(" \t"));
+    std::string set = CanonicalCharset(name);
+    if (!set.empty()) return set;
+  }
+  return {};
+}
+
 bool IsKludgeLine(std::string_view line) {
   if (line.empty()) return false;
   if (line[0] == '\x01') return true;
@@ -327,6 +347,7 @@ bool TQWKMsg::LoadFromPacket(const std::string& directory, int32_t n, const TCon
   blockNumber_ = static_cast<int32_t>(*block);
   TBlockFile& file = messages.File();
   file.Seek(BlockOffset(blockNumber_));
+  if (auto headers = PacketExtendedHeaders(directory)) pendingHeader_ = headers->Find(BlockOffset(blockNumber_));
   if (!ReadMessage(file, true)) return false;  // the file shrank under us
   MarkReadIn(file);
   return true;
@@ -346,9 +367,25 @@ bool TQWKMsg::LoadFromFile(const std::string& path, const TConfRec& folder) {
 
 bool TQWKMsg::ReadFrom(TBlockFile& file) { return ReadMessage(file, false); }
 
+bool TQWKMsg::ReadFrom(TBlockFile& file, const TExtendedHeaders* headers) {
+  if (headers) pendingHeader_ = headers->Find(file.Position());
+  return ReadMessage(file, false);
+}
+
+void TQWKMsg::ApplyExtendedHeader(const TExtendedHeader& header) {
+  if (!header.To.empty() && !forwardMessage_) qwkeHdr_.LongTo = header.To;
+  if (!header.From.empty()) qwkeHdr_.LongFrom = header.From;
+  if (!header.Subject.empty()) qwkeHdr_.LongSubject = header.Subject;
+  messageID_ = header.MessageID;
+  inReplyTo_ = header.InReplyTo;
+  if (header.Utf8) charset_ = kCharsetUtf8;
+}
+
 bool TQWKMsg::ReadMessage(TBlockFile& file, bool packetMessage) {
   char raw[kQWKBlockSize];
   size_t got = file.Read(raw, sizeof raw);
+  std::optional<TExtendedHeader> extended;
+  extended.swap(pendingHeader_);
   if (got == 0) return false;
   header_ = TQWKHeader(std::string_view(raw, got));
 
@@ -471,6 +508,13 @@ bool TQWKMsg::ReadMessage(TBlockFile& file, bool packetMessage) {
   cutStart_ = banner;
   cutEnd_ = banner + cutLines;
   ExtractExtendedHeader();
+  // The character set: the extended header's UTF-8 flag, a charset kludge
+  // line, the board's set.
+  charset_ = KludgeCharset(text_);
+  if (charset_.empty()) charset_ = CurrentBoardCharset();
+  messageID_.clear();
+  inReplyTo_.clear();
+  if (extended) ApplyExtendedHeader(*extended);
   if (cutTracked_) {
     cutTracked_ = false;
     size_t start = std::min(cutStart_, text_.size());

@@ -14,12 +14,14 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "engine/block_file.h"
 #include "engine/control_file.h"
+#include "engine/extended_headers.h"
 #include "engine/qwk_header.h"
 
 namespace korrin {
@@ -73,6 +75,9 @@ bool BodyHasPacketLines(std::string_view body);
 // any letter case) ended by ":", a blank or the line end. The record keeps
 // kludge lines as lines of the text; the viewers hide them unless asked.
 bool IsKludgeLine(std::string_view line);
+// The character set named by the first "CHRS:" or "CHARSET:" kludge line
+// (0x01 or "@" before the key) whose set the converter knows; empty when none.
+std::string KludgeCharset(const std::vector<std::string>& text);
 // The text without its kludge lines, or all of it with `showKludges`.
 std::vector<std::string> VisibleLines(const std::vector<std::string>& text, bool showKludges);
 
@@ -104,6 +109,9 @@ public:
   // its blocks (the blocks present when the file ends early). False, with
   // the record unchanged, when not a single header byte could be read.
   bool ReadFrom(TBlockFile& file);
+  // The same, taking the long fields, identifiers and UTF-8 flag from the
+  // extended headers section of the message's offset when there is one.
+  bool ReadFrom(TBlockFile& file, const TExtendedHeaders* headers);
   // Writes the message at the file's position and leaves the position after
   // it. False after "Error writing message to tmp file." when nothing could
   // be written.
@@ -246,6 +254,20 @@ public:
   // read last (0: none).
   int32_t KludgePosition() const { return kludgePosition_; }
 
+  // --- extended header and character set of the message read last
+  const std::string& MessageID() const { return messageID_; }
+  void SetMessageID(const std::string& value) { messageID_ = value; }
+  const std::string& InReplyTo() const { return inReplyTo_; }
+  void SetInReplyTo(const std::string& value) { inReplyTo_ = value; }
+  // The set its text and header fields are in: "UTF-8" when its extended
+  // header says so, else the set a "CHRS:" or "CHARSET:" kludge line names,
+  // else the board's (CurrentBoardCharset). Set by every read.
+  const std::string& Charset() const { return charset_; }
+  void SetCharset(const std::string& value) { charset_ = value; }
+  // Takes the fields of an extended header section: the long To, From and
+  // Subject, the identifiers and the UTF-8 flag.
+  void ApplyExtendedHeader(const TExtendedHeader& header);
+
 private:
   // ReadFrom's work. Packet messages get the gateway cut: the lines above
   // the last gateway header line (kludge lines not counted) give way to one
@@ -298,6 +320,10 @@ private:
   TForwardHDR forwardHDR_;
   TQWKEHdr qwkeHdr_;
   int32_t kludgePosition_ = 0;
+  std::string messageID_, inReplyTo_;
+  std::string charset_;
+  // The extended header of the message being read, applied by ReadMessage.
+  std::optional<TExtendedHeader> pendingHeader_;
 
   // The kludge cut of the read in progress: lines [cutStart_, cutEnd_).
   bool cutTracked_ = false;

@@ -1,5 +1,8 @@
 #include "engine/qwk_post_office.h"
 
+#include "engine/board_settings.h"
+#include "engine/extended_headers.h"
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -51,6 +54,8 @@ void TQWKPostOffice::MakeCurrent(const TPONode* node) {
   name_ = node ? node->Name : std::string();
   bbsid_ = node ? node->BBSID : std::string();
   directory_ = node ? node->Directory : std::string();
+  // Messages that do not name their character set are read in the board's.
+  SetCurrentBoardCharset(ReadBoardSettings(directory_).Charset);
   if (OnChange) OnChange();
 }
 
@@ -227,6 +232,14 @@ void SetPostOffice(TQWKPostOffice& po, const std::string& bbsid, const std::stri
   if (!fs::is_directory(po.PostOfficeDirectory(), ec)) MakePODir(po.ProgramFolder(), po.BBSID());
   for (const char* name : {"ToReader.ext", "Control.dat", "Door.id"})
     if (auto src = FindFileNoCase(workFolder, name)) CopyFileToFolder(*src, po.PostOfficeDirectory(), name);
+  // A board whose packets carry the extended headers file gets one in its
+  // reply packets.
+  TBoardSettings board = ReadBoardSettings(po.PostOfficeDirectory());
+  const bool headers = FileExistsNoCase(workFolder, kHeadersFileName);
+  if (headers != board.HeadersFile) {
+    board.HeadersFile = headers;
+    WriteBoardSettings(po.PostOfficeDirectory(), board);
+  }
 }
 
 }  // namespace korrin

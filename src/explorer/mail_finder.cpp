@@ -9,11 +9,14 @@
 #include <functional>
 
 #include "engine/block_file.h"
+#include "engine/board_settings.h"
+#include "engine/header_texts.h"
 #include "engine/conference_reader.h"
 #include "engine/control_file.h"
 #include "engine/mail_tree.h"
 #include "engine/qwk_header.h"
 #include "engine/qwk_post_office.h"
+#include "platform/charset.h"
 #include "platform/errors.h"
 #include "platform/paths.h"
 #include "platform/registry.h"
@@ -147,10 +150,17 @@ bool FieldMatches(std::string_view field, std::string_view criterion) {
 }
 
 bool UpperFieldMatches(std::string_view field, std::string_view upperCriterion) {
-  // Header fields are short: folded on the stack, no allocation per message.
-  char folded[128];
+  // Header fields are short: folded on the stack, no allocation per message
+  // (the long fields of extended headers are folded on the heap).
+  char stack[128];
+  std::string heap;
+  char* folded = stack;
+  if (field.size() > sizeof stack) {
+    heap.resize(field.size());
+    folded = heap.data();
+  }
   const auto& t = UpperTable();
-  const size_t n = std::min(field.size(), sizeof folded);
+  const size_t n = field.size();
   for (size_t i = 0; i < n; ++i) folded[i] = static_cast<char>(t[static_cast<unsigned char>(field[i])]);
   return std::string_view(folded, n).find(upperCriterion) != std::string_view::npos;
 }
@@ -314,10 +324,13 @@ void TMailFinder::SearchConference(int node, const TMailTreeNode& n, int firstRo
   TMessagesFile& messages = reader.Messages();
   const int32_t count = reader.Count();
   TQWKHeader header;
+  const auto extended = PacketExtendedHeaders(dir);
   for (int32_t i = 1; i <= count && searching_; ++i) {
     Pump();
     if (!searching_) break;
     auto block = reader.BlockNumber(i);
+    extended_.reset();
+    if (extended && block) extended_ = extended->Find(BlockOffset(*block));
     // Headers are read alone (128 bytes each), so a header-only search
     // never copies the bodies in between.
     char raw[kQWKBlockSize];
@@ -339,6 +352,7 @@ void TMailFinder::SearchConference(int node, const TMailTreeNode& n, int firstRo
     }
     ++examined_;
   }
+  extended_.reset();
   if (body_.capacity() > (1u << 20)) std::string().swap(body_);
 }
 
@@ -385,10 +399,18 @@ void TMailFinder::SearchBox(int node, const TMailTreeNode& n, int firstRow) {
 bool TMailFinder::TestMessage(const TQWKHeader& header, std::string_view body, bool bodyRead) {
   if (!hasCriteria_) return false;
   auto field = [&](size_t offset, size_t width) { return std::string_view(header.Data() + offset, width); };
-  currentFrom_.assign(field(qwkhdr::kFrom, qwkhdr::kFromLen));
-  if (!from_.empty() && !UpperFieldMatches(field(qwkhdr::kFrom, qwkhdr::kFromLen), from_)) return false;
-  if (!to_.empty() && !UpperFieldMatches(field(qwkhdr::kTo, qwkhdr::kToLen), to_)) return false;
-  if (!subject_.empty() && !UpperFieldMatches(field(qwkhdr::kSubject, qwkhdr::kSubjectLen), subject_)) return false;
+  // The long form of a field, from the extended header, when there is one.
+  auto longOr = [&](const std::string TExtendedHeader::*member, size_t offset, size_t width) {
+    if (extended_ && !((*extended_).*member).empty()) return std::string_view((*extended_).*member);
+    return field(offset, width);
+  };
+  const std::string_view from = longOr(&TExtendedHeader::From, qwkhdr::kFrom, qwkhdr::kFromLen);
+  currentFrom_.assign(from);
+  if (!from_.empty() && !UpperFieldMatches(from, from_)) return false;
+  if (!to_.empty() && !UpperFieldMatches(longOr(&TExtendedHeader::To, qwkhdr::kTo, qwkhdr::kToLen), to_)) return false;
+  if (!subject_.empty() &&
+      !UpperFieldMatches(longOr(&TExtendedHeader::Subject, qwkhdr::kSubject, qwkhdr::kSubjectLen), subject_))
+    return false;
   if (criteria_.TextCriterion() && !(bodyRead && matcher_ && matcher_->Matches(body))) return false;
   if (criteria_.FilesCriterion()) {
     if (!bodyRead) return false;
@@ -410,6 +432,12 @@ void TMailFinder::AddHit(std::string_view raw, int node, int row, int position) 
   if (node >= static_cast<int>(nodes.size())) return;
   TFinderHit hit{TrimRight(header.Subject()), nodes[static_cast<size_t>(node)]->Caption, node, row, position,
                  TrimRight(header.From()), TrimRight(header.Date())};
+  if (!IsCp437(CurrentBoardCharset())) hit.Charset = CurrentBoardCharset();
+  if (extended_) {
+    hit.Subject = LongerText(extended_->Subject, hit.Subject);
+    hit.From = LongerText(extended_->From, hit.From);
+    if (extended_->Utf8) hit.Charset = kCharsetUtf8;
+  }
   hits_.push_back(hit);
   if (OnHit) OnHit(hits_.back());
 }

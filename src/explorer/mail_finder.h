@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/extended_headers.h"
 #include "explorer/settings.h"
 
 namespace korrin {
@@ -93,6 +94,8 @@ struct TFinderHit {
   int Row = 0;           // row of the folder's message list
   int Position = 0;      // 1-based: index record, or box file in name order
   std::string From, Date;
+  // The set Subject and From are in (empty: code page 437).
+  std::string Charset;
 };
 
 class TMailFinder {
@@ -145,6 +148,8 @@ private:
   std::vector<TFinderHit> hits_;
   int64_t examined_ = 0;
   std::string currentFrom_;
+  // The extended header of the packet message being tested, when it has one.
+  std::optional<TExtendedHeader> extended_;
   std::chrono::steady_clock::time_point lastPump_{};
   std::string body_;
 };

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "engine/board_settings.h"
 #include "engine/control_file.h"
 #include "engine/packet_lifecycle.h"
 #include "engine/header_texts.h"
+#include "platform/charset.h"
 #include "platform/codepage.h"
 #include "platform/paths.h"
 #include "platform/prompts.h"
@@ -50,14 +52,26 @@ std::string EncodeText(const std::string& utf8, std::string* replaced) {
   clean.reserve(utf8.size());
   for (char c : utf8)
     if (c != '\r' && c != '\n') clean.push_back(c);
-  std::string out = Utf8ToCp437(clean, '?', replaced);
-  for (char& c : out) {
-    if (c != kBodyLineEnd) continue;
-    c = '?';
-    if (replaced) {
-      std::string pi = Cp437ToUtf8(std::string(1, kBodyLineEnd));
-      if (replaced->find(pi) == std::string::npos) replaced->append(pi);
+  // Written in the board's character set. A character whose bytes hold the
+  // body's line-end byte cannot travel either.
+  const std::string& set = CurrentBoardCharset();
+  std::string out;
+  out.reserve(clean.size());
+  size_t pos = 0;
+  while (pos < clean.size()) {
+    const size_t start = pos;
+    DecodeUtf8(clean, pos);
+    const std::string_view piece = std::string_view(clean).substr(start, pos - start);
+    if (static_cast<unsigned char>(piece[0]) < 0x80) {
+      out.push_back(piece[0]);
+      continue;
     }
+    std::string encoded = EncodeFromUtf8(piece, set, '?', replaced);
+    if (encoded.find(kBodyLineEnd) != std::string::npos) {
+      encoded = "?";
+      if (replaced && replaced->find(piece) == std::string::npos) replaced->append(piece);
+    }
+    out += encoded;
   }
   return out;
 }
@@ -387,11 +401,11 @@ unsigned SourceConference(const TQWKMsg& m) { return m.ConferenceLow() + 256u * 
 TEditSession::TEditStart TEditSession::PrepareReply() {
   TEditStart start;
   start.Conference = SourceConference(QWKMsg2_);
-  start.To = Cp437ToUtf8(LongerText(QWKMsg2_.LongFrom(), QWKMsg2_.MsgFROM()));
+  start.To = DecodeToUtf8(LongerText(QWKMsg2_.LongFrom(), QWKMsg2_.MsgFROM()), QWKMsg2_.Charset());
   std::string number = Trim(QWKMsg2_.Number());
   QWKMsg2_.SetReferNum(number.empty() ? std::string("0") : number);
   QWKMsg2_.SetMsgFROM(NormalizeNameCase(userName_));
-  start.Subject = Cp437ToUtf8(ReplySubject(LongerText(QWKMsg2_.LongSubject(), QWKMsg2_.Subject())));
+  start.Subject = DecodeToUtf8(ReplySubject(LongerText(QWKMsg2_.LongSubject(), QWKMsg2_.Subject())), QWKMsg2_.Charset());
   return start;
 }
 
@@ -400,16 +414,16 @@ TEditSession::TEditStart TEditSession::PrepareForward() {
   start.Conference = SourceConference(QWKMsg2_);
   QWKMsg2_.SetReferNum("0");
   QWKMsg2_.SetMsgFROM(NormalizeNameCase(userName_));
-  start.Subject = Cp437ToUtf8(LongerText(QWKMsg2_.LongSubject(), QWKMsg2_.Subject()));
+  start.Subject = DecodeToUtf8(LongerText(QWKMsg2_.LongSubject(), QWKMsg2_.Subject()), QWKMsg2_.Charset());
   return start;
 }
 
 TEditSession::TEditStart TEditSession::PrepareOutBoxEdit(const std::string& path) {
   TEditStart start;
   start.Conference = SourceConference(QWKMsg2_);
-  start.To = Cp437ToUtf8(LongerText(QWKMsg2_.LongTo(), QWKMsg2_.MsgTo()));
-  start.CC = Cp437ToUtf8(QWKMsg2_.CarbonCopies());
-  start.Subject = Cp437ToUtf8(LongerText(QWKMsg2_.LongSubject(), QWKMsg2_.Subject()));
+  start.To = DecodeToUtf8(LongerText(QWKMsg2_.LongTo(), QWKMsg2_.MsgTo()), QWKMsg2_.Charset());
+  start.CC = DecodeToUtf8(QWKMsg2_.CarbonCopies(), QWKMsg2_.Charset());
+  start.Subject = DecodeToUtf8(LongerText(QWKMsg2_.LongSubject(), QWKMsg2_.Subject()), QWKMsg2_.Charset());
   editSource_ = path;
   // The attachments come back into the list; only when that fails does the
   // first version stay in the Out Box beside the edited one.

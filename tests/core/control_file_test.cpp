@@ -170,7 +170,8 @@ TEST(ControlFile, GroupsOpenFoldersAndLoseTheirPrefix) {
 
 TEST(ControlFile, BadCountsAndRefusedFolders) {
   TRecordingPrompts prompts;
-  // Line 11 that is not a number: an empty list, the identity stays usable.
+  // Line 11 that is not a number: no list, the identity stays usable, and
+  // the conference of the index file present is still shown.
   std::string dir = TPacketBuilder()
                         .BBS("BBS", "ID1")
                         .Conference(1, "One")
@@ -181,14 +182,14 @@ TEST(ControlFile, BadCountsAndRefusedFolders) {
   EXPECT_EQ(r.result, TControlFileResult::crRead);
   EXPECT_EQ(r.identity.BBSID, "ID1");
   EXPECT_EQ(r.identity.ConferencesAnnounced, 0);
-  EXPECT_EQ(Captions(r), (std::vector<std::string>{"P:Personal Messages"}));
-  EXPECT_EQ(r.identity.ConferencesReceived, 1);
+  EXPECT_EQ(Captions(r), (std::vector<std::string>{"P:Personal Messages", "Conference 1"}));
+  EXPECT_EQ(r.identity.ConferencesReceived, 2);
 
   for (const char* count : {"-1", "", "99999999999999999999"}) {
     std::string d = TPacketBuilder().Conference(1, "One").ControlLine(11, count).WriteTo(NewTempDir("pkt"));
     auto rr = Read(d);
     EXPECT_EQ(rr.result, TControlFileResult::crRead) << count;
-    EXPECT_TRUE(rr.collected.Items.empty()) << count;
+    EXPECT_EQ(Captions(rr), (std::vector<std::string>{"Conference 1"})) << count;
   }
   // A huge count still reads the real list.
   std::string huge = TPacketBuilder().Conference(1, "One").ControlLine(11, "2147483647").WriteTo(NewTempDir("pkt"));

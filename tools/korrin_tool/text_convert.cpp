@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "platform/charset.h"
 #include "platform/codepage.h"
 
 namespace korrin::tool {
@@ -84,6 +85,36 @@ std::string TerminalText(std::string_view cp437) {
   std::string out;
   Append(out, cp437, Pictures(), true, true);
   return out;
+}
+
+namespace {
+// Decoded text with NULs left out (dropNul) and the ASCII control bytes
+// shown as pictures (pictures).
+std::string Decoded(std::string_view bytes, const std::string& charset, bool dropNul, bool pictures) {
+  std::string utf8 = DecodeToUtf8(bytes, charset);
+  if (!dropNul && !pictures) return utf8;
+  std::string out;
+  out.reserve(utf8.size());
+  for (char c : utf8) {
+    unsigned char b = static_cast<unsigned char>(c);
+    if (b == 0 && dropNul) continue;
+    if (pictures && ((b < 0x20 && b != '\t') || b == 0x7F)) out.append(Pictures().bytes[b], Pictures().length[b]);
+    else out.push_back(c);
+  }
+  return out;
+}
+}  // namespace
+
+std::string CharsetText(std::string_view bytes, const std::string& charset) {
+  return IsCp437(charset) ? Cp437Text(bytes) : Decoded(bytes, charset, false, false);
+}
+
+std::string MailText(std::string_view bytes, const std::string& charset) {
+  return IsCp437(charset) ? MailText(bytes) : Decoded(bytes, charset, true, false);
+}
+
+std::string TerminalText(std::string_view bytes, const std::string& charset) {
+  return IsCp437(charset) ? TerminalText(bytes) : Decoded(bytes, charset, true, true);
 }
 
 }  // namespace korrin::tool

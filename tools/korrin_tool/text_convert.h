@@ -19,4 +19,10 @@ std::string MailText(std::string_view cp437);
 // drive the terminal).
 std::string TerminalText(std::string_view cp437);
 
+// The same three for bytes in any character set (platform/charset.h); code
+// page 437 takes the fast paths above.
+std::string CharsetText(std::string_view bytes, const std::string& charset);
+std::string MailText(std::string_view bytes, const std::string& charset);
+std::string TerminalText(std::string_view bytes, const std::string& charset);
+
 }  // namespace korrin::tool

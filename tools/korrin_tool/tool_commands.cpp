@@ -22,6 +22,8 @@
 
 #include "engine/block_file.h"
 #include "engine/control_file.h"
+#include "engine/extended_headers.h"
+#include "engine/packet_lifecycle.h"
 #include "engine/messages_file.h"
 #include "engine/qwk_blocks.h"
 #include "engine/qwk_index.h"
@@ -35,6 +37,7 @@
 #include "korrin_tool/tool_search.h"
 #include "korrin_tool/tool_post.h"
 #include "korrin_tool/viewer_texts.h"
+#include "platform/charset.h"
 #include "platform/codepage.h"
 #include "platform/paths.h"
 #include "platform/random.h"
@@ -265,7 +268,27 @@ std::vector<TMailTreeNode*> ChosenFolders(TToolPacket& packet, const TFolderChoi
 // character as it is (the writer escapes controls), text output shows
 // control characters as the code page's pictures.
 thread_local bool jsonOutput = false;
+// An identifier without the angle brackets around it.
+std::string StripAngles(std::string id) {
+  id = Trim(id);
+  if (id.size() >= 2 && id.front() == '<' && id.back() == '>') id = id.substr(1, id.size() - 2);
+  return id;
+}
+
+// An identifier of the board's extended headers as a Message-ID ("local@domain").
+std::string BoardMessageId(const std::string& raw) {
+  const std::string id = StripAngles(raw);
+  if (id.empty()) return {};
+  const size_t at = id.rfind('@');
+  if (at == std::string::npos) return {};
+  return MessageIdText(MailText(id.substr(0, at))) + "@" + MessageIdText(MailText(id.substr(at + 1)));
+}
+
 std::string U(const std::string& cp437) { return jsonOutput ? Cp437Text(cp437) : TerminalText(cp437); }
+// Message bytes in the message's character set.
+std::string U(const std::string& bytes, const std::string& charset) {
+  return jsonOutput ? CharsetText(bytes, charset) : TerminalText(bytes, charset);
+}
 
 size_t Width(const std::string& utf8) {
   size_t n = 0;
@@ -469,9 +492,9 @@ int CmdList(const TCommandLine& cl, std::ostream& out, std::ostream& err) {
         j->Field("number", U(number));
         j->Field("date", U(row.Caption));
         j->Field("time", U(time));
-        j->Field("from", U(row.SubItems[0]));
-        j->Field("to", U(row.SubItems[1]));
-        j->Field("subject", U(row.SubItems[2]));
+        j->Field("from", U(row.SubItems[0], row.Charset));
+        j->Field("to", U(row.SubItems[1], row.Charset));
+        j->Field("subject", U(row.SubItems[2], row.Charset));
         j->Field("status", status);
         j->Field("killed", killed);
         j->Field("read", read);
@@ -480,8 +503,8 @@ int CmdList(const TCommandLine& cl, std::ostream& out, std::ostream& err) {
       } else {
         out << PadRight(std::to_string(position), 6) << PadRight(std::to_string(conference), 6)
             << PadRight(U(number), 8) << PadRight(U(row.Caption), 9) << PadRight(U(time), 6)
-            << PadRight(U(row.SubItems[0]), 26) << PadRight(U(row.SubItems[1]), 26)
-            << PadRight(U(row.SubItems[2]), 26) << PadRight(killed ? status + ",killed" : status, 9)
+            << PadRight(U(row.SubItems[0], row.Charset), 26) << PadRight(U(row.SubItems[1], row.Charset), 26)
+            << PadRight(U(row.SubItems[2], row.Charset), 26) << PadRight(killed ? status + ",killed" : status, 9)
             << row.SubItems[4] << "\n";
       }
     }
@@ -553,13 +576,13 @@ int CmdShow(const TCommandLine& cl, std::ostream& out, std::ostream& err) {
     j.Field("date", U(msg.PostDate()));
     j.Field("time", U(msg.PostTime()));
     j.Field("posted", U(h.Posted));
-    j.Field("from", U(h.From));
-    j.Field("to", U(h.To));
-    j.Field("subject", U(h.Subject));
-    j.Field("headerFrom", U(TrimRight(msg.MsgFROM())));
-    j.Field("headerTo", U(TrimRight(msg.MsgTo())));
-    j.Field("headerSubject", U(TrimRight(msg.Subject())));
-    j.Field("carbonCopies", U(h.CarbonCopies));
+    j.Field("from", U(h.From, msg.Charset()));
+    j.Field("to", U(h.To, msg.Charset()));
+    j.Field("subject", U(h.Subject, msg.Charset()));
+    j.Field("headerFrom", U(TrimRight(msg.MsgFROM()), msg.Charset()));
+    j.Field("headerTo", U(TrimRight(msg.MsgTo()), msg.Charset()));
+    j.Field("headerSubject", U(TrimRight(msg.Subject()), msg.Charset()));
+    j.Field("carbonCopies", U(h.CarbonCopies, msg.Charset()));
     j.Field("conferenceLabel", U(h.ConfLabel));
     j.Field("status", StatusName(msg.Status()));
     j.Field("statusLabel", h.StatusLabel);
@@ -568,22 +591,25 @@ int CmdShow(const TCommandLine& cl, std::ostream& out, std::ostream& err) {
     j.Field("killed", !msg.Alive());
     j.Field("read", m.wasMarkedRead);
     j.Field("referNum", U(Trim(msg.ReferNum())));
+    j.Field("charset", msg.Charset());
+    if (!msg.MessageID().empty()) j.Field("messageId", U(msg.MessageID(), msg.Charset()));
+    if (!msg.InReplyTo().empty()) j.Field("inReplyTo", U(msg.InReplyTo(), msg.Charset()));
     j.Field("messageNumber", h.MsgNum);
     j.Field("hostMessage", U(h.NumberPanel));
     j.Key("text");
     j.BeginArray();
-    for (const auto& line : VisibleLines(msg.Text(), showKludges)) j.String(U(line));
+    for (const auto& line : VisibleLines(msg.Text(), showKludges)) j.String(U(line, msg.Charset()));
     j.EndArray();
     j.StringArray("attachments", names);
     j.EndObject();
     j.Finish();
   } else {
     out << "Posted :   " << U(h.Posted) << "\n";
-    out << "From :     " << U(h.From) << "\n";
-    out << "To :       " << U(h.To) << "\n";
-    out << "Subject :  " << U(h.Subject) << "\n";
+    out << "From :     " << U(h.From, msg.Charset()) << "\n";
+    out << "To :       " << U(h.To, msg.Charset()) << "\n";
+    out << "Subject :  " << U(h.Subject, msg.Charset()) << "\n";
     out << "Posted in  " << U(h.ConfLabel) << "\n";
-    if (!h.CarbonCopies.empty()) out << "CC :       " << U(h.CarbonCopies) << "\n";
+    if (!h.CarbonCopies.empty()) out << "CC :       " << U(h.CarbonCopies, msg.Charset()) << "\n";
     if (!h.StatusLabel.empty()) out << "Status :   " << h.StatusLabel << "\n";
     if (!h.Flags.empty()) out << "Flags :    " << TrimRight(h.Flags) << "\n";
     out << "Message :  " << h.MsgNum << "    " << U(h.NumberPanel) << "\n";
@@ -593,7 +619,7 @@ int CmdShow(const TCommandLine& cl, std::ostream& out, std::ostream& err) {
       out << "\n";
     }
     out << "\n";
-    for (const auto& line : VisibleLines(msg.Text(), showKludges)) out << U(line) << "\n";
+    for (const auto& line : VisibleLines(msg.Text(), showKludges)) out << U(line, msg.Charset()) << "\n";
   }
   return kExitOk;
 }
@@ -874,6 +900,7 @@ public:
     // file; the others through their folder's index, as the windows do.
     TMessagesFile messages;
     messages.Open(packet_.Directory(), TOpenMode::omRead, false);
+    const auto extended = PacketExtendedHeaders(packet_.Directory());
     std::string buffer;
     for (size_t k = first; k < last; ++k) {
       if ((k & 255) == 0) CheckInterrupted();
@@ -885,7 +912,7 @@ public:
       bool read = false;
       if (messages.IsOpen() && job.block > 0 && messages.HoldsHeader(job.block) && !BodyHasPacketLines(raw)) {
         messages.File().Seek(BlockOffset(job.block));
-        read = msg.ReadFrom(messages.File());
+        read = msg.ReadFrom(messages.File(), extended.get());
       } else {
         read = msg.LoadFromPacket(packet_.Directory(), job.position, *job.rec) && msg.IndexPosition() == job.position &&
                msg.BlockNumber() == job.block;
@@ -937,10 +964,10 @@ private:
   void Fill(const TQWKMsg& msg, const TConfRec& rec, int64_t block, TMboxMessage& m) {
     const int conference = msg.Conference();
     const std::string number = Trim(msg.Number());
-    m.FromName = MailText(LongerText(msg.LongFrom(), msg.MsgFROM()));
-    m.ToName = MailText(LongerText(msg.LongTo(), msg.MsgTo()));
-    m.Subject = MailText(LongerText(msg.LongSubject(), msg.Subject()));
-    m.CarbonCopies = MailText(msg.CarbonCopies());
+    m.FromName = MailText(LongerText(msg.LongFrom(), msg.MsgFROM()), msg.Charset());
+    m.ToName = MailText(LongerText(msg.LongTo(), msg.MsgTo()), msg.Charset());
+    m.Subject = MailText(LongerText(msg.LongSubject(), msg.Subject()), msg.Charset());
+    m.CarbonCopies = MailText(msg.CarbonCopies(), msg.Charset());
     m.Date = ParseMsgDateTime(msg.PostDate(), msg.PostTime(), TDateOrder::doMDY);
     if (!m.Date) m.Date = packetDate_;
     const std::string numberId =
@@ -949,6 +976,9 @@ private:
     m.InReplyTo.clear();
     if (auto refer = ParseInt(msg.ReferNum()); refer && *refer > 0)
       m.InReplyTo = std::to_string(*refer) + "." + std::to_string(conference) + "@" + idDomain_;
+    // The board's own identifiers, from its extended headers, win.
+    if (auto id = BoardMessageId(msg.MessageID()); !id.empty()) m.MessageId = id;
+    if (auto id = BoardMessageId(msg.InReplyTo()); !id.empty()) m.InReplyTo = id;
     m.ExtraHeaders.clear();
     auto name = conferenceNames_.find(conference);
     const std::string confName =
@@ -968,7 +998,8 @@ private:
         m.ExtraHeaders.push_back(KludgeHeader(line));
         continue;
       }
-      AppendCp437(m.Body, line, true);
+      if (IsCp437(msg.Charset())) AppendCp437(m.Body, line, true);
+      else m.Body += MailText(line, msg.Charset());
       m.Body.push_back('\n');
     }
   }
@@ -1271,9 +1302,13 @@ int CmdReplies(const TCommandLine& cl, std::ostream& out, std::ostream& err) {
     }
   }
   if (replyFile.empty()) throw EToolError(kExitUnreadable, path + ": not a reply packet (no reply file .msg)");
+  if (auto damage = ReplyFileDamage(replyFile)) throw EToolError(kExitUnreadable, *damage);
 
   TBlockFile file;
   if (!file.Open(replyFile, TOpenMode::omRead)) throw EToolError(kExitUnreadable, replyFile + ": cannot be read");
+  TExtendedHeaders headers;
+  bool withHeaders = false;
+  if (auto found = FindFileNoCase(folder, kHeadersFileName)) withHeaders = headers.Open(*found);
   file.Seek(kQWKBlockSize);
   TQWKMsg msg;
   TTesselMime mime;
@@ -1294,14 +1329,14 @@ int CmdReplies(const TCommandLine& cl, std::ostream& out, std::ostream& err) {
   while (!file.Eof()) {
     CheckInterrupted();
     const int64_t before = file.Position();
-    if (!msg.ReadFrom(file) || file.Position() <= before) break;
+    if (!msg.ReadFrom(file, withHeaders ? &headers : nullptr) || file.Position() <= before) break;
     ++position;
     std::vector<std::string> names;
     if (mime.AttachmentFound())
       for (const auto& a : mime.FileNames()) names.push_back(U(AnsiLowerCase(a)));
-    const std::string from = U(LongerText(msg.LongFrom(), msg.MsgFROM()));
-    const std::string to = U(LongerText(msg.LongTo(), msg.MsgTo()));
-    const std::string subject = U(LongerText(msg.LongSubject(), msg.Subject()));
+    const std::string from = U(LongerText(msg.LongFrom(), msg.MsgFROM()), msg.Charset());
+    const std::string to = U(LongerText(msg.LongTo(), msg.MsgTo()), msg.Charset());
+    const std::string subject = U(LongerText(msg.LongSubject(), msg.Subject()), msg.Charset());
     if (j) {
       j->BeginObject();
       j->Field("position", position);
@@ -1313,7 +1348,7 @@ int CmdReplies(const TCommandLine& cl, std::ostream& out, std::ostream& err) {
       j->Field("time", U(msg.PostTime()));
       j->Field("status", StatusName(msg.Status()));
       j->Field("lines", static_cast<int64_t>(msg.Text().size()));
-      j->Field("carbonCopies", U(msg.CarbonCopies()));
+      j->Field("carbonCopies", U(msg.CarbonCopies(), msg.Charset()));
       j->StringArray("attachments", names);
       j->EndObject();
     } else {

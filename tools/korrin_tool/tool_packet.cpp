@@ -13,6 +13,7 @@
 #include <filesystem>
 
 #include "engine/control_file.h"
+#include "engine/message_scan.h"
 #include "engine/messages_file.h"
 #include "engine/qwk_index.h"
 #include "platform/paths.h"
@@ -290,6 +291,8 @@ void TToolPacket::Open(const std::string& path, bool copy) {
   source_ = path;
   std::error_code ec;
   const bool folder = fs::is_directory(path, ec);
+  // A folder without index files gets them written: into a copy, never into the user's folder.
+  if (folder && !copy && (!HoldsIndexFiles(path) || !BrokenIndexFiles(path).empty())) copy = true;
   if (folder && !copy) {
     if (::access(path.c_str(), R_OK | X_OK) != 0) throw EToolError(kExitUnreadable, path + ": " + std::strerror(errno));
     directory_ = IncludeTrailingBackslash(path);

@@ -459,7 +459,7 @@ void TFindMSGForm::FindNowBtnClick() {
 
 void TFindMSGForm::AddHit(const TFinderHit& hit) {
   auto* item = new QTreeWidgetItem(ListView1);
-  item->setText(0, FromCp437(hit.Subject));
+  item->setText(0, FromCharset(hit.Subject, hit.Charset));
   item->setText(1, FromCp437(hit.Location));
   item->setData(0, Qt::UserRole, hit.Node);
   item->setData(1, Qt::UserRole, hit.Row);

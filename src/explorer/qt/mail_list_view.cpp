@@ -34,9 +34,11 @@ QVariant TMailListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= static_cast<int>(list_.Rows().size())) return {};
   const TMailListRow& row = list_.Rows()[static_cast<size_t>(index.row())];
   if (role == Qt::DisplayRole || role == Qt::ToolTipRole) {
-    if (index.column() == 0) return FromCp437(row.Caption);
+    if (index.column() == 0) return FromCharset(row.Caption, row.Charset);
     size_t sub = static_cast<size_t>(index.column() - 1);
-    return sub < row.SubItems.size() ? FromCp437(row.SubItems[sub]) : QString();
+    // The path of a box row's file is no message text.
+    if (sub >= row.SubItems.size()) return QString();
+    return sub < 3 ? FromCharset(row.SubItems[sub], row.Charset) : FromCp437(row.SubItems[sub]);
   }
   if (role == Qt::DecorationRole && index.column() == 0) {
     if (!row.ShellIconName.empty()) return ShellIcon(row.ShellIconName);

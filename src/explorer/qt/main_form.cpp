@@ -1184,8 +1184,8 @@ void TMainForm::ShowQuickView() {
 }
 
 void TMainForm::OnMsgHeader() {
-  FromLabel->setText(FromCp437(LongerText(quickMsg_.LongFrom(), quickMsg_.MsgFROM())));
-  SubjectLabel->setText(FromCp437(LongerText(quickMsg_.LongSubject(), quickMsg_.Subject())));
+  FromLabel->setText(FromCharset(LongerText(quickMsg_.LongFrom(), quickMsg_.MsgFROM()), quickMsg_.Charset()));
+  SubjectLabel->setText(FromCharset(LongerText(quickMsg_.LongSubject(), quickMsg_.Subject()), quickMsg_.Charset()));
 }
 
 void TMainForm::OnMsgText() {
@@ -1208,7 +1208,7 @@ void TMainForm::OnMsgText() {
     AttachedBtn->hide();
   }
   QStringList lines;
-  for (const auto& l : VisibleLines(quickMsg_.Text(), settings_.ShowKludgeLines)) lines << FromCp437(l);
+  for (const auto& l : VisibleLines(quickMsg_.Text(), settings_.ShowKludgeLines)) lines << FromCharset(l, quickMsg_.Charset());
   QuickViewerMemo->setPlainText(lines.join('\n'));
   QuickViewerMemo->moveCursor(QTextCursor::Start);
   QuickViewerMemo->verticalScrollBar()->setValue(0);

@@ -2,6 +2,7 @@
 
 #include "explorer/qt/help_window.h"
 
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>
@@ -9,11 +10,13 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "engine/board_settings.h"
 #include "engine/door_control.h"
 #include "engine/mail_tree.h"
 #include "engine/qwk_msg.h"
 #include "engine/qwk_post_office.h"
 #include "explorer/properties.h"
+#include "platform/charset.h"
 #include "platform/paths.h"
 #include "platform/qt/qt_platform.h"
 #include "platform/text.h"
@@ -54,6 +57,20 @@ TPropertiesForm::TPropertiesForm(const TPropertiesSource& src, QWidget* parent) 
   pf->addRow("Path :", Value(FromUtf8(ShortenPath(poDir, 270, width)), po, "POPath"));
   pf->addRow("ID :", Value(FromCp437(poId), po, "POID"));
   pf->addRow("Name :", Value(FromCp437(poName), po, "POName"));
+  // The set of the board's messages that do not name their own.
+  if (!poDir.empty()) {
+    auto* sets = new QComboBox(po);
+    sets->setObjectName("POCharset");
+    const std::string current = ReadBoardSettings(poDir).Charset;
+    for (const auto& c : CharsetChoices()) {
+      sets->addItem(FromUtf8(c.Label), FromUtf8(c.Name));
+      if (c.Name == current) sets->setCurrentIndex(sets->count() - 1);
+    }
+    pf->addRow("Character set :", sets);
+    connect(this, &QDialog::accepted, this, [sets, poDir] {
+      ChangeBoardCharset(poDir, ToUtf8(sets->currentData().toString()));
+    });
+  }
   pages_->addTab(po, "Post &Office");
 
   // Packet
@@ -112,12 +129,12 @@ TPropertiesForm::TPropertiesForm(const TPropertiesSource& src, QWidget* parent) 
     auto* mf = new QFormLayout(mp);
     std::string posted =
         msg->ConfName().empty() ? "Conference " + std::to_string(msg->Conference()) : msg->ConfName();
-    mf->addRow("To:", Value(FromCp437(msg->MsgTo()), mp, "MsgTo"));
-    mf->addRow("From:", Value(FromCp437(msg->MsgFROM()), mp, "MsgFrom"));
+    mf->addRow("To:", Value(FromCharset(msg->MsgTo(), msg->Charset()), mp, "MsgTo"));
+    mf->addRow("From:", Value(FromCharset(msg->MsgFROM(), msg->Charset()), mp, "MsgFrom"));
     mf->addRow("Msg #:", Value(FromCp437(Trim(msg->Number())), mp, "MsgNumber"));
     mf->addRow("Posted:", Value(FromCp437(posted), mp, "MsgPosted"));
     mf->addRow("Size:", Value(FromUtf8(SizeText(std::to_string(int64_t{msg->Blocks()} * 128 + 128))), mp, "MsgSize"));
-    mf->addRow("Subject:", Value(FromCp437(msg->Subject()), mp, "MsgSubject"));
+    mf->addRow("Subject:", Value(FromCharset(msg->Subject(), msg->Charset()), mp, "MsgSubject"));
     pages_->addTab(mp, "&Message");
   }
 

@@ -10,6 +10,7 @@
 
 #include <memory>
 
+#include "platform/charset.h"
 #include "platform/codepage.h"
 
 namespace korrin {
@@ -17,6 +18,12 @@ namespace korrin {
 QString FromCp437(const std::string& bytes) { return FromUtf8(Cp437ToUtf8(bytes)); }
 
 std::string ToCp437(const QString& text, std::string* replaced) { return Utf8ToCp437(ToUtf8(text), '?', replaced); }
+QString FromCharset(const std::string& bytes, const std::string& charset) {
+  return IsCp437(charset) ? FromCp437(bytes) : FromUtf8(DecodeToUtf8(bytes, charset));
+}
+std::string ToCharset(const QString& text, const std::string& charset, std::string* replaced) {
+  return EncodeFromUtf8(ToUtf8(text), charset, '?', replaced);
+}
 
 QIcon FileIcon(const QString& fileName) {
   QMimeDatabase db;

@@ -15,6 +15,10 @@ namespace korrin {
 // Code page 437 bytes (packet text) to a QString and back.
 QString FromCp437(const std::string& bytes);
 std::string ToCp437(const QString& text, std::string* replaced = nullptr);
+// Bytes in a character set (platform/charset.h; empty is code page 437)
+// to a QString and back.
+QString FromCharset(const std::string& bytes, const std::string& charset);
+std::string ToCharset(const QString& text, const std::string& charset, std::string* replaced = nullptr);
 // UTF-8 (core's message box and file name text) to a QString and back.
 inline QString FromUtf8(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 inline std::string ToUtf8(const QString& s) { return s.toUtf8().toStdString(); }

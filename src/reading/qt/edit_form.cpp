@@ -578,7 +578,7 @@ void TEditForm::QWKMsg2HDRChange() { RefreshHeader(); }
 
 void TEditForm::QWKMsg2TextChange() {
   QStringList lines;
-  for (const auto& l : QWKMsg2().Text()) lines << FromCp437(l);
+  for (const auto& l : QWKMsg2().Text()) lines << FromCharset(l, QWKMsg2().Charset());
   memo_->setPlainText(lines.join('\n'));
   memo_->moveCursor(QTextCursor::Start);
   memo_->document()->setModified(false);
@@ -685,7 +685,7 @@ void TEditForm::QuoteMessage() {
   auto lines = session_.QuoteMessage();
   if (!lines) return;
   QStringList text;
-  for (const auto& l : *lines) text << FromCp437(l);
+  for (const auto& l : *lines) text << FromCharset(l, QWKMsg2().Charset());
   memo_->setPlainText(text.join('\n'));
   memo_->moveCursor(QTextCursor::Start);
   memo_->document()->setModified(false);

@@ -750,9 +750,9 @@ void TMSGView::QWKMsg1HDRChange() {
   // Packets write month-day-year whatever the reader's locale.
   TMsgViewHeader h = MsgViewHeader(msg_, row, count, TDateOrder::doMDY);
   DateLabel->setText(FromCp437(h.Date));
-  FromLabel->setText(FromCp437(h.From));
-  ToLabel->setText(FromCp437(h.To));
-  Subjectlabel->setText(FromCp437(h.Subject));
+  FromLabel->setText(FromCharset(h.From, msg_.Charset()));
+  ToLabel->setText(FromCharset(h.To, msg_.Charset()));
+  Subjectlabel->setText(FromCharset(h.Subject, msg_.Charset()));
   ConfLabel->setText(FromCp437(h.Conf));
   ExLabel->setText(FromCp437(h.Ex));
   if (h.Status) StatusLabel->setText(FromUtf8(*h.Status));
@@ -765,7 +765,7 @@ void TMSGView::QWKMsg1TextChange() {
   QApplication::setOverrideCursor(Qt::WaitCursor);
   QStringList lines;
   lines.reserve(static_cast<qsizetype>(msg_.Text().size()));
-  for (const auto& l : VisibleLines(msg_.Text(), host_.Session().Settings().ShowKludgeLines)) lines << FromCp437(l);
+  for (const auto& l : VisibleLines(msg_.Text(), host_.Session().Settings().ShowKludgeLines)) lines << FromCharset(l, msg_.Charset());
   Memo1->setPlainText(lines.join('\n'));
   Memo1->moveCursor(QTextCursor::Start);
   Memo1->verticalScrollBar()->setValue(0);
@@ -920,7 +920,7 @@ void TMSGView::PrintTo(QPrinter& printer) {
       first = false;
       int y = fm.ascent();
       for (const auto& line : lines) {
-        p.drawText(0, y, FromCp437(line));
+        p.drawText(0, y, FromCharset(line, msg_.Charset()));
         y += lineHeight;
       }
     }
