@@ -1033,3 +1033,39 @@ TEST(KorrinTool, RepliesListsTheReplyPacket) {
   EXPECT_EQ(none.code, 1);
   EXPECT_NE(none.err.find("not a reply packet"), std::string::npos) << none.err;
 }
+
+TEST(KorrinTool, BulletinsAndColouredTexts) {
+  TPacketMessage coloured;
+  coloured.body = "\x1b[1;31mRed\x1b[0m plain\nsecond";
+  std::string folder = TPacketBuilder()
+                           .BBS("Colour BBS", "COLOUR")
+                           .Conference(1, "General")
+                           .Message(1, coloured)
+                           .File("welcome", "\x1b[2J\x1b[44mHi\x1b[3Cthere\x1b[m\r\n")
+                           .File("BLT-1", "first bulletin\r\n")
+                           .WriteTo(NewTempDir("colour"));
+  JValue info = Json(Tool({"info", folder, "--json"}).out);
+  ASSERT_EQ(info["bulletins"].a.size(), 2u);
+  EXPECT_EQ(info["bulletins"][0]["caption"].s, "Welcome");
+  EXPECT_EQ(info["bulletins"][1]["file"].s, "BLT-1");
+  EXPECT_EQ(info["folders"][info["folders"].a.size() - 1]["kind"].s, "bulletins");
+  EXPECT_NE(Tool({"info", folder}).out.find("Bulletin 1"), std::string::npos);
+
+  // Plain by default, clean colours with --ansi (the screen clear is gone).
+  TRun plain = Tool({"show", folder, "--bulletin", "WELCOME"});
+  ASSERT_EQ(plain.code, 0) << plain.err;
+  EXPECT_NE(plain.out.find("Hi   there\n"), std::string::npos) << plain.out;
+  EXPECT_EQ(plain.out.find('\x1b'), std::string::npos);
+  TRun ansi = Tool({"show", folder, "--bulletin", "welcome", "--ansi"});
+  EXPECT_NE(ansi.out.find("\x1b[0;37;44mHi   there\x1b[0m\n"), std::string::npos) << ansi.out;
+  EXPECT_EQ(ansi.out.find("\x1b[2J"), std::string::npos);
+  EXPECT_EQ(Json(Tool({"show", folder, "--bulletin", "Bulletin 1", "--json"}).out)["text"][0].s, "first bulletin");
+  TRun missing = Tool({"show", folder, "--bulletin", "nothing"});
+  EXPECT_EQ(missing.code, 1);
+  EXPECT_EQ(Tool({"show", folder, "--bulletin", "welcome", "--message", "1"}).code, 2);
+
+  TRun msg = Tool({"show", folder, "--conference", "1", "--message", "1"});
+  EXPECT_NE(msg.out.find("Red plain\nsecond"), std::string::npos) << msg.out;
+  TRun msgAnsi = Tool({"show", folder, "--conference", "1", "--message", "1", "--ansi"});
+  EXPECT_NE(msgAnsi.out.find("\x1b[0;1;31;40mRed\x1b[0m plain"), std::string::npos) << msgAnsi.out;
+}

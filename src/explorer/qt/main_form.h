@@ -39,7 +39,7 @@ class TMailTreeView;
 class TMailListView;
 class TEditForm;
 class TQWKPOCombobox;
-class TQuoteHighlighter;
+class TTextViewHighlighter;
 class TProgressGauge;
 class TMSGView;
 class TNewFilesForm;
@@ -260,13 +260,30 @@ private:
   QLabel* SubjectLabel = nullptr;
   QToolButton* AttachedBtn = nullptr;
   QPlainTextEdit* QuickViewerMemo = nullptr;
-  TQuoteHighlighter* highlighter_ = nullptr;
+  TTextViewHighlighter* highlighter_ = nullptr;
   TMainActions acts_;
   TMainButtons btns_;
   QMenu *File1 = nullptr, *Edit1 = nullptr, *View1 = nullptr, *Mail1 = nullptr, *Downloads1 = nullptr,
         *Help1 = nullptr;
   QMenu *PopupMenu1 = nullptr, *PopupMenu2 = nullptr;
   QAction* popupCopySeparator_ = nullptr;
+
+  // Colours, bulletins and the list's order (main_form_reading.cpp).
+public:
+  void SortListBy(int columnKind);  // -1: the packet's order
+  void OpenBulletin(int index);
+  // Opens the packet's welcome screen when the setting asks for it, once
+  // per packet; false when it does not open.
+  bool ShowWelcomeScreen();
+
+private:
+  void BuildReadingAids();
+  void ReadingMenuAboutToShow();
+  bool ShowBulletinQuickView(int row);
+  QMenu* SortBy1 = nullptr;
+  QAction *ShowANSIColours1 = nullptr, *ShowWelcomeScreen1 = nullptr, *SortByDate1 = nullptr,
+          *SortByFrom1 = nullptr, *SortByTo1 = nullptr, *SortBySubject1 = nullptr, *PacketOrder1 = nullptr;
+  std::string welcomeShownFor_;  // the packet whose welcome screen opened
 };
 
 }  // namespace korrin
