@@ -8,6 +8,7 @@
 #include <set>
 
 #include "archive/xceed_zip.h"
+#include "engine/bulletins.h"
 #include "engine/block_file.h"
 #include "engine/control_file.h"
 #include "engine/door_control.h"
@@ -134,7 +135,7 @@ void TPacketLifecycle::ClearTempDirectory() {
 }
 
 const std::vector<std::string>& PacketFilePatterns(bool reply) {
-  static const std::vector<std::string> packet = {"*.ndx", "*.id", "attached.lst", "*.ext", "*.dat"};
+  static const std::vector<std::string> packet = {"*.ndx", "*.id", "attached.lst", "*.ext", "*.dat", "blt-*"};
   static const std::vector<std::string> replyPacket = {"*.ndx", "*.id", "attached.lst", "*.ext", "*.msg"};
   return reply ? replyPacket : packet;
 }
@@ -199,10 +200,25 @@ TResult TPacketLifecycle::LoadPacket(const std::string& path) {
   if (!FileExistsNoCase(tempDirectory_, kMessagesFileName) || !FileExistsNoCase(tempDirectory_, kControlFileName))
     return fail(
         TResult::Error("The mail packet " + name + " holds no messages (messages.dat and control.dat are needed)."));
+  ExtractScreens(path);
   tree_.SetPacketFile(path);
   if (OnCaption) OnCaption("Korrin Exploring " + name);
   TResult read = ReadPacketFolder(tempDirectory_);
   return read ? read : fail(read);
+}
+
+void TPacketLifecycle::ExtractScreens(const std::string& path) {
+  // The welcome, news and goodbye screens have the names the control file gives them.
+  const TBulletinNames names = ReadBulletinNames(tempDirectory_);
+  std::vector<std::string> wanted;
+  for (const std::string* n : {&names.Welcome, &names.News, &names.Goodbye})
+    if (!n->empty() && n->find_first_of("/\\*?") == std::string::npos && !FileExistsNoCase(tempDirectory_, *n))
+      wanted.push_back(*n);
+  if (wanted.empty()) return;
+  zip_.SetZipFileName(path);
+  zip_.SetExtractDirectory(ExcludeTrailingBackslash(tempDirectory_));
+  zip_.SetFilesToProcess(wanted);
+  zip_.Extract(0);  // a screen the archive lacks is simply not shown
 }
 
 TResult TPacketLifecycle::ReadPacketFolder(const std::string& folder) {

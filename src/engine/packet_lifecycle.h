@@ -91,6 +91,8 @@ public:
   // not be built.
   TResult ReadPacketFolder(const std::string& folder);
   bool ExtractPacketFiles(const std::string& path);
+  // The screens named in the control file, which no file pattern finds.
+  void ExtractScreens(const std::string& path);
   bool ClosePacket();
   std::string RenamePacket(const std::string& path);
   std::string MovePacket(const std::string& path, const std::string& folder);

@@ -36,7 +36,7 @@ TEST(AnsiText, CursorForwardIsBlanksAndOtherSequencesAreDropped) {
   EXPECT_EQ(StripAnsi("\x1b[99999999999C").size(), static_cast<size_t>(TAnsiParser::kScreenWidth));
   // A sequence cut by a byte that cannot belong to it leaves that byte as
   // text; a sequence cut by the line end is dropped; a lone escape too.
-  EXPECT_EQ(StripAnsi("a\x1b[12\x01b"), "a\x01" "b");
+  EXPECT_EQ(StripAnsi("a\x1b[12\x01" "b"), "a\x01" "b");
   EXPECT_EQ(StripAnsi("end\x1b[1;3"), "end");
   EXPECT_EQ(StripAnsi("end\x1b"), "end");
   // Many parameters: the surplus is ignored, the text kept.

@@ -8,6 +8,7 @@
 #include "support/test_env.h"
 
 using namespace korrin;
+using namespace korrin::test;
 
 TEST(Bulletins, NamedScreensAndBulletinFilesAreFoundWhateverTheirCase) {
   std::string dir = test::NewTempDir("bulletins");

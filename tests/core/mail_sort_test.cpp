@@ -8,6 +8,7 @@
 #include "support/test_env.h"
 
 using namespace korrin;
+using namespace korrin::test;
 
 TEST(MailSort, CollationIgnoresCaseAndReplyPrefixesAndReadsNumbers) {
   EXPECT_EQ(CollationKey("Re: RE:re:  Hello World", true), "hello world");

@@ -16,6 +16,7 @@
 #include "platform/qt/qt_platform.h"
 #include "reading/qt/ansi_view.h"
 #include "reading/qt/msg_view.h"
+#include "widgets/window_parts.h"
 
 namespace korrin {
 

@@ -295,6 +295,7 @@ void TMSGView::BuildActions() {
   });
   NEW_ACTION(ShowANSIColours1, "Show ANSI colours", {}, "Show colour sequences as colours, or plain text", 8011)
       ->setCheckable(true);
+  acts_.ShowANSIColours1->setChecked(host_.Session().Settings().ShowAnsiColours);
   on(acts_.ShowANSIColours1, [this](bool v) {
     host_.Session().Settings().ShowAnsiColours = v;
     QWKMsg1TextChange();
