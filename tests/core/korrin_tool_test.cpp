@@ -36,6 +36,7 @@
 #include "korrin_tool/tool_packet.h"
 #include "platform/codepage.h"
 #include "platform/text.h"
+#include "reading/ansi_text.h"
 #include "reading/msg_view_header.h"
 #include "engine/tessel_mime.h"
 #include "support/packet_builder.h"
@@ -578,7 +579,8 @@ TEST(KorrinTool, ListAndShowAgreeWithTheMessageListAndTheRecord) {
         EXPECT_EQ(s["messageNumber"].s, h.MsgNum);
         EXPECT_EQ(s["messageNumber"].s, std::to_string(i + 1) + " of " + std::to_string(list.Rows().size()));
         std::vector<std::string> text;
-        for (const auto& line : VisibleLines(w.msg.Text(), false)) text.push_back(U(line));  // as the viewer shows it
+        // As the viewer shows it: the characters without their colour sequences.
+        for (const auto& line : VisibleLines(w.msg.Text(), false)) text.push_back(U(StripAnsi(line)));
         EXPECT_EQ(s["text"].Strings(), text);
         std::vector<std::string> names;
         if (w.mime.AttachmentFound())
@@ -596,7 +598,7 @@ TEST(KorrinTool, ListAndShowAgreeWithTheMessageListAndTheRecord) {
   EXPECT_EQ(first["statusLabel"].s, "P U B L I C");
   EXPECT_EQ(first["flags"].Strings(), (std::vector<std::string>{"Local", "EchoMail", "Private"}));
   EXPECT_TRUE(first["read"].b);
-  EXPECT_EQ(first["text"][0].s, "Hello \xc3\xa9t\xc3\xa9 \x01 \x1b[31m");
+  EXPECT_EQ(first["text"][0].s, "Hello \xc3\xa9t\xc3\xa9 \x01 ");  // the colour sequence left out
   JValue personal = Json(Tool({"show", p.archive, "--personal", "--message", "1", "--json"}).out);
   EXPECT_EQ(personal["to"].s, "A Very Long Recipient Name Beyond Limits");
   EXPECT_EQ(personal["from"].s, "Another Very Long Sender Name Here");
