@@ -70,7 +70,14 @@ TBulletinNames ReadBulletinNames(const std::string& directory) {
       haveFirst = true;
       break;
     }
+    // Some doors write the names without their number lines: a "number"
+    // without a digit followed by a screen name ends the list there too.
+    const bool noNumber = line.find_first_of("0123456789") == std::string::npos;
     if (!GetLine(in, line)) return names;
+    if (noNumber && EndsConferenceList(line)) {
+      haveFirst = true;
+      break;
+    }
   }
   std::string* slots[3] = {&names.Welcome, &names.News, &names.Goodbye};
   for (int k = 0; k < 3; ++k) {

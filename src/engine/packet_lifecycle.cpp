@@ -172,7 +172,23 @@ TUnpackOutcome UnpackPacketFiles(TXceedZip& zip, const std::string& path, const 
   for (const std::string& name : written)
     if (!SameText(ExtractFileName(name), "attached.lst")) outcome.Unpacked = true;
   if (rc != TXceedZip::xcdSuccess && rc != TXceedZip::xcdNothingToDo) outcome.Failure = rc;
+  if (!reply && outcome.Unpacked) {
+    if (auto screens = MissingScreens(folder); !screens.empty()) {
+      // The welcome, news and goodbye screens: no pattern finds their names.
+      zip.SetFilesToProcess(screens);
+      zip.Extract(0);  // a screen the archive lacks is simply not shown
+    }
+  }
   return outcome;
+}
+
+std::vector<std::string> MissingScreens(const std::string& folder) {
+  const TBulletinNames names = ReadBulletinNames(folder);
+  std::vector<std::string> wanted;
+  for (const std::string* n : {&names.Welcome, &names.News, &names.Goodbye})
+    if (!n->empty() && n->find_first_of("/\\*?") == std::string::npos && !FileExistsNoCase(folder, *n))
+      wanted.push_back(*n);
+  return wanted;
 }
 
 bool IsReplyPacketName(const std::string& path) { return AnsiUpperCase(ExtractFileExt(path)) == ".REP"; }
@@ -200,25 +216,10 @@ TResult TPacketLifecycle::LoadPacket(const std::string& path) {
   if (!FileExistsNoCase(tempDirectory_, kMessagesFileName) || !FileExistsNoCase(tempDirectory_, kControlFileName))
     return fail(
         TResult::Error("The mail packet " + name + " holds no messages (messages.dat and control.dat are needed)."));
-  ExtractScreens(path);
   tree_.SetPacketFile(path);
   if (OnCaption) OnCaption("Korrin Exploring " + name);
   TResult read = ReadPacketFolder(tempDirectory_);
   return read ? read : fail(read);
-}
-
-void TPacketLifecycle::ExtractScreens(const std::string& path) {
-  // The welcome, news and goodbye screens have the names the control file gives them.
-  const TBulletinNames names = ReadBulletinNames(tempDirectory_);
-  std::vector<std::string> wanted;
-  for (const std::string* n : {&names.Welcome, &names.News, &names.Goodbye})
-    if (!n->empty() && n->find_first_of("/\\*?") == std::string::npos && !FileExistsNoCase(tempDirectory_, *n))
-      wanted.push_back(*n);
-  if (wanted.empty()) return;
-  zip_.SetZipFileName(path);
-  zip_.SetExtractDirectory(ExcludeTrailingBackslash(tempDirectory_));
-  zip_.SetFilesToProcess(wanted);
-  zip_.Extract(0);  // a screen the archive lacks is simply not shown
 }
 
 TResult TPacketLifecycle::ReadPacketFolder(const std::string& folder) {

@@ -47,6 +47,11 @@ TEST(Bulletins, ControlFilesThatEndEarlyOrLieStillGiveTheNames) {
   // The count says five conferences, the list holds one: the names still follow it.
   TPacketBuilder().Conference(1, "General").ControlLine(11, "4").ControlTrailer({"WELCOME", "NEWS", "GOODBYE"}).WriteTo(dir);
   EXPECT_EQ(ReadBulletinNames(dir).News, "NEWS");
+  // Names without their number lines (as some doors write them).
+  std::string bare = test::NewTempDir("bulletin-bare");
+  test::WriteFile(bare + "control.dat", "a\r\nb\r\nc\r\nd\r\n0,X\r\n01-01-2026,00:00\r\nME\r\n\r\n0\r\n1\r\n0\r\n"
+                                        "Main Board\r\nWELCOME.ANS\r\n");
+  EXPECT_EQ(ReadBulletinNames(bare).Welcome, "WELCOME.ANS");
   // A name that reaches outside the packet folder is never listed.
   std::string evil = test::NewTempDir("bulletin-evil");
   TPacketBuilder().Conference(1, "General").ControlTrailer({"../outside", "/etc/passwd", ""}).WriteTo(evil);

@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <iostream>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -1067,6 +1068,23 @@ TEST(KorrinTool, BulletinsAndColouredTexts) {
   TRun missing = Tool({"show", folder, "--bulletin", "nothing"});
   EXPECT_EQ(missing.code, 1);
   EXPECT_EQ(Tool({"show", folder, "--bulletin", "welcome", "--message", "1"}).code, 2);
+
+  // A packet of another program: its welcome screen is named without a conference number line before it.
+  const char* src = std::getenv("KORRIN_SOURCE_DIR");
+#ifdef KORRIN_SOURCE_TREE
+  const std::string root = src && *src ? std::string(src) : std::string(KORRIN_SOURCE_TREE);
+#else
+  const std::string root = src && *src ? std::string(src) : std::string(".");
+#endif
+  const std::string real = root + "/../shared/real-packets/QwkNet/ANSI_DEMO.QWK";
+  if (fs::exists(real)) {
+    TRun welcome = Tool({"show", real, "--bulletin", "Welcome"});
+    EXPECT_EQ(welcome.code, 0) << welcome.err;
+    EXPECT_NE(welcome.out.find("Welcome to ANSI_DEMO.QWK\nSynthetic ANSI welcome screen\n"), std::string::npos)
+        << welcome.out;
+  } else {
+    std::cout << "real packets absent, ANSI_DEMO.QWK not read: " << real << "\n";
+  }
 
   TRun msg = Tool({"show", folder, "--conference", "1", "--message", "1"});
   EXPECT_NE(msg.out.find("Red plain\nsecond"), std::string::npos) << msg.out;
