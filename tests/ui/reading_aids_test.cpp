@@ -234,10 +234,10 @@ TEST(ReadingAids, WelcomeScreenBulletinsAndColouredMessagesLookAsOnTheBoard) {
   auto* quick = Find<QPlainTextEdit>(&form, "QuickViewerMemo");
   EXPECT_EQ(quick->toPlainText(), "Red plain\n> quoted");
   EXPECT_EQ(quick->palette().color(QPalette::Base), QColor(Qt::black));
+  Shoot(&form, "quick-viewer.png");
   form.SelectRow(1);
   form.ShowQuickView();
   EXPECT_NE(quick->palette().color(QPalette::Base), QColor(Qt::black));
-  Shoot(&form, "quick-viewer.png");
 }
 
 TEST(ReadingAids, TheFinderOpensItsHitInASortedList) {
