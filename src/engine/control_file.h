@@ -20,6 +20,7 @@ enum class TFolderKind : uint8_t {
   fkDownloads = 8,
   fkPostOfficeInBox = 10,
   fkNewFiles = 14,
+  fkBulletins = 16,  // the packet's welcome, news, goodbye and bulletin files
 };
 
 // Fixed names of the special folders (the `Name` of their records).
@@ -30,6 +31,7 @@ inline constexpr const char* kSentBoxName = "Sent Box";
 inline constexpr const char* kPersonalMessagesName = "Personal Messages";
 inline constexpr const char* kDownloadBoxName = "Download Box";
 inline constexpr const char* kNewFilesName = "New Files";
+inline constexpr const char* kBulletinsName = "Bulletins";
 // The Download Box is shown with this caption.
 inline constexpr const char* kDownloadsCaption = "Downloads";
 

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <numeric>
 
 #include "engine/board_settings.h"
+#include "engine/bulletins.h"
 #include "engine/conference_reader.h"
 #include "engine/extended_headers.h"
 #include "engine/header_texts.h"
@@ -126,7 +128,71 @@ void TMailList::Refill() {
     FillOnce();
   } while (refillAgain_);
   refilling_ = false;
+  ApplySort();
   if (OnRowsChanged) OnRowsChanged();
+}
+
+bool SortableKind(TFolderKind kind) { return IsBox(kind) || kind == TFolderKind::fkConference; }
+
+TListSort TMailList::Sort(TFolderKind kind) const {
+  auto it = sorts_.find(static_cast<int>(kind));
+  return it == sorts_.end() ? TListSort{} : it->second;
+}
+
+void TMailList::SetSort(TFolderKind kind, TListSort sort) {
+  if (!SortableKind(kind)) return;
+  sorts_[static_cast<int>(kind)] = sort;
+  if (shownKind_ == static_cast<int>(kind) && !refilling_) {
+    ApplySort();
+    if (OnRowsChanged) OnRowsChanged();
+  }
+}
+
+TListSort TMailList::CurrentSort() const {
+  return shownKind_ < 0 ? TListSort{} : Sort(static_cast<TFolderKind>(shownKind_));
+}
+
+bool TMailList::SortByHeader(int column) {
+  if (shownKind_ < 0 || !SortableKind(static_cast<TFolderKind>(shownKind_)) || column < 0 || column >= 4) return false;
+  const int32_t kind = columnOrder_[column];
+  if (kind < 0 || kind >= 4) return false;
+  TListSort now = CurrentSort();
+  TListSort next{kind, now.Column == kind ? !now.Descending : false};
+  SetSort(static_cast<TFolderKind>(shownKind_), next);
+  return true;
+}
+
+void TMailList::ApplySort() {
+  rows_.SetOrder({});
+  const TListSort sort = CurrentSort();
+  if (!sort.Sorted() || refillAgain_) return;
+  const int32_t* at = std::find(columnOrder_, columnOrder_ + 4, sort.Column);
+  if (at == columnOrder_ + 4) return;  // the column is not shown
+  const size_t column = static_cast<size_t>(at - columnOrder_);
+  const size_t n = rows_.size();
+  auto textOf = [column](const TMailListRow& r) -> std::string_view {
+    if (column == 0) return r.Caption;
+    return column - 1 < r.SubItems.size() ? std::string_view(r.SubItems[column - 1]) : std::string_view();
+  };
+  // Sub-folder rows stay in front; the message rows are sorted.
+  size_t lead = 0;
+  while (lead < n && rows_[lead].Record) ++lead;
+  std::vector<uint32_t> order(n);
+  std::iota(order.begin(), order.end(), 0u);
+  const bool down = sort.Descending;
+  if (sort.Column == 0) {
+    std::vector<int32_t> keys(n);
+    for (size_t i = lead; i < n; ++i) keys[i] = SortableDate(textOf(rows_[i]));
+    std::stable_sort(order.begin() + static_cast<std::ptrdiff_t>(lead), order.end(),
+                     [&](uint32_t a, uint32_t b) { return down ? keys[b] < keys[a] : keys[a] < keys[b]; });
+  } else {
+    std::vector<std::string> keys(n);
+    for (size_t i = lead; i < n; ++i) keys[i] = CollationKey(textOf(rows_[i]), sort.Column == 3);
+    std::stable_sort(order.begin() + static_cast<std::ptrdiff_t>(lead), order.end(), [&](uint32_t a, uint32_t b) {
+      return down ? CompareCollated(keys[b], keys[a]) < 0 : CompareCollated(keys[a], keys[b]) < 0;
+    });
+  }
+  rows_.SetOrder(std::move(order));
 }
 
 bool TMailList::GoOnFilling() {
@@ -136,6 +202,7 @@ bool TMailList::GoOnFilling() {
 
 void TMailList::FillOnce() {
   rows_.clear();
+  shownKind_ = -1;
   columns_.clear();
   fileImages_ = false;
   if (tree_ && IncludeTrailingBackslash(tree_->Directory()) != directory_) {
@@ -148,8 +215,11 @@ void TMailList::FillOnce() {
     if (!directory_.empty() && node) {
       ListChildren(node);
       if (const TConfRec* rec = node->Record.get()) {
+        shownKind_ = static_cast<int>(rec->Kind);
         SetColumns(rec->Kind);
-        if (rec->Kind == TFolderKind::fkDownloads) {
+        if (rec->Kind == TFolderKind::fkBulletins) {
+          FillBulletins();
+        } else if (rec->Kind == TFolderKind::fkDownloads) {
           FillDownloads();
         } else if (rec->Kind == TFolderKind::fkNewFiles) {
           FillNewFiles();
@@ -186,7 +256,7 @@ void TMailList::SetColumns(TFolderKind kind) {
     static const TMailColumn all[4] = {{"Date", 75}, {"From", 175}, {"To", 175}, {"Subject", 175}};
     for (int32_t k : columnOrder_)
       if (k >= 0 && k < 4) columns_.push_back(all[k]);
-  } else if (kind == TFolderKind::fkNewFiles) {
+  } else if (kind == TFolderKind::fkNewFiles || kind == TFolderKind::fkBulletins) {
     columns_ = {{"Name", 150}, {"Size", 75}, {"Date", 75}};
   } else {
     columns_ = {{"Name", -1}};
@@ -224,7 +294,15 @@ void TMailRows::AddUnreadable() {
   map_.push_back(kNone);
 }
 
+void TMailRows::SetOrder(std::vector<uint32_t> order) {
+  order_ = std::move(order);
+  inverse_.assign(order_.size(), 0);
+  for (size_t i = 0; i < order_.size(); ++i) inverse_[order_[i]] = static_cast<uint32_t>(i);
+}
+
 void TMailRows::clear() {
+  order_ = {};
+  inverse_ = {};
   rows_ = {};
   map_ = {};
   mapped_ = false;
@@ -232,6 +310,7 @@ void TMailRows::clear() {
 }
 
 const TMailListRow* TMailRows::Row(size_t i) const {
+  i = Source(i);
   if (i >= Listed()) return nullptr;
   if (!mapped_) return &rows_[i];
   return map_[i] == kNone ? nullptr : &rows_[map_[i]];
@@ -355,6 +434,17 @@ void TMailList::FillNewFiles() {
   }
 }
 
+void TMailList::FillBulletins() {
+  if (!tree_ || !tree_->PacketLoaded()) return;
+  for (const auto& b : FindBulletins(directory_)) {
+    TMailListRow row;
+    row.Caption = b.Caption;
+    row.SubItems = {SizeText(std::to_string(b.Size)), b.Date, b.Path};
+    row.ImageIndex = listimg::kNewFiles;
+    rows_.push_back(std::move(row));
+  }
+}
+
 bool TMailList::SetConferenceRowRead(int index, bool read) {
   TMailTreeNode* node = tree_ ? tree_->Selected() : nullptr;
   const TConfRec* rec = node ? node->Record.get() : nullptr;
@@ -364,8 +454,8 @@ bool TMailList::SetConferenceRowRead(int index, bool read) {
   if (!row || row->SubItems.size() < 5) return false;  // a record that points at no message
   TConferenceReader reader;
   TQWKHeader header;
-  if (!reader.Open(directory_, rec->IndexFile, TOpenMode::omReadWrite) || !reader.ReadHeader(index + 1, header) ||
-      !reader.MarkRead(index + 1, header, read))
+  if (!reader.Open(directory_, rec->IndexFile, TOpenMode::omReadWrite) || !reader.ReadHeader(MessageNumber(index), header) ||
+      !reader.MarkRead(MessageNumber(index), header, read))
     return false;
   row->ImageIndex = read ? listimg::kReadMessage : listimg::kNewMessage;
   row->SubItems[4] = read ? "READ" : "NEW";
@@ -402,6 +492,10 @@ TListAction TMailList::DoubleClick(int index) {
   if (rec && rec->Kind == TFolderKind::fkDownloads) {
     if (OnOpenDownload) OnOpenDownload(rec, index, count);
     return TListAction::laOpenDownload;
+  }
+  if (rec && rec->Kind == TFolderKind::fkBulletins) {
+    if (OnOpenBulletin) OnOpenBulletin(rec, index, count);
+    return TListAction::laOpenBulletin;
   }
   if (row.Record || (node && node == tree_->InBox())) {
     if (node) node->Expanded = true;

@@ -7,10 +7,12 @@
 #include <cstddef>
 #include <functional>
 #include <iterator>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "engine/control_file.h"
+#include "engine/mail_sort.h"
 #include "platform/process_messages.h"
 #include "platform/text.h"
 
@@ -93,6 +95,10 @@ public:
   void SetUnreadableRow(TMailListRow row) { unreadable_ = std::move(row); }
   void AddUnreadable();
   void AddTail(size_t n) { tail_ += n; }
+  // The order shown: row i shows the listed row Source(i). Empty: as listed.
+  void SetOrder(std::vector<uint32_t> order);
+  size_t Source(size_t i) const { return i < order_.size() ? order_[i] : i; }
+  size_t DisplayOf(size_t source) const { return source < inverse_.size() ? inverse_[source] : source; }
 
 private:
   static constexpr uint32_t kNone = UINT32_MAX;
@@ -104,6 +110,7 @@ private:
   std::vector<uint32_t> map_;
   size_t tail_ = 0;
   TMailListRow unreadable_;
+  std::vector<uint32_t> order_, inverse_;
 };
 // Text of the message-list header line of a conference message, from the
 // header fields: Date as stored, From and To without trailing blanks and
@@ -121,7 +128,10 @@ struct TNewFileLine {
 bool ParseNewFileLine(const std::string& line, TNewFileLine& out);
 
 // What a double click asks the window to do.
-enum class TListAction { laNone, laShowNewFile, laOpenDownload, laSelectChild, laOpenMessage };
+enum class TListAction { laNone, laShowNewFile, laOpenDownload, laSelectChild, laOpenMessage, laOpenBulletin };
+
+// Whether the list of a folder kind can be sorted (conferences and boxes).
+bool SortableKind(TFolderKind kind);
 
 class TMailList {
 public:
@@ -151,6 +161,21 @@ public:
   const std::vector<TMailColumn>& Columns() const { return columns_; }
   // Rows of the Download Box and New Files use the desktop's file icons.
   bool UsesFileImages() const { return fileImages_; }
+  // The order of the message list of each sortable folder kind; setting the
+  // kind shown re-sorts the rows at once (the selection is the window's).
+  TListSort Sort(TFolderKind kind) const;
+  void SetSort(TFolderKind kind, TListSort sort);
+  // The order of the folder shown (packet order for other folders).
+  TListSort CurrentSort() const;
+  // A click on the header of the column shown at `column`: sorted by it,
+  // a second click the other way. False when the folder cannot be sorted.
+  bool SortByHeader(int column);
+  // The message number (1-based, as the index file counts) of row `row`.
+  int MessageNumber(int row) const { return row < 0 ? row + 1 : static_cast<int>(rows_.Source(static_cast<size_t>(row))) + 1; }
+  // The row that shows the row `sourceRow` of the packet's order.
+  int DisplayRow(int sourceRow) const {
+    return sourceRow < 0 ? sourceRow : static_cast<int>(rows_.DisplayOf(static_cast<size_t>(sourceRow)));
+  }
   // Row count followed by " object(s)"; empty without rows.
   std::string StatusText() const;
 
@@ -161,7 +186,7 @@ public:
   TListAction DoubleClick(int index);
 
   // Sender-free events: the folder's record, the row index and the row count.
-  std::function<void(const TConfRec*, int, int)> OnOpenMessage, OnShowNewFile, OnOpenDownload;
+  std::function<void(const TConfRec*, int, int)> OnOpenMessage, OnShowNewFile, OnOpenDownload, OnOpenBulletin;
   // Fired after every refill, and after one row changed, so the window repaints.
   std::function<void()> OnRowsChanged;
   std::function<void(int)> OnRowChanged;
@@ -176,6 +201,8 @@ private:
   void FillBox(TFolderKind kind);
   void FillDownloads();
   void FillNewFiles();
+  void FillBulletins();
+  void ApplySort();
   TMailListRow MessageRow(const THeaderTexts& texts, bool read) const;
   std::string CaseOf(const std::string& text) const { return ApplyTextCase(textCase_, text); }
 
@@ -191,6 +218,8 @@ private:
   bool fileImages_ = false;
   bool refilling_ = false;
   bool refillAgain_ = false;  // asked during a fill: the last request wins
+  int shownKind_ = -1;        // the kind of the folder whose rows are shown
+  std::map<int, TListSort> sorts_;
 };
 
 }  // namespace korrin

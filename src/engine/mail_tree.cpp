@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "engine/bulletins.h"
 #include "engine/qwk_post_office.h"
 #include "platform/paths.h"
 
@@ -43,6 +44,7 @@ void NodeImages(const TConfRec* record, bool isRoot, int& image, int& selected) 
       selected = 11;
       break;
     case TFolderKind::fkConference:
+    case TFolderKind::fkBulletins:
       image = 0;
       selected = 1;
       break;
@@ -199,6 +201,7 @@ void TMailTree::Rebuild() {
       AddFolder(inBox_, kNewFilesName, TFolderKind::fkNewFiles, kNewFilesName);
     if (downloadCount_ > 0)
       downloadBox_ = AddFolder(inBox_, kDownloadBoxName, TFolderKind::fkDownloads, kDownloadsCaption);
+    if (!FindBulletins(directory_).empty()) AddFolder(inBox_, kBulletinsName, TFolderKind::fkBulletins, kBulletinsName);
   }
   if (OnRebuilt) OnRebuilt();
   if (OnChange) OnChange();

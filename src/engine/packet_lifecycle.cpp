@@ -8,6 +8,7 @@
 #include <set>
 
 #include "archive/xceed_zip.h"
+#include "engine/bulletins.h"
 #include "engine/block_file.h"
 #include "engine/board_settings.h"
 #include "engine/extended_headers.h"
@@ -141,7 +142,7 @@ void TPacketLifecycle::ClearTempDirectory() {
 }
 
 const std::vector<std::string>& PacketFilePatterns(bool reply) {
-  static const std::vector<std::string> packet = {"*.ndx", "*.id", "attached.lst", "*.ext", "*.dat"};
+  static const std::vector<std::string> packet = {"*.ndx", "*.id", "attached.lst", "*.ext", "*.dat", "blt-*"};
   static const std::vector<std::string> replyPacket = {"*.ndx", "*.id", "attached.lst", "*.ext", "*.msg",
                                                        kHeadersFileName};
   return reply ? replyPacket : packet;
@@ -225,7 +226,23 @@ TUnpackOutcome UnpackPacketFiles(TXceedZip& zip, const std::string& path, const 
   for (const std::string& name : written)
     if (!SameText(ExtractFileName(name), "attached.lst")) outcome.Unpacked = true;
   if (rc != TXceedZip::xcdSuccess && rc != TXceedZip::xcdNothingToDo) outcome.Failure = rc;
+  if (!reply && outcome.Unpacked) {
+    if (auto screens = MissingScreens(folder); !screens.empty()) {
+      // The welcome, news and goodbye screens: no pattern finds their names.
+      zip.SetFilesToProcess(screens);
+      zip.Extract(0);  // a screen the archive lacks is simply not shown
+    }
+  }
   return outcome;
+}
+
+std::vector<std::string> MissingScreens(const std::string& folder) {
+  const TBulletinNames names = ReadBulletinNames(folder);
+  std::vector<std::string> wanted;
+  for (const std::string* n : {&names.Welcome, &names.News, &names.Goodbye})
+    if (!n->empty() && n->find_first_of("/\\*?") == std::string::npos && !FileExistsNoCase(folder, *n))
+      wanted.push_back(*n);
+  return wanted;
 }
 
 bool IsReplyPacketName(const std::string& path) { return AnsiUpperCase(ExtractFileExt(path)) == ".REP"; }

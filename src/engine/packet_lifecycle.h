@@ -53,8 +53,12 @@ struct TUnpackOutcome {
   int Failure = 0;
 };
 // Unpacks the packet files of an archive (the patterns of
-// PacketFilePatterns) into the folder in one extract call.
+// PacketFilePatterns) into the folder in one extract call, and then the
+// screens the control file names when it names any (a second call).
 TUnpackOutcome UnpackPacketFiles(TXceedZip& zip, const std::string& path, const std::string& folder, bool reply);
+// The welcome, news and goodbye screens that the folder's control file
+// names but the folder lacks (plain names only).
+std::vector<std::string> MissingScreens(const std::string& folder);
 // No plugin, no archive, a damaged one or no access: no call can do better.
 bool IsFinalArchiveFailure(int code);
 

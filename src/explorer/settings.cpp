@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "engine/mail_list.h"
+#include "engine/mail_sort.h"
 #include "platform/errors.h"
 #include "platform/ini_file.h"
 #include "platform/paths.h"
@@ -19,6 +21,10 @@ const char* const kFirstRunText =
 
 namespace {
 const std::string K = kProgramKey;
+// The folder kinds whose list order is kept, in the order of SortOrders.
+const char* const kSortValueNames[4] = {"Conference", "Out Box", "Save Box", "Sent Box"};
+const TFolderKind kSortKinds[4] = {TFolderKind::fkConference, TFolderKind::fkOutBox, TFolderKind::fkSaveBox,
+                                   TFolderKind::fkSentBox};
 
 // Reads of single values: a missing value or one of the wrong type keeps the default.
 int32_t Int(TRegistry& reg, const char* name, int32_t fallback) {
@@ -98,7 +104,13 @@ TMainSettings LoadSettings(TRegistry& reg, Prompts& prompts, const std::string& 
     s.UseMime = Flag(reg, "Use Mime", s.UseMime);
     s.AddTags = Flag(reg, "Add Tags", s.AddTags);
   }
-  if (reg.OpenKey(K + "\\Config\\Viewer", false)) s.ShowKludgeLines = Flag(reg, "Show Kludge Lines", s.ShowKludgeLines);
+  if (reg.OpenKey(K + "\\Config\\Viewer", false)) {
+    s.ShowKludgeLines = Flag(reg, "Show Kludge Lines", s.ShowKludgeLines);
+    s.ShowAnsiColours = Flag(reg, "Show ANSI Colours", s.ShowAnsiColours);
+  }
+  if (reg.OpenKey(K + "\\Config\\Main", false)) s.ShowWelcomeScreen = Flag(reg, "Show welcome screen", s.ShowWelcomeScreen);
+  if (reg.OpenKey(K + "\\Config\\Sort", false))
+    for (int i = 0; i < 4; ++i) s.SortOrders[i] = TListSort::FromCode(Int(reg, kSortValueNames[i], 0)).Code();
   ReadFont(reg, K + "\\Config\\Viewer\\Font", s.ViewerFont);
   ReadFont(reg, K + "\\Config\\Viewer\\Quote\\Font", s.QuoteFont);
   ReadFont(reg, K + "\\Config\\Editor\\Font", s.EditorFont);
@@ -146,9 +158,23 @@ void SaveSettings(TRegistry& reg, const TMainSettings& s) {
   reg.WriteBool("Overlay Pictures", s.OverlayPictures);
   reg.OpenKey(K + "\\Config\\Viewer", true);
   reg.WriteBool("Show Kludge Lines", s.ShowKludgeLines);
+  reg.WriteBool("Show ANSI Colours", s.ShowAnsiColours);
+  reg.OpenKey(K + "\\Config\\Main", true);
+  reg.WriteBool("Show welcome screen", s.ShowWelcomeScreen);
+  reg.OpenKey(K + "\\Config\\Sort", true);
+  for (int i = 0; i < 4; ++i) reg.WriteInteger(kSortValueNames[i], s.SortOrders[i]);
+  reg.OpenKey(K + "\\Config\\Viewer", true);
   WriteFont(reg, K + "\\Config\\Viewer\\Font", s.ViewerFont);
   WriteFont(reg, K + "\\Config\\Viewer\\Quote\\Font", s.QuoteFont);
   WriteFont(reg, K + "\\Config\\Editor\\Font", s.EditorFont);
+}
+
+void ApplySortOrders(const TMainSettings& settings, TMailList& list) {
+  for (int i = 0; i < 4; ++i) list.SetSort(kSortKinds[i], TListSort::FromCode(settings.SortOrders[i]));
+}
+
+void KeepSortOrders(const TMailList& list, TMainSettings& settings) {
+  for (int i = 0; i < 4; ++i) settings.SortOrders[i] = list.Sort(kSortKinds[i]).Code();
 }
 
 TIniPlacement ReadIniPlacement(const TIniFile& ini, const std::string& section, bool withStatusline) {

@@ -13,6 +13,7 @@ namespace korrin {
 class Prompts;
 class TRegistry;
 class TIniFile;
+class TMailList;
 
 inline constexpr const char* kIniFileName = "korrin.ini";
 
@@ -61,6 +62,13 @@ struct TMainSettings {
   bool AddTags = true;
   // The viewers show kludge lines (the networks' control lines).
   bool ShowKludgeLines = false;
+  // The viewers draw colour sequences as colours (off: plain text).
+  bool ShowAnsiColours = true;
+  // The packet's welcome screen opens by itself when a packet is opened.
+  bool ShowWelcomeScreen = false;
+  // The message list's order per folder kind (TListSort codes): conferences,
+  // Out Box, Save Box, Sent Box.
+  int32_t SortOrders[4] = {0, 0, 0, 0};
   TFontSetting ViewerFont;
   TFontSetting QuoteFont{"MS Sans Serif", 10, kClRed};
   TFontSetting EditorFont;
@@ -78,6 +86,10 @@ extern const char* const kFirstRunText;
 TMainSettings LoadSettings(TRegistry& reg, Prompts& prompts, const std::string& programFolder, int32_t lastPO);
 // Writes every value in the program's order, in one registry update.
 void SaveSettings(TRegistry& reg, const TMainSettings& settings);
+
+// The list orders of the settings given to the list, and taken back from it.
+void ApplySortOrders(const TMainSettings& settings, TMailList& list);
+void KeepSortOrders(const TMailList& list, TMainSettings& settings);
 
 // Window placement of a secondary window in "korrin.ini" (sections "Viewer",
 // "Editor", "New Files"): Left 60, Top 50, Height 379, Width 545, WindowState 0

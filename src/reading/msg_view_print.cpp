@@ -46,4 +46,27 @@ std::vector<std::vector<std::string>> TMsgViewPrint::Pages(const std::vector<std
   return pages;
 }
 
+std::vector<std::vector<TMsgViewPrint::TPrintLine>> TMsgViewPrint::ColouredPages(
+    const std::vector<std::string>& lines, const std::vector<std::vector<TAnsiSpan>>& spans, int width,
+    int linesPerPage) {
+  const size_t w = static_cast<size_t>(std::max(1, width)), per = static_cast<size_t>(std::max(1, linesPerPage));
+  std::vector<std::vector<TPrintLine>> pages(1);
+  for (size_t i = 0; i < lines.size(); ++i) {
+    auto pieces = Wrap(lines[i], width);
+    for (size_t j = 0; j < pieces.size(); ++j) {
+      if (pages.back().size() == per) pages.emplace_back();
+      TPrintLine line{std::move(pieces[j]), {}};
+      if (i < spans.size() && !spans[i].empty()) line.Spans = SliceSpans(spans[i], j * w, line.Text.size());
+      pages.back().push_back(std::move(line));
+    }
+  }
+  return pages;
+}
+
+std::vector<TAnsiSpan> TMsgViewPrint::MarginSpans(const std::vector<TAnsiSpan>& spans) {
+  std::vector<TAnsiSpan> out = spans;
+  for (auto& s : out) s.Start += kMargin;
+  return out;
+}
+
 }  // namespace korrin

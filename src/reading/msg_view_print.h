@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "reading/ansi_text.h"
+
 namespace korrin {
 
 class TQWKMsg;
@@ -28,6 +30,19 @@ public:
   // The page lines wrapped to `width` and grouped into pages of `linesPerPage`.
   static std::vector<std::vector<std::string>> Pages(const std::vector<std::string>& lines, int width,
                                                      int linesPerPage);
+
+  // A printed piece of a page line with the colour runs that fall on it.
+  struct TPrintLine {
+    std::string Text;
+    std::vector<TAnsiSpan> Spans;  // empty: printed in black
+  };
+  // As Pages, each piece with its colours; `spans[i]` holds the runs over
+  // page line i (missing entries: no colours).
+  static std::vector<std::vector<TPrintLine>> ColouredPages(const std::vector<std::string>& lines,
+                                                            const std::vector<std::vector<TAnsiSpan>>& spans,
+                                                            int width, int linesPerPage);
+  // The runs of a text line moved past the margin, for its page line.
+  static std::vector<TAnsiSpan> MarginSpans(const std::vector<TAnsiSpan>& spans);
 };
 
 }  // namespace korrin

@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <iostream>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -36,6 +37,7 @@
 #include "korrin_tool/tool_packet.h"
 #include "platform/codepage.h"
 #include "platform/text.h"
+#include "reading/ansi_text.h"
 #include "reading/msg_view_header.h"
 #include "engine/tessel_mime.h"
 #include "support/packet_builder.h"
@@ -578,7 +580,8 @@ TEST(KorrinTool, ListAndShowAgreeWithTheMessageListAndTheRecord) {
         EXPECT_EQ(s["messageNumber"].s, h.MsgNum);
         EXPECT_EQ(s["messageNumber"].s, std::to_string(i + 1) + " of " + std::to_string(list.Rows().size()));
         std::vector<std::string> text;
-        for (const auto& line : VisibleLines(w.msg.Text(), false)) text.push_back(U(line));  // as the viewer shows it
+        // As the viewer shows it: the characters without their colour sequences.
+        for (const auto& line : VisibleLines(w.msg.Text(), false)) text.push_back(U(StripAnsi(line)));
         EXPECT_EQ(s["text"].Strings(), text);
         std::vector<std::string> names;
         if (w.mime.AttachmentFound())
@@ -596,7 +599,7 @@ TEST(KorrinTool, ListAndShowAgreeWithTheMessageListAndTheRecord) {
   EXPECT_EQ(first["statusLabel"].s, "P U B L I C");
   EXPECT_EQ(first["flags"].Strings(), (std::vector<std::string>{"Local", "EchoMail", "Private"}));
   EXPECT_TRUE(first["read"].b);
-  EXPECT_EQ(first["text"][0].s, "Hello \xc3\xa9t\xc3\xa9 \x01 \x1b[31m");
+  EXPECT_EQ(first["text"][0].s, "Hello \xc3\xa9t\xc3\xa9 \x01 ");  // the colour sequence left out
   JValue personal = Json(Tool({"show", p.archive, "--personal", "--message", "1", "--json"}).out);
   EXPECT_EQ(personal["to"].s, "A Very Long Recipient Name Beyond Limits");
   EXPECT_EQ(personal["from"].s, "Another Very Long Sender Name Here");
@@ -1032,4 +1035,59 @@ TEST(KorrinTool, RepliesListsTheReplyPacket) {
   TRun none = Tool({"replies", Zip(noReply, NewTempDir("xz") + "X.REP")});
   EXPECT_EQ(none.code, 1);
   EXPECT_NE(none.err.find("not a reply packet"), std::string::npos) << none.err;
+}
+
+TEST(KorrinTool, BulletinsAndColouredTexts) {
+  TPacketMessage coloured;
+  coloured.body = "\x1b[1;31mRed\x1b[0m plain\nsecond";
+  std::string folder = TPacketBuilder()
+                           .BBS("Colour BBS", "COLOUR")
+                           .Conference(1, "General")
+                           .Message(1, coloured)
+                           .File("welcome", "\x1b[2J\x1b[44mHi\x1b[3Cthere\x1b[m\r\n")
+                           .File("BLT-1", "first bulletin\r\n")
+                           .WriteTo(NewTempDir("colour"));
+  JValue info = Json(Tool({"info", folder, "--json"}).out);
+  ASSERT_EQ(info["bulletins"].a.size(), 2u);
+  EXPECT_EQ(info["bulletins"][0]["caption"].s, "Welcome");
+  EXPECT_EQ(info["bulletins"][1]["file"].s, "BLT-1");
+  int bulletinFolders = 0;
+  for (const auto& f : info["folders"].a) bulletinFolders += f["kind"].s == "bulletins" && f["level"].Int() == 2;
+  EXPECT_EQ(bulletinFolders, 1);  // under the In Box
+  EXPECT_NE(Tool({"info", folder}).out.find("Bulletin 1"), std::string::npos);
+
+  // Plain by default, clean colours with --ansi (the screen clear is gone).
+  TRun plain = Tool({"show", folder, "--bulletin", "WELCOME"});
+  ASSERT_EQ(plain.code, 0) << plain.err;
+  EXPECT_NE(plain.out.find("Hi   there\n"), std::string::npos) << plain.out;
+  EXPECT_EQ(plain.out.find('\x1b'), std::string::npos);
+  TRun ansi = Tool({"show", folder, "--bulletin", "welcome", "--ansi"});
+  EXPECT_NE(ansi.out.find("\x1b[0;37;44mHi   there\x1b[0m\n"), std::string::npos) << ansi.out;
+  EXPECT_EQ(ansi.out.find("\x1b[2J"), std::string::npos);
+  EXPECT_EQ(Json(Tool({"show", folder, "--bulletin", "Bulletin 1", "--json"}).out)["text"][0].s, "first bulletin");
+  TRun missing = Tool({"show", folder, "--bulletin", "nothing"});
+  EXPECT_EQ(missing.code, 1);
+  EXPECT_EQ(Tool({"show", folder, "--bulletin", "welcome", "--message", "1"}).code, 2);
+
+  // A packet of another program: its welcome screen is named without a conference number line before it.
+  const char* src = std::getenv("KORRIN_SOURCE_DIR");
+#ifdef KORRIN_SOURCE_TREE
+  const std::string root = src && *src ? std::string(src) : std::string(KORRIN_SOURCE_TREE);
+#else
+  const std::string root = src && *src ? std::string(src) : std::string(".");
+#endif
+  const std::string real = root + "/../shared/real-packets/QwkNet/ANSI_DEMO.QWK";
+  if (fs::exists(real)) {
+    TRun welcome = Tool({"show", real, "--bulletin", "Welcome"});
+    EXPECT_EQ(welcome.code, 0) << welcome.err;
+    EXPECT_NE(welcome.out.find("Welcome to ANSI_DEMO.QWK\nSynthetic ANSI welcome screen\n"), std::string::npos)
+        << welcome.out;
+  } else {
+    std::cout << "real packets absent, ANSI_DEMO.QWK not read: " << real << "\n";
+  }
+
+  TRun msg = Tool({"show", folder, "--conference", "1", "--message", "1"});
+  EXPECT_NE(msg.out.find("Red plain\nsecond"), std::string::npos) << msg.out;
+  TRun msgAnsi = Tool({"show", folder, "--conference", "1", "--message", "1", "--ansi"});
+  EXPECT_NE(msgAnsi.out.find("\x1b[0;1;31;40mRed\x1b[0m plain"), std::string::npos) << msgAnsi.out;
 }

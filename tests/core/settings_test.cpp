@@ -50,6 +50,10 @@ TEST(Settings, RoundTripKeepsEveryValue) {
   s.UseMime = false;
   s.AddTags = false;
   s.ShowKludgeLines = true;
+  s.ShowAnsiColours = false;
+  s.ShowWelcomeScreen = true;
+  s.SortOrders[0] = -4;  // conferences by subject, descending
+  s.SortOrders[3] = 1;   // Sent Box by date
   s.ViewerFont = {"DejaVu Sans", 12, 0x00FF00};
   s.QuoteFont = {"Serif", 9, 0x0000FF};
   s.EditorFont = {"Mono", 11, 0};
@@ -92,6 +96,9 @@ TEST(Settings, BadValuesFallBackWithoutStoppingTheRest) {
   reg.WriteString("Size", "big");  // the rest of this font keeps its defaults
   reg.OpenKey(K + "\\Config\\Editor\\Font", true);
   reg.WriteInteger("Size", 14);
+  reg.OpenKey(K + "\\Config\\Sort", true);
+  reg.WriteInteger("Conference", 99);  // no such column: the packet's order
+  reg.WriteInteger("Out Box", -2);
 
   test::TRecordingPrompts prompts;
   TMainSettings s = LoadSettings(reg, prompts, ProgramFolder(), 0);
@@ -102,6 +109,8 @@ TEST(Settings, BadValuesFallBackWithoutStoppingTheRest) {
   EXPECT_EQ(s.ViewerFont.Name, "Sans");
   EXPECT_EQ(s.ViewerFont.Size, 10);
   EXPECT_EQ(s.EditorFont.Size, 14);
+  EXPECT_EQ(s.SortOrders[0], 0);
+  EXPECT_EQ(s.SortOrders[1], -2);
 }
 
 TEST(Settings, IniPlacementsDefaultAndRoundTrip) {

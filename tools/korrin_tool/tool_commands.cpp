@@ -21,6 +21,7 @@
 #include <unordered_map>
 
 #include "engine/block_file.h"
+#include "engine/bulletins.h"
 #include "engine/control_file.h"
 #include "engine/extended_headers.h"
 #include "engine/packet_lifecycle.h"
@@ -42,6 +43,7 @@
 #include "platform/paths.h"
 #include "platform/random.h"
 #include "platform/text.h"
+#include "reading/ansi_text.h"
 #include "reading/msg_view_header.h"
 #include "engine/tessel_mime.h"
 
@@ -83,8 +85,9 @@ const std::map<std::string, std::string>& Usages() {
        "usage: korrin-tool info PACKET [--json]\n"
        "\n"
        "Shows the packet identity (BBS name, BBSID, date, time, user, conferences\n"
-       "announced and received) and the folder tree in display order with each\n"
-       "folder's caption, kind, index file, ordinal and number of messages.\n"},
+       "announced and received), the folder tree in display order with each\n"
+       "folder's caption, kind, index file, ordinal and number of messages, and\n"
+       "the packet's bulletins (welcome, news and goodbye screens, BLT- files).\n"},
       {"list",
        "usage: korrin-tool list PACKET [--conference NUMBER | --personal] [--json]\n"
        "\n"
@@ -93,12 +96,15 @@ const std::map<std::string, std::string>& Usages() {
        "shows them. Without an option every conference is listed.\n"},
       {"show",
        "usage: korrin-tool show PACKET (--conference NUMBER | --personal) --message POSITION\n"
-       "                        [--kludges] [--json]\n"
+       "                        [--kludges] [--ansi] [--json]\n"
+       "       korrin-tool show PACKET --bulletin NAME [--ansi] [--json]\n"
        "\n"
        "Shows message POSITION (1 for the first, as `list` numbers them) of the\n"
        "folder: the header as the viewer shows it, the text and the names of the\n"
        "attached files. Kludge lines (the networks' control lines) are shown only\n"
-       "with --kludges.\n"},
+       "with --kludges. --bulletin shows a bulletin of the packet instead, named\n"
+       "by its file name or its caption as `info` lists them. Colour sequences\n"
+       "are left out of the text; --ansi passes the colours on to the terminal.\n"},
       {"extract",
        "usage: korrin-tool extract PACKET (--conference NUMBER | --personal) --message POSITION\n"
        "                           [--attachment NAME] --to FOLDER [--force] [--json]\n"
@@ -161,7 +167,7 @@ const TOptionSet& OptionsOf(const std::string& command) {
   static const std::map<std::string, TOptionSet> sets = {
       {"info", {{}, {}}},
       {"list", {{"--conference"}, {"--personal"}}},
-      {"show", {{"--conference", "--message"}, {"--personal", "--kludges"}}},
+      {"show", {{"--conference", "--message", "--bulletin"}, {"--personal", "--kludges", "--ansi"}}},
       {"extract", {{"--conference", "--message", "--attachment", "--to"}, {"--personal", "--force"}}},
       {"export", {{"--mbox", "--conference", "--jobs"}, {"--personal", "--no-attachments", "--force"}}},
       {"replies", {{}, {}}},
@@ -308,6 +314,7 @@ const char* KindName(const TConfRec* rec) {
     case TFolderKind::fkDownloads: return "downloads";
     case TFolderKind::fkPostOfficeInBox: return "post-office-in-box";
     case TFolderKind::fkNewFiles: return "new-files";
+    case TFolderKind::fkBulletins: return "bulletins";
   }
   return "unknown";
 }
@@ -369,6 +376,7 @@ int CmdInfo(const TCommandLine& cl, std::ostream& out, std::ostream& err) {
     }
     rows.push_back(r);
   }
+  const std::vector<TBulletin> bulletins = FindBulletins(tree.Directory());
 
   if (cl.json) {
     TJsonWriter j(out);
@@ -405,6 +413,17 @@ int CmdInfo(const TCommandLine& cl, std::ostream& out, std::ostream& err) {
       j.EndObject();
     }
     j.EndArray();
+    j.Key("bulletins");
+    j.BeginArray();
+    for (const auto& b : bulletins) {
+      j.BeginObject();
+      j.Field("caption", U(b.Caption));
+      j.Field("file", U(b.FileName));
+      j.Field("size", static_cast<int64_t>(b.Size));
+      j.Field("date", b.Date);
+      j.EndObject();
+    }
+    j.EndArray();
     j.EndObject();
     j.Finish();
   } else {
@@ -425,6 +444,12 @@ int CmdInfo(const TCommandLine& cl, std::ostream& out, std::ostream& err) {
              r.messages >= 0 ? std::to_string(r.messages) : ""});
     }
     t.Print(out);
+    if (!bulletins.empty()) {
+      out << "\n";
+      TTable bt({"Bulletin", "File", "Size", "Date"});
+      for (const auto& b : bulletins) bt.Add({U(b.Caption), U(b.FileName), std::to_string(b.Size), b.Date});
+      bt.Print(out);
+    }
   }
   return kExitOk;
 }
@@ -549,8 +574,54 @@ void LoadMessage(TToolPacket& packet, const TFolderChoice& choice, int position,
   if (m.mime.AttachmentFound()) m.attachments = m.mime.FileNames();
 }
 
+// Lines of a message or bulletin for the output: without their colour
+// sequences, or (--ansi, text output) with clean colour sequences only.
+std::vector<std::string> ShownLines(const std::vector<std::string>& lines, bool ansi, const std::string& charset = {}) {
+  std::vector<std::string> out;
+  out.reserve(lines.size());
+  if (!ansi || jsonOutput) {
+    for (const auto& l : lines) out.push_back(U(StripAnsi(l), charset));
+    return out;
+  }
+  TAnsiParser parser;
+  for (const auto& l : lines)
+    out.push_back(TerminalLine(parser.ParseLine(l), [&charset](std::string_view t) { return U(std::string(t), charset); }));
+  return out;
+}
+
+int ShowBulletin(const TCommandLine& cl, const std::string& path, const std::string& name, std::ostream& out) {
+  if (cl.Value("--conference") || cl.Value("--message") || cl.flags.count("--personal") || cl.flags.count("--kludges"))
+    throw Usage(cl.command, "--bulletin takes no conference, message or kludge option");
+  TWorkFolder work;
+  TToolPacket packet(work);
+  packet.Open(path, false);
+  const auto bulletins = FindBulletins(packet.Tree().Directory());
+  const TBulletin* b = FindBulletin(bulletins, name);
+  if (!b) throw EToolError(kExitUnreadable, packet.Source() + ": no bulletin " + name + " in the packet");
+  std::vector<std::string> lines;
+  if (!ReadBulletinLines(b->Path, lines)) throw EToolError(kExitUnreadable, packet.Source() + ": cannot read " + b->FileName);
+  const auto shown = ShownLines(lines, cl.flags.count("--ansi") > 0);
+  if (cl.json) {
+    TJsonWriter j(out);
+    j.BeginObject();
+    j.Field("packet", path);
+    j.Field("caption", U(b->Caption));
+    j.Field("file", U(b->FileName));
+    j.Field("size", static_cast<int64_t>(b->Size));
+    j.Field("date", b->Date);
+    j.StringArray("text", shown);
+    j.EndObject();
+    j.Finish();
+  } else {
+    out << "Bulletin : " << U(b->Caption) << "    " << U(b->FileName) << "\n\n";
+    for (const auto& line : shown) out << line << "\n";
+  }
+  return kExitOk;
+}
+
 int CmdShow(const TCommandLine& cl, std::ostream& out, std::ostream& err) {
   const std::string& path = OnePacket(cl);
+  if (const std::string* bulletin = cl.Value("--bulletin")) return ShowBulletin(cl, path, *bulletin, out);
   TFolderChoice choice = FolderChoice(cl, true);
   const int position = PositiveNumber(cl, "--message");
   TWorkFolder work;
@@ -596,10 +667,7 @@ int CmdShow(const TCommandLine& cl, std::ostream& out, std::ostream& err) {
     if (!msg.InReplyTo().empty()) j.Field("inReplyTo", U(msg.InReplyTo(), msg.Charset()));
     j.Field("messageNumber", h.MsgNum);
     j.Field("hostMessage", U(h.NumberPanel));
-    j.Key("text");
-    j.BeginArray();
-    for (const auto& line : VisibleLines(msg.Text(), showKludges)) j.String(U(line, msg.Charset()));
-    j.EndArray();
+    j.StringArray("text", ShownLines(VisibleLines(msg.Text(), showKludges), cl.flags.count("--ansi") > 0, msg.Charset()));
     j.StringArray("attachments", names);
     j.EndObject();
     j.Finish();
@@ -619,7 +687,8 @@ int CmdShow(const TCommandLine& cl, std::ostream& out, std::ostream& err) {
       out << "\n";
     }
     out << "\n";
-    for (const auto& line : VisibleLines(msg.Text(), showKludges)) out << U(line, msg.Charset()) << "\n";
+    for (const auto& line : ShownLines(VisibleLines(msg.Text(), showKludges), cl.flags.count("--ansi") > 0, msg.Charset()))
+      out << line << "\n";
   }
   return kExitOk;
 }

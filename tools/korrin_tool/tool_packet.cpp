@@ -276,6 +276,12 @@ void TToolPacket::Unpack(const std::string& path, bool reply) {
     }
     if (ec) throw EToolError(kExitUnreadable, path + ": " + ec.message());
     if (copied == 0) throw EToolError(kExitUnreadable, path + ": no packet files in this folder");
+    if (!reply)
+      for (const std::string& screen : MissingScreens(folder))
+        if (auto found = FindFileNoCase(IncludeTrailingBackslash(path), screen)) {
+          std::error_code fe;
+          fs::copy_file(*found, folder + fs::path(*found).filename().string(), fs::copy_options::overwrite_existing, fe);
+        }
     return;
   }
   if (!fs::is_regular_file(status)) throw EToolError(kExitUnreadable, path + ": not a packet file");

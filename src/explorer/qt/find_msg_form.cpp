@@ -1,5 +1,6 @@
 #include "explorer/qt/find_msg_form.h"
 
+#include "engine/mail_list.h"
 #include "explorer/qt/screen_placement.h"
 
 #include <QAction>
@@ -507,8 +508,9 @@ void TFindMSGForm::Read1Click() {
   QTreeWidgetItem* item = ListView1->currentItem();
   if (!item) return;
   const int node = item->data(0, Qt::UserRole).toInt();
-  const int row = item->data(1, Qt::UserRole).toInt();
   host_.SelectFolder(node, true);
+  // The hit's row in the packet's order: the row that shows it in the list's order.
+  const int row = host_.MailList().DisplayRow(item->data(1, Qt::UserRole).toInt());
   host_.SelectRow(row);
   host_.OpenRow(row);
 }

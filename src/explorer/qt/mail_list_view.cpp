@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QTreeView>
 
+#include "engine/mail_tree.h"
 #include "platform/qt/qt_platform.h"
 #include "widgets/mail_images.h"
 
@@ -70,6 +71,42 @@ TMailListView::TMailListView(QWidget* parent) : TListViewEx(parent) {
   list_.OnRowChanged = [this](int row) { model_->RowChanged(row); };
   QFont f("MS Sans Serif");
   setFont(f);
+  ReportView()->header()->setSectionsClickable(true);
+  connect(ReportView()->header(), &QHeaderView::sectionClicked, this, &TMailListView::HeaderClicked);
+}
+
+void TMailListView::KeepSelectionWhile(const std::function<void()>& change) {
+  const int row = CurrentRow();
+  const int source = row < 0 ? -1 : list_.MessageNumber(row) - 1;
+  change();
+  if (source >= 0) SetCurrentRow(list_.DisplayRow(source));
+}
+
+void TMailListView::HeaderClicked(int section) {
+  bool sorted = false;
+  KeepSelectionWhile([&] { sorted = list_.SortByHeader(section); });
+  if (sorted) emit orderChanged();
+}
+
+void TMailListView::SortBy(int columnKind) {
+  TMailTreeNode* node = list_.MailTree() ? list_.MailTree()->Selected() : nullptr;
+  if (!node || !node->Record || !SortableKind(node->Record->Kind)) return;
+  TListSort sort{columnKind, false};
+  KeepSelectionWhile([&] { list_.SetSort(node->Record->Kind, sort); });
+  emit orderChanged();
+}
+
+void TMailListView::ShowSortIndicator() {
+  QHeaderView* header = ReportView()->header();
+  const TListSort sort = list_.CurrentSort();
+  const int32_t* order = list_.ColumnOrder();
+  const int32_t* at = std::find(order, order + 4, sort.Column);
+  if (!sort.Sorted() || at == order + 4) {
+    header->setSortIndicatorShown(false);
+    return;
+  }
+  header->setSortIndicatorShown(true);
+  header->setSortIndicator(static_cast<int>(at - order), sort.Descending ? Qt::DescendingOrder : Qt::AscendingOrder);
 }
 
 void TMailListView::Refill() {
@@ -89,6 +126,7 @@ void TMailListView::ShowRows() {
     int w = cols[static_cast<size_t>(i)].Width;
     ReportView()->setColumnWidth(i, w < 0 ? std::max(50, width() - 4) : static_cast<int>(w * scale));
   }
+  ShowSortIndicator();
   if (statusLabel_) statusLabel_->setText(FromUtf8(list_.StatusText()));
 }
 

@@ -4,6 +4,7 @@
 #include <QAbstractTableModel>
 #include <QHash>
 #include <QIcon>
+#include <functional>
 
 #include "engine/mail_list.h"
 #include "widgets/list_view_ex.h"
@@ -41,9 +42,18 @@ public:
   void Refill();
   // The selected row (the current one when selected), -1 when none.
   int Selected() const { return CurrentRow(); }
+  // Sorts by a column kind (0 Date, 1 From, 2 To, 3 Subject; -1 the packet's
+  // order); the selected message stays selected.
+  void SortBy(int columnKind);
+
+signals:
+  void orderChanged();  // a header click or SortBy changed the list's order
 
 private:
   void ShowRows();
+  void HeaderClicked(int section);
+  void KeepSelectionWhile(const std::function<void()>& change);
+  void ShowSortIndicator();
   TMailList list_;
   TMailListModel* model_;
   QLabel* statusLabel_ = nullptr;

@@ -51,6 +51,7 @@
 #include "reading/qt/edit_form.h"
 #include "reading/qt/tag_line_man.h"
 #include "reading/quoted_line.h"
+#include "reading/qt/ansi_view.h"
 #include "reading/qt/msg_view.h"
 #include "widgets/explorer_button.h"
 #include "widgets/mail_images.h"
@@ -59,24 +60,6 @@
 namespace fs = std::filesystem;
 
 namespace korrin {
-
-// Draws quoted lines in the quote colour.
-class TQuoteHighlighter : public QSyntaxHighlighter {
-public:
-  explicit TQuoteHighlighter(QTextDocument* doc) : QSyntaxHighlighter(doc) {}
-  void SetColor(const QColor& c) {
-    color_ = c;
-    rehighlight();
-  }
-
-protected:
-  void highlightBlock(const QString& text) override {
-    if (IsQuotedLine(ToCp437(text))) setFormat(0, static_cast<int>(text.size()), color_);
-  }
-
-private:
-  QColor color_ = Qt::red;
-};
 
 namespace {
 constexpr const char* kOpenFilter = "Mail Packets (*.Q* *.q*);;Reply Packets (*.REP *.rep);;All Files (*)";
@@ -346,6 +329,7 @@ void TMainForm::BuildMenus() {
   connect(Edit1, &QMenu::aboutToShow, this, &TMainForm::EditMenuAboutToShow);
   View1 = menu("View1", "&View", "Contains commands for customizing the window.");
   add(View1, {acts_.Toolbar1, acts_.Statusline1, acts_.QuickViewer1, nullptr});
+  BuildReadingAids();
   QMenu* icons = View1->addMenu("Icons");
   icons->setObjectName("Icons1");
   add(icons, {acts_.LargeIcons1, acts_.SmallIcons1, acts_.List1, acts_.Details1});
@@ -549,6 +533,7 @@ void TMainForm::BuildPanes() {
   list_->List().OnOpenMessage = [this](const TConfRec* rec, int index, int count) { OpenMessage(rec, index, count); };
   list_->List().OnShowNewFile = [this](const TConfRec*, int index, int) { MailListView1ShowNewFile(index); };
   list_->List().OnOpenDownload = [this](const TConfRec*, int index, int) { MailListView1OpenDownload(index); };
+  list_->List().OnOpenBulletin = [this](const TConfRec*, int index, int) { OpenBulletin(index); };
   connect(tree_, &TMailTreeView::folderChanged, this, &TMainForm::FolderChanged);
   connect(tree_, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& p) { PopupMenu2->popup(tree_->viewport()->mapToGlobal(p)); });
@@ -657,7 +642,7 @@ void TMainForm::BuildQuickViewer() {
     acts_.Selectall1->setVisible(true);
     PopupMenu1->popup(QuickViewerMemo->viewport()->mapToGlobal(p));
   });
-  highlighter_ = new TQuoteHighlighter(QuickViewerMemo->document());
+  highlighter_ = new TTextViewHighlighter(QuickViewerMemo);
   vl->addWidget(QuickViewerMemo, 1);
   ViewerPanel->hide();
   mainSplit_->setStretchFactor(0, 1);
@@ -749,6 +734,7 @@ void TMainForm::FormCreate() {
   session_.LoadConfiguration();
   ReadWindowPlacement();
   list_->List().SetColumnOrder(settings_.Columns);
+  ApplySortOrders(settings_, list_->List());
   acts_.Toolbar1->setChecked(settings_.Toolbar);
   acts_.Statusline1->setChecked(settings_.Statusbar);
   TopPanel->setVisible(settings_.Toolbar);
@@ -909,7 +895,9 @@ bool TMainForm::OpenPacketFile(const std::string& path) {
   if (!reply) ShowStatusPanel("Opening - " + ExtractFileName(path));
   const bool ok = ShowFailure(session_.OpenFile(path));
   if (!reply) {
-    if (ok) {
+    if (ok && ShowWelcomeScreen()) {
+      // The welcome screen comes first, as on the board.
+    } else if (ok) {
       tree_->Tree().NextConference(0);  // the first conference
       if (!list_->List().Rows().empty()) {
         SelectRow(0);
@@ -1088,7 +1076,7 @@ void TMainForm::OpenMessage(const TConfRec* rec, int index, int count) {
     msgView_ = new TMSGView(*this);
     connect(msgView_, &QObject::destroyed, this, [this] { lastViewedIndex_ = SelectedRow(); });
   }
-  msgView_->ViewMessage(tree_->Tree().Directory(), index + 1, folder);
+  msgView_->ViewMessage(tree_->Tree().Directory(), list_->List().MessageNumber(index), folder);
   QApplication::restoreOverrideCursor();
 }
 
@@ -1175,8 +1163,10 @@ void TMainForm::ShowQuickView() {
     quickMsg_.LoadFromFile(r.SubItems[5], *rec);
   } else if (rec->Kind == TFolderKind::fkConference && r.SubItems.size() >= 4) {
     lastViewedIndex_ = row;
-    quickMsg_.LoadFromPacket(tree_->Tree().Directory(), row + 1, *rec);
+    quickMsg_.LoadFromPacket(tree_->Tree().Directory(), list_->List().MessageNumber(row), *rec);
     if (QuickViewerShown()) list_->List().MarkSelectedRead(row);
+  } else if (rec->Kind == TFolderKind::fkBulletins && ShowBulletinQuickView(row)) {
+    lastViewedIndex_ = row;
   } else {
     ClearQuickView();
   }
@@ -1197,7 +1187,7 @@ void TMainForm::OnMsgText() {
   QPalette pal = QuickViewerMemo->palette();
   pal.setColor(QPalette::Text, ColorFromNumber(settings_.ViewerFont.Color));
   QuickViewerMemo->setPalette(pal);
-  highlighter_->SetColor(ColorFromNumber(settings_.QuoteFont.Color));
+  highlighter_->SetQuoteColor(ColorFromNumber(settings_.QuoteFont.Color));
   if (TesselMime1.AttachmentFound() && !TesselMime1.FileNames().empty()) {
     QString hint;
     for (const auto& n : TesselMime1.FileNames()) hint += " " + FromCp437(n);
@@ -1207,11 +1197,8 @@ void TMainForm::OnMsgText() {
   } else {
     AttachedBtn->hide();
   }
-  QStringList lines;
-  for (const auto& l : VisibleLines(quickMsg_.Text(), settings_.ShowKludgeLines)) lines << FromCharset(l, quickMsg_.Charset());
-  QuickViewerMemo->setPlainText(lines.join('\n'));
-  QuickViewerMemo->moveCursor(QTextCursor::Start);
-  QuickViewerMemo->verticalScrollBar()->setValue(0);
+  highlighter_->ShowLines(VisibleLines(quickMsg_.Text(), settings_.ShowKludgeLines), settings_.ShowAnsiColours,
+                          quickMsg_.Charset());
 }
 
 void TMainForm::AttachedBtnClick() {
@@ -1569,7 +1556,7 @@ void TMainForm::StartEditor(bool forward) {
   std::string boxFile = IsBoxKind(rec->Kind) && sub.size() >= 6 ? sub[5] : std::string();
   QApplication::setOverrideCursor(Qt::WaitCursor);
   editor_ = new TEditForm(*this);
-  if (!editor_->StartFrom(*rec, row, boxFile, forward)) editor_->Discard();
+  if (!editor_->StartFrom(*rec, list_->List().MessageNumber(row) - 1, boxFile, forward)) editor_->Discard();
   QApplication::restoreOverrideCursor();
   UpdateCommandStates();
 }

@@ -45,7 +45,7 @@ class TMailTreeView;
 class TMailListView;
 class TEditForm;
 class TQWKPOCombobox;
-class TQuoteHighlighter;
+class TTextViewHighlighter;
 class TProgressGauge;
 class TMSGView;
 class TNewFilesForm;
@@ -298,7 +298,7 @@ private:
   QLabel* SubjectLabel = nullptr;
   QToolButton* AttachedBtn = nullptr;
   QPlainTextEdit* QuickViewerMemo = nullptr;
-  TQuoteHighlighter* highlighter_ = nullptr;
+  TTextViewHighlighter* highlighter_ = nullptr;
   TMainActions acts_;
   TMainButtons btns_;
   QMenu *File1 = nullptr, *Edit1 = nullptr, *View1 = nullptr, *Mail1 = nullptr, *Downloads1 = nullptr,
@@ -308,6 +308,23 @@ private:
   QPoint dragOrigin_{-1, -1};  // the last press in the list; x -1: not armed
   QAction* popupCopySeparator_ = nullptr;
   QAction* windowItemsSeparator_ = nullptr;  // View menu: above the windows' items
+
+  // Colours, bulletins and the list's order (main_form_reading.cpp).
+public:
+  void SortListBy(int columnKind);  // -1: the packet's order
+  void OpenBulletin(int index);
+  // Opens the packet's welcome screen when the setting asks for it, once
+  // per packet; false when it does not open.
+  bool ShowWelcomeScreen();
+
+private:
+  void BuildReadingAids();
+  void ReadingMenuAboutToShow();
+  bool ShowBulletinQuickView(int row);
+  QMenu* SortBy1 = nullptr;
+  QAction *ShowANSIColours1 = nullptr, *ShowWelcomeScreen1 = nullptr, *SortByDate1 = nullptr,
+          *SortByFrom1 = nullptr, *SortByTo1 = nullptr, *SortBySubject1 = nullptr, *PacketOrder1 = nullptr;
+  std::string welcomeShownFor_;  // the packet whose welcome screen opened
 };
 
 }  // namespace korrin

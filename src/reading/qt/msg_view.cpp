@@ -54,9 +54,11 @@
 #include "platform/qt/qt_platform.h"
 #include "platform/shell.h"
 #include "reading/msg_view_commands.h"
+#include "engine/bulletins.h"
 #include "reading/msg_view_header.h"
 #include "reading/msg_view_print.h"
 #include "reading/quoted_line.h"
+#include "reading/qt/ansi_view.h"
 #include "session/main_host.h"
 #include "session/reader_session.h"
 #include "widgets/explorer_button.h"
@@ -65,26 +67,6 @@
 namespace fs = std::filesystem;
 
 namespace korrin {
-
-// Draws quoted lines in the quote colour.
-class TViewerHighlighter : public QSyntaxHighlighter {
-public:
-  explicit TViewerHighlighter(QTextDocument* doc) : QSyntaxHighlighter(doc) {}
-  void SetColor(const QColor& c) {
-    if (c == color_) return;
-    color_ = c;
-    rehighlight();
-  }
-  QColor Color() const { return color_; }
-
-protected:
-  void highlightBlock(const QString& text) override {
-    if (IsQuotedLine(ToCp437(text))) setFormat(0, static_cast<int>(text.size()), color_);
-  }
-
-private:
-  QColor color_ = Qt::red;
-};
 
 // The strip under the header pane: dragging it shows a black bar, releasing
 // gives the header the bar's height.
@@ -314,6 +296,13 @@ void TMSGView::BuildActions() {
     host_.Session().Settings().ShowKludgeLines = v;
     QWKMsg1TextChange();
   });
+  NEW_ACTION(ShowANSIColours1, "Show ANSI colours", {}, "Show colour sequences as colours, or plain text", 8011)
+      ->setCheckable(true);
+  acts_.ShowANSIColours1->setChecked(host_.Session().Settings().ShowAnsiColours);
+  on(acts_.ShowANSIColours1, [this](bool v) {
+    host_.Session().Settings().ShowAnsiColours = v;
+    QWKMsg1TextChange();
+  });
   // Mail: New, Reply and Forward are the main window's commands.
   NEW_ACTION(NewMessage1, "&New Message", QKeySequence(Qt::CTRL | Qt::Key_N), "Write a new message", 8019);
   NEW_ACTION(ReplytoMessage1, "&Reply to Message", QKeySequence(Qt::CTRL | Qt::Key_R), "Reply to the message", 8021);
@@ -378,7 +367,7 @@ void TMSGView::BuildMenus() {
   add(Edit1, {acts_.Copy1, acts_.SelectAll1, nullptr, acts_.Find1, acts_.FindNext1});
   connect(Edit1, &QMenu::aboutToShow, this, &TMSGView::EditMenuAboutToShow);
   View1 = menu("View1", "&View", "Bars, options and the other windows");
-  add(View1, {acts_.Toolbar1, acts_.Statusline1, acts_.ShowKludgeLines1, nullptr, acts_.Options1, nullptr,
+  add(View1, {acts_.Toolbar1, acts_.Statusline1, acts_.ShowKludgeLines1, acts_.ShowANSIColours1, nullptr, acts_.Options1, nullptr,
               acts_.AddressBook2,
               acts_.KorrinExplorer1, acts_.MailFinder1});
   connect(View1, &QMenu::aboutToShow, this, &TMSGView::ViewMenuAboutToShow);
@@ -571,7 +560,7 @@ void TMSGView::BuildPanes() {
   connect(Memo1, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& p) { PopupMenu1->popup(Memo1->viewport()->mapToGlobal(p)); });
   connect(Memo1, &QPlainTextEdit::selectionChanged, this, &TMSGView::UpdateButtons);
-  highlighter_ = new TViewerHighlighter(Memo1->document());
+  highlighter_ = new TTextViewHighlighter(Memo1);
   bl->addWidget(Memo1, 1);
 
   AttachViewer = new QListWidget(Bottompanel);
@@ -664,7 +653,7 @@ void TMSGView::ApplySettings(const TMainSettings& settings) {
   QPalette pal = Memo1->palette();
   pal.setColor(QPalette::Text, ColorFromNumber(settings.ViewerFont.Color));
   Memo1->setPalette(pal);
-  highlighter_->SetColor(ColorFromNumber(settings.QuoteFont.Color));
+  highlighter_->SetQuoteColor(ColorFromNumber(settings.QuoteFont.Color));
   ShowPictures();
 }
 
@@ -713,6 +702,8 @@ void TMSGView::WritePlacement() {
 void TMSGView::ViewMessage(const std::string& packetFolder, int n, const TConfRec& folder) {
   TNavigating guard(navigating_);
   QApplication::setOverrideCursor(Qt::WaitCursor);
+  bulletin_ = false;
+  bulletinLines_.clear();
   if (folder.Kind == TFolderKind::fkConference) {
     boxFile_.clear();
     msg_.SetConfName("");
@@ -726,6 +717,12 @@ void TMSGView::ViewMessage(const std::string& packetFolder, int n, const TConfRe
       msg_.LoadFromFile(boxFile_, folder);
     }
   }
+  ShowOnTop();
+  QApplication::restoreOverrideCursor();
+  UpdateButtons();
+}
+
+void TMSGView::ShowOnTop() {
   nav_.Remember();
   if (!isActiveWindow()) ownActivation_ = true;
   if (shownOnce_) {
@@ -740,8 +737,35 @@ void TMSGView::ViewMessage(const std::string& packetFolder, int n, const TConfRe
     raise();
     activateWindow();
   }
+}
+
+bool TMSGView::ViewBulletin(const TBulletin& bulletin, int row, int count) {
+  TNavigating guard(navigating_);
+  std::vector<std::string> lines;
+  if (!ReadBulletinLines(bulletin.Path, lines)) {
+    GetPrompts().Error("Could not read file - " + bulletin.FileName);
+    return false;
+  }
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  bulletin_ = true;
+  bulletinLines_ = std::move(lines);
+  boxFile_.clear();
+  const PacketIdentity& id = host_.Session().Tree().Identity();
+  DateLabel->setText(FromUtf8(bulletin.Date));
+  FromLabel->setText(FromCp437(id.BBSName));
+  ToLabel->setText(FromCp437(id.UserName));
+  Subjectlabel->setText(FromCp437(bulletin.Caption));
+  ConfLabel->setText(kBulletinsName);
+  ExLabel->clear();
+  StatusLabel->clear();
+  MsgNumLabel->setText(QString::number(row + 1) + " of " + QString::number(count));
+  NumberPanel->setText(FromCp437(bulletin.FileName));
+  mime_.Clear();
+  QWKMsg1TextChange();
+  ShowOnTop();
   QApplication::restoreOverrideCursor();
   UpdateButtons();
+  return true;
 }
 
 void TMSGView::QWKMsg1HDRChange() {
@@ -763,12 +787,9 @@ void TMSGView::QWKMsg1HDRChange() {
 
 void TMSGView::QWKMsg1TextChange() {
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  QStringList lines;
-  lines.reserve(static_cast<qsizetype>(msg_.Text().size()));
-  for (const auto& l : VisibleLines(msg_.Text(), host_.Session().Settings().ShowKludgeLines)) lines << FromCharset(l, msg_.Charset());
-  Memo1->setPlainText(lines.join('\n'));
-  Memo1->moveCursor(QTextCursor::Start);
-  Memo1->verticalScrollBar()->setValue(0);
+  const TMainSettings& settings = host_.Session().Settings();
+  highlighter_->ShowLines(bulletin_ ? bulletinLines_ : VisibleLines(msg_.Text(), settings.ShowKludgeLines),
+                          settings.ShowAnsiColours, bulletin_ ? std::string() : msg_.Charset());
   RebuildAttachments();
   QApplication::restoreOverrideCursor();
   UpdateButtons();
@@ -795,6 +816,7 @@ bool TMSGView::Busy() const { return host_.Busy(); }
 void TMSGView::UpdateButtons() {
   if (!Memo1 || !btns_.SaveBtn) return;
   TMsgViewStates s = MsgViewStates(Kind(), Busy(), Memo1->textCursor().hasSelection());
+  if (bulletin_) s.Reply = s.Forward = s.Save = s.PrevNextConf = false;  // a bulletin is no message
   acts_.Copy1->setEnabled(s.Copy);
   btns_.CopyBtn->setEnabled(s.Copy);
   PrevConfBtn->setEnabled(s.PrevNextConf);
@@ -909,8 +931,23 @@ void TMSGView::PrintTo(QPrinter& printer) {
     position = number.left(of).toInt();
     count = number.mid(of + 4).toInt();
   }
-  auto pages = TMsgViewPrint::Pages(TMsgViewPrint::PageLines(msg_, position, count,
-                                                                 VisibleLines(msg_.Text(), host_.Session().Settings().ShowKludgeLines)), width, perPage);
+  // The text as shown: plain characters, with the colours of its sequences when they are shown.
+  const TMainSettings& settings = host_.Session().Settings();
+  std::vector<std::string> text = bulletin_ ? bulletinLines_ : VisibleLines(msg_.Text(), settings.ShowKludgeLines);
+  const std::string charset = bulletin_ ? std::string() : msg_.Charset();  // bulletins are code page 437
+  TAnsiDocument doc = ParseAnsi(text);
+  for (size_t i = 0; i < text.size(); ++i) text[i] = std::move(doc.Lines[i].Text);
+  std::vector<std::string> pageLines;
+  if (bulletin_) {
+    for (const auto& l : text) pageLines.push_back(std::string(TMsgViewPrint::kMargin, ' ') + l);
+  } else {
+    pageLines = TMsgViewPrint::PageLines(msg_, position, count, text);
+  }
+  std::vector<std::vector<TAnsiSpan>> spans(pageLines.size());
+  if (settings.ShowAnsiColours && doc.HasColour)
+    for (size_t i = 0, first = pageLines.size() - text.size(); i < text.size(); ++i)
+      spans[first + i] = TMsgViewPrint::MarginSpans(doc.Lines[i].Spans);
+  auto pages = TMsgViewPrint::ColouredPages(pageLines, spans, width, perPage);
   // Each copy is a run of its own unless the printer makes the copies.
   int runs = printer.supportsMultipleCopies() ? 1 : std::max(1, printer.copyCount());
   bool first = true;
@@ -920,7 +957,19 @@ void TMSGView::PrintTo(QPrinter& printer) {
       first = false;
       int y = fm.ascent();
       for (const auto& line : lines) {
-        p.drawText(0, y, FromCharset(line, msg_.Charset()));
+        if (line.Spans.empty()) p.drawText(0, y, FromCharset(line.Text, charset));
+        for (const auto& span : line.Spans) {
+          // Paper is the screen's black: light text on it is printed black.
+          // Positions count characters, which a multi-byte set makes fewer than bytes.
+          const int x = static_cast<int>(FromCharset(line.Text.substr(0, span.Start), charset).size()) * charWidth;
+          const QString piece = FromCharset(line.Text.substr(span.Start, span.Length), charset);
+          if (span.Bg != kAnsiDefaultBg)
+            p.fillRect(x, y - fm.ascent(), static_cast<int>(piece.size()) * charWidth, lineHeight, AnsiColor(span.Bg));
+          const bool light = span.Bg == kAnsiDefaultBg && (span.Fg == 7 || span.Fg == 15);
+          p.setPen(light ? QColor(Qt::black) : AnsiColor(span.Fg));
+          p.drawText(x, y, piece);
+        }
+        p.setPen(Qt::black);
         y += lineHeight;
       }
     }
@@ -1101,6 +1150,7 @@ void TMSGView::MailMenuAboutToShow() {
 void TMSGView::ViewMenuAboutToShow() {
   acts_.Toolbar1->setChecked(!Toolbar->isHidden());
   acts_.ShowKludgeLines1->setChecked(host_.Session().Settings().ShowKludgeLines);
+  acts_.ShowANSIColours1->setChecked(host_.Session().Settings().ShowAnsiColours);
   acts_.Statusline1->setChecked(!statusBar()->isHidden());
   // The address book and the mail finder: shown while those windows exist.
   acts_.AddressBook2->setVisible(TAdressBook::Instance() != nullptr);

@@ -8,6 +8,7 @@
 #include <QPointer>
 
 #include <string>
+#include <vector>
 
 #include "engine/qwk_msg.h"
 #include "engine/to_reader.h"
@@ -30,7 +31,8 @@ namespace korrin {
 
 class TMainHost;
 struct TMainSettings;
-class TViewerHighlighter;
+class TTextViewHighlighter;
+struct TBulletin;
 class THeaderSplitter;
 class TFindDialog;
 
@@ -43,7 +45,8 @@ struct TViewerActions {
   QAction *Copy1 = nullptr, *SelectAll1 = nullptr, *Find1 = nullptr, *FindNext1 = nullptr;
   // View
   QAction *Toolbar1 = nullptr, *Statusline1 = nullptr, *Options1 = nullptr, *AddressBook2 = nullptr,
-          *KorrinExplorer1 = nullptr, *MailFinder1 = nullptr, *ShowKludgeLines1 = nullptr;
+          *KorrinExplorer1 = nullptr, *MailFinder1 = nullptr, *ShowKludgeLines1 = nullptr,
+          *ShowANSIColours1 = nullptr;
   // Mail
   QAction *NewMessage1 = nullptr, *ReplytoMessage1 = nullptr, *ForwardMessage1 = nullptr,
           *ExtractFileInserts1 = nullptr;
@@ -73,10 +76,16 @@ public:
   // and row; a new viewer is shown, an existing one brought back.
   void ViewMessage(const std::string& packetFolder, int n, const TConfRec& folder);
 
+  // Shows a bulletin of the packet (row `row` of `count` in the Bulletins
+  // folder); false after the error box when it cannot be read.
+  bool ViewBulletin(const TBulletin& bulletin, int row, int count);
+  bool ShowsBulletin() const { return bulletin_; }
+  // Shows the text again (after the colour or kludge-line setting changed).
+  void RefreshText() { QWKMsg1TextChange(); }
   TQWKMsg& QWKMsg1() { return msg_; }
   TTesselMime& TesselMime1() { return mime_; }
   // The message's folder kind (of the folder it was loaded from).
-  TFolderKind Kind() const { return msg_.ConfRecord().Kind; }
+  TFolderKind Kind() const { return bulletin_ ? TFolderKind::fkBulletins : msg_.ConfRecord().Kind; }
 
   // Commands.
   void NextMessage();
@@ -131,6 +140,7 @@ private:
   void BuildStatus();
   void ReadPlacement();
   void WritePlacement();
+  void ShowOnTop();
   void QWKMsg1HDRChange();
   void QWKMsg1TextChange();
   void RebuildAttachments();
@@ -153,6 +163,8 @@ private:
   TToReader toReader_;
   TMsgViewNavigator nav_;
   std::string boxFile_;          // the box file shown (kinds 2, 3, 4)
+  bool bulletin_ = false;        // a bulletin is shown, not the message record
+  std::vector<std::string> bulletinLines_;
   Qt::WindowStates lastState_ = Qt::WindowNoState;
   QPoint dragStart_{-1, -1};
   bool shownOnce_ = false;
@@ -176,7 +188,7 @@ private:
   QFrame* ViewerStatusPanel = nullptr;
   THeaderSplitter* splitter_ = nullptr;
   QFrame* splitBar_ = nullptr;
-  TViewerHighlighter* highlighter_ = nullptr;
+  TTextViewHighlighter* highlighter_ = nullptr;
   QPointer<TFindDialog> findDialog_;
   TViewerActions acts_;
   TViewerButtons btns_;
