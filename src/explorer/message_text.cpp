@@ -142,9 +142,10 @@ bool WriteMessageText(const TQWKMsg& msg, const std::string& path) {
   return true;
 }
 
-bool ExportMessageText(TQWKMsg& msg, const std::string& packetFolder, const TConfRec& folder, int row,
+bool ExportMessageText(TQWKMsg& msg, const std::string& packetFolder, const TConfRec& folder, int messageNumber,
                        const std::string& boxFile, const std::string& path) {
-  const bool read = boxFile.empty() ? msg.LoadFromPacket(packetFolder, row + 1, folder) : msg.LoadFromFile(boxFile, folder);
+  const bool read =
+      boxFile.empty() ? msg.LoadFromPacket(packetFolder, messageNumber, folder) : msg.LoadFromFile(boxFile, folder);
   return read && WriteMessageText(msg, path);
 }
 

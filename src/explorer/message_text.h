@@ -27,9 +27,9 @@ std::string MessageTextContents(const TQWKMsg& msg, const std::string& body);
 // path, when the file cannot be written.
 bool WriteMessageText(const TQWKMsg& msg, const std::string& path);
 
-// Reads the message of a list row (a box file when `boxFile` is given, else
-// message `row` + 1 of the packet folder) into `msg` and writes its text file.
-bool ExportMessageText(TQWKMsg& msg, const std::string& packetFolder, const TConfRec& folder, int row,
+// Reads a message (a box file when `boxFile` is given, else the folder's
+// message `messageNumber`, 1-based in packet order) into `msg` and writes its text file.
+bool ExportMessageText(TQWKMsg& msg, const std::string& packetFolder, const TConfRec& folder, int messageNumber,
                        const std::string& boxFile, const std::string& path);
 
 }  // namespace korrin

@@ -87,6 +87,16 @@ TEST(MainFormDownloads, MenuCommandsAndDragOut) {
   EXPECT_NE(first.find("From :         John Smith\r\n"), std::string::npos);
   EXPECT_NE(second.find("From :         Mary Ann\r\n"), std::string::npos);
   EXPECT_NE(second.find("\r\nTwo\r\n"), std::string::npos);
+  // In a list sorted the other way, the first row drags out the message it shows.
+  form.MailListView1()->List().SetSort(TFolderKind::fkConference, TListSort::FromCode(-2));  // From, descending
+  ASSERT_EQ(form.MailListView1()->List().MessageNumber(0), 2);
+  form.MailListView1()->SetCurrentRow(0);
+  data.reset(form.DragData());
+  ASSERT_TRUE(data);
+  urls = data->urls();
+  ASSERT_EQ(urls.size(), 1);
+  EXPECT_NE(test::ReadFile(urls[0].toLocalFile().toStdString()).find("From :         Mary Ann\r\n"), std::string::npos);
+  form.MailListView1()->List().SetSort(TFolderKind::fkConference, {});
 
   // The Download Box: the file pop-up, Open, Extract.
   tree.Select(tree.DownloadBox());

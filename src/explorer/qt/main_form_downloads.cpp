@@ -276,7 +276,9 @@ bool TMainForm::DragFilesSrc1Dropping(const TConfRec& folder, const std::vector<
         ok = false;
         continue;
       }
-      ok = ExportMessageText(msg, tree_->Tree().Directory(), folder, rows[i], boxFile, paths[i]) && ok;
+      ok = ExportMessageText(msg, tree_->Tree().Directory(), folder, list_->List().MessageNumber(rows[i]), boxFile,
+                             paths[i]) &&
+           ok;
     }
   } else {
     SetBusy(true);
