@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QTest>
 #include <QToolButton>
 
@@ -325,6 +326,13 @@ TEST(MainForm, AClickedRowIsQuickViewedAndATreePressShowsTheFirstRow) {
   mail->popup(form.mapToGlobal(QPoint(20, 20)));
   form.statusBar()->showMessage(Find<QAction>(&form, "NewMessage1")->statusTip());  // as hovering the item does
   mail->hide();
+  EXPECT_TRUE(form.statusBar()->currentMessage().isEmpty());
+  // A title of the menu bar chosen from the keyboard, then left for a command: its hint goes too.
+  form.menuBar()->setFocus();
+  ASSERT_TRUE(form.menuBar()->hasFocus());
+  form.statusBar()->showMessage(Find<QMenu>(&form, "View1")->menuAction()->statusTip());
+  list->ActiveView()->setFocus();
+  QApplication::processEvents();
   EXPECT_TRUE(form.statusBar()->currentMessage().isEmpty());
   form.UpdateCommandStates();
   EXPECT_TRUE(Find<QLabel>(&form, "ListStatus")->isVisible());

@@ -649,6 +649,7 @@ void TMainForm::BuildQuickViewer() {
   // The split bar stays in the middle third of the pane, when dragged and when the window is resized.
   connect(mainSplit_, &QSplitter::splitterMoved, this, [this](int, int) { KeepSplitInMiddleThird(); });
   mainSplit_->installEventFilter(this);
+  menuBar()->installEventFilter(this);  // its titles' hints go when it is left
 
   quickMsg_.SetMimeCTRL(&TesselMime1);
   quickMsg_.SetQWKExtCTRL(&ToReader1);
@@ -1618,6 +1619,10 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
     QTimer::singleShot(0, this, [this] { KeepSplitInMiddleThird(); });
     return false;
   }
+  // A menu bar title's hint goes when the bar is left (the list status comes back).
+  if (watched == menuBar() && (event->type() == QEvent::FocusOut ||
+                               (event->type() == QEvent::Leave && !menuBar()->activeAction())))
+    statusBar()->clearMessage();
   if (ListDragFilter(watched, event)) return true;
   if (watched == QuickViewerMemo && event->type() == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(event);
