@@ -73,8 +73,9 @@ while IFS= read -r -d '' f; do
   fi
   for lib in $(objdump -p "$f" | awk '/ NEEDED /{print $2}'); do
     [[ -n ${seen[$lib]:-} ]] && continue
-    path=$(ldconfig -p | awk -v l="$lib" '$1 == l && /x86-64|AArch64|64bit/ {print $NF; exit}')
-    [[ -n $path ]] || path=$(ldconfig -p | awk -v l="$lib" '$1 == l {print $NF; exit}')
+    # awk reads to the end: leaving early would break ldconfig's pipe (fatal under pipefail).
+    path=$(ldconfig -p | awk -v l="$lib" '$1 == l && /x86-64|AArch64|64bit/ && !p {p = $NF} END {print p}')
+    [[ -n $path ]] || path=$(ldconfig -p | awk -v l="$lib" '$1 == l && !p {p = $NF} END {print p}')
     [[ -n $path ]] || fail "$lib, needed by $f, is not on this machine"
     # dpkg knows a library by the path it was unpacked to: the link or its target.
     owner=$(dpkg -S "$path" 2>/dev/null | head -1 | cut -d: -f1 || true)
