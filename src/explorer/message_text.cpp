@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cctype>
+#include <chrono>
 
 #include "engine/header_texts.h"
 #include "engine/qwk_msg.h"
@@ -9,15 +10,11 @@
 #include "platform/paths.h"
 #include "platform/prompts.h"
 #include "platform/text.h"
+#include "reading/msg_view_header.h"
 
 namespace korrin {
 
 namespace {
-constexpr std::array<const char*, 7> kDays = {"Sunday",   "Monday", "Tuesday", "Wednesday",
-                                              "Thursday", "Friday", "Saturday"};
-constexpr std::array<const char*, 12> kMonths = {"January", "February", "March",     "April",   "May",      "June",
-                                                 "July",    "August",   "September", "October", "November", "December"};
-
 std::optional<int> Number(const std::string& text) {
   if (text.empty() || text.size() > 4) return std::nullopt;
   for (char c : text)
@@ -34,20 +31,6 @@ std::vector<std::string> Split(const std::string& text, char sep) {
     if (at == std::string::npos) return parts;
     start = at + 1;
   }
-}
-
-bool Leap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
-
-int DaysIn(int month, int year) {
-  static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  return month == 2 && Leap(year) ? 29 : days[month - 1];
-}
-
-// 0 Sunday .. 6 Saturday.
-int Weekday(int y, int m, int d) {
-  static const int t[] = {0, 3, 2, 5, 0, 3, 5, 1, 4, 6, 2, 4};
-  if (m < 3) y -= 1;
-  return (y + y / 4 - y / 100 + y / 400 + t[m - 1] + d) % 7;
 }
 
 // "hh:mm" or "hh:mm:ss", with an optional AM or PM; minutes of the day.
@@ -98,14 +81,12 @@ std::string MessageDateLine(const std::string& postDate, const std::string& post
   if (!month || !day || !year) return asStored;
   int y = *year;
   if (fields[2].size() <= 2) y += y < 80 ? 2000 : 1900;
-  if (*month < 1 || *month > 12 || y < 1 || *day < 1 || *day > DaysIn(*month, y)) return asStored;
+  const std::chrono::year_month_day ymd{std::chrono::year{y}, std::chrono::month{static_cast<unsigned>(*month)},
+                                        std::chrono::day{static_cast<unsigned>(*day)}};
+  if (y < 1 || !ymd.ok()) return asStored;
   auto minutes = ParseTime(blank == std::string::npos ? std::string() : joined.substr(blank + 1));
   if (!minutes) return asStored;
-  int hour = *minutes / 60, minute = *minutes % 60;
-  int hour12 = hour % 12 == 0 ? 12 : hour % 12;
-  return label + kDays[static_cast<size_t>(Weekday(y, *month, *day))] + " " + kMonths[static_cast<size_t>(*month - 1)] +
-         " " + std::to_string(*day) + " " + std::to_string(y) + " at " + std::to_string(hour12) + ":" +
-         (minute < 10 ? "0" : "") + std::to_string(minute) + (hour < 12 ? " AM" : " PM");
+  return label + LongDateText(TMsgDateTime{y, *month, *day, *minutes / 60, *minutes % 60, 0});
 }
 
 std::string MessageTextContents(const TQWKMsg& msg, const std::string& body) {

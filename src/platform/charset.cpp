@@ -4,20 +4,16 @@
 
 #include <cerrno>
 #include <map>
+#include <memory>
 #include <mutex>
+#include <utility>
 
 #include "platform/codepage.h"
+#include "platform/text.h"
 
 namespace korrin {
 
 namespace {
-
-std::string Upper(std::string_view s) {
-  std::string out(s);
-  for (char& c : out)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return out;
-}
 
 // Whether the converter can turn the set into UTF-8 and back, asked once per name.
 bool ConverterKnows(const std::string& name) {
@@ -50,8 +46,10 @@ public:
   TConverter(const TConverter&) = delete;
   TConverter& operator=(const TConverter&) = delete;
   bool Ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
-  // Converts as much as it can; returns the bytes consumed. `out` grows.
+  // Converts as much as it can from the initial shift state; returns the
+  // bytes consumed. `out` grows.
   size_t Run(std::string_view in, std::string& out) {
+    iconv(cd_, nullptr, nullptr, nullptr, nullptr);
     char* src = const_cast<char*>(in.data());
     size_t left = in.size();
     char buf[4096];
@@ -73,6 +71,15 @@ public:
 private:
   iconv_t cd_;
 };
+
+// The converter between two sets, opened once per thread: texts are
+// converted a line (or a piece of one) at a time.
+TConverter& ConverterFor(const std::string& to, const std::string& from) {
+  thread_local std::map<std::pair<std::string, std::string>, std::unique_ptr<TConverter>> open;
+  auto& c = open[{to, from}];
+  if (!c) c = std::make_unique<TConverter>(to, from);
+  return *c;
+}
 
 std::string ValidUtf8Text(std::string_view bytes) {
   std::string out;
@@ -111,9 +118,7 @@ const std::vector<TCharsetChoice>& CharsetChoices() {
 }
 
 std::string CanonicalCharset(std::string_view name) {
-  std::string n = Upper(name);
-  while (!n.empty() && (n.back() == ' ' || n.back() == '\t' || n.back() == '\r')) n.pop_back();
-  while (!n.empty() && (n.front() == ' ' || n.front() == '\t')) n.erase(0, 1);
+  const std::string n = AnsiUpperCase(Trim(name));
   if (n.empty()) return {};
   // The names the networks' charset kludge uses.
   static const std::map<std::string, std::string> aliases = {
@@ -127,21 +132,17 @@ std::string CanonicalCharset(std::string_view name) {
 }
 
 bool IsCp437(std::string_view charset) {
-  std::string n = Upper(charset);
-  return n.empty() || n == "CP437" || n == "IBM437";
+  return charset.empty() || SameText(charset, "CP437") || SameText(charset, "IBM437");
 }
 
-bool IsUtf8(std::string_view charset) {
-  std::string n = Upper(charset);
-  return n == "UTF-8" || n == "UTF8";
-}
+bool IsUtf8(std::string_view charset) { return SameText(charset, "UTF-8") || SameText(charset, "UTF8"); }
 
 std::string DecodeToUtf8(std::string_view bytes, std::string_view charset) {
   if (IsUtf8(charset)) return ValidUtf8Text(bytes);
   if (IsCp437(charset) || !ConverterKnows(std::string(charset))) return Cp437ToUtf8(bytes);
   std::string out;
   out.reserve(bytes.size() + bytes.size() / 4);
-  TConverter conv("UTF-8", std::string(charset));
+  TConverter& conv = ConverterFor("UTF-8", std::string(charset));
   if (!conv.Ok()) return Cp437ToUtf8(bytes);
   while (!bytes.empty()) {
     size_t used = conv.Run(bytes, out);
@@ -159,7 +160,7 @@ std::string EncodeFromUtf8(std::string_view utf8, std::string_view charset, char
   std::string out;
   out.reserve(utf8.size());
   const bool toUtf8 = IsUtf8(charset);
-  TConverter conv(std::string(charset), "UTF-8");
+  TConverter& conv = ConverterFor(std::string(charset), "UTF-8");
   size_t pos = 0;
   while (pos < utf8.size()) {
     size_t start = pos;
