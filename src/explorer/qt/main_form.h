@@ -6,6 +6,7 @@
 #include <QPoint>
 #include <QPointer>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -137,6 +138,7 @@ public:
   void Open1Click();
   void Extract2Click();
   void ExtractAll1Click();
+  void ExtractIntoPickedFolder(const std::string& caption, const std::function<void(const std::string&)>& run);
   void MailListView1OpenDownload(int index);
   // Files dropped on the window, or named on the command line.
   void DropFile1DropFile(const std::vector<std::string>& names);

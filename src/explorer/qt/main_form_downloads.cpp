@@ -154,15 +154,9 @@ void TMainForm::Extract2Click() {
   const int row = SelectedRow();
   if (Busy() || !s || !s->Extract || row < 0) return;
   const TDownloadRow download = DownloadOfRow(list_->List().Rows()[static_cast<size_t>(row)]);
-  auto folder = GetPrompts().PickFolder("Select folder to extract file to:", settings_.Packets);
-  if (!folder || folder->empty()) return;
-  SetBusy(true);
-  MainXZ.SetOverwrite(TXcdOverwrite::xowAsk);
-  ShowStatusPanel("Extracting - " + download.Caption);
-  downloads_->ExtractRow(download, *folder, true, kRenamingFailure);
-  HideStatusPanel();
-  MainXZ.SetOverwrite(TXcdOverwrite::xowAlways);
-  SetBusy(false);
+  ExtractIntoPickedFolder(download.Caption, [&](const std::string& folder) {
+    downloads_->ExtractRow(download, folder, true, kRenamingFailure);
+  });
 }
 
 void TMainForm::ExtractAll1Click() {
@@ -170,12 +164,18 @@ void TMainForm::ExtractAll1Click() {
   tree_->Tree().Select(tree_->Tree().DownloadBox());
   std::vector<TDownloadRow> rows;
   for (const auto& r : list_->List().Rows()) rows.push_back(DownloadOfRow(r));
+  ExtractIntoPickedFolder(rows.empty() ? std::string() : rows.front().Caption,
+                          [&](const std::string& folder) { downloads_->ExtractAll(rows, folder); });
+}
+
+// Asks for the folder, then extracts with the replace question, busy and with the progress panel.
+void TMainForm::ExtractIntoPickedFolder(const std::string& caption, const std::function<void(const std::string&)>& run) {
   auto folder = GetPrompts().PickFolder("Select folder to extract file to:", settings_.Packets);
   if (!folder || folder->empty()) return;
   SetBusy(true);
   MainXZ.SetOverwrite(TXcdOverwrite::xowAsk);
-  ShowStatusPanel("Extracting - " + (rows.empty() ? std::string() : rows.front().Caption));
-  downloads_->ExtractAll(rows, *folder);
+  ShowStatusPanel("Extracting - " + caption);
+  run(*folder);
   HideStatusPanel();
   MainXZ.SetOverwrite(TXcdOverwrite::xowAlways);
   SetBusy(false);
