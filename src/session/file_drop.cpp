@@ -51,8 +51,9 @@ TDropOutcome OpenDroppedFile(TReaderSession& session, const std::string& path, c
     if (!life.ClosePacket()) return TDropOutcome::doKeptPacket;
   }
   if (!reply) {
-    bool opened = hooks.OpenPacket ? hooks.OpenPacket(path) : life.OpenPacket(path);
-    (void)opened;
+    // A packet that fails to open says so in its own box.
+    if (hooks.OpenPacket) hooks.OpenPacket(path);
+    else life.OpenPacket(path);
     return TDropOutcome::doPacket;
   }
   if (own) return readReply();
